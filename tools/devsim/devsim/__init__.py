@@ -1,0 +1,1 @@
+"""A loopback stand-in for the modem: its web pages and its FTP download mode."""

@@ -1,0 +1,156 @@
+"""The simulated modem: routes each web request, applies the scripted reply,
+and switches into firmware download mode."""
+
+import os
+import threading
+import time
+from dataclasses import dataclass
+
+from . import pages, replies, web
+from .transcript import b64
+
+ROUTES = {
+    ("POST", "/enter.htm"): "enter",
+    ("GET", "/stat1.htm"): "stat1",
+    ("POST", "/maintena.htm"): "maintena",
+}
+DOWNLOAD_MODE_FORM = b"B3=Enter+Firmware+Download+Mode"
+PASSWORD_FIELD = b"Password="
+SUBMIT_FIELD = b"&Enter=Submit"
+PROFILE_NAME = "prof.bin"
+PROFILE_SIZE = 4096
+SILENT_LIMIT = 120.0
+
+
+@dataclass
+class Settings:
+    password: bytes
+    firmware_version: str
+    language: str
+    ftp_root: str
+    has_profile: bool
+
+
+def submitted_password(form):
+    """The password in a login form 'Password=<pw>&Enter=Submit'.  The client
+    does not encode the password, so it is everything between the leading
+    field name and the last submit field.  None if the form has another shape."""
+    end = form.rfind(SUBMIT_FIELD)
+    if not form.startswith(PASSWORD_FIELD) or end < len(PASSWORD_FIELD):
+        return None
+    return form[len(PASSWORD_FIELD):end]
+
+
+def profile_bytes():
+    """The fixed content of the profile the device keeps for download."""
+    return bytes((index * 31 + 7) % 256 for index in range(PROFILE_SIZE))
+
+
+def _http_record(request, raw, reply):
+    return {
+        "proto": "http",
+        "method": request.method,
+        "path": request.path,
+        "version": request.version,
+        "raw_b64": b64(raw),
+        "headers": request.headers,
+        "body_b64": b64(request.body),
+        "reply": str(reply),
+    }
+
+
+class Device:
+    def __init__(self, settings, reply_table, transcript, ftp):
+        self.settings = settings
+        self.reply_table = reply_table
+        self.transcript = transcript
+        self.ftp = ftp                     # None: download mode starts no FTP server
+        self.in_download_mode = False
+        self._logins = 0
+        self._lock = threading.Lock()
+
+    def serve_connection(self, sock):
+        raw, request = web.read_request(sock)
+        if request is None:
+            self.transcript.record(proto="http", event="incomplete-request", raw_b64=b64(raw))
+            return
+        page = ROUTES.get((request.method, request.path.split("?")[0]))
+        reply = self._reply_for(page)
+        self.transcript.record(**_http_record(request, raw, reply))
+        self._answer(sock, request, page, reply)
+
+    def _reply_for(self, page):
+        if page == "enter":
+            with self._lock:
+                self._logins += 1
+                return self.reply_table.for_login(self._logins)
+        return self.reply_table.for_page(page)
+
+    def _answer(self, sock, request, page, reply):
+        if reply.kind == "close":
+            return
+        if reply.kind == "silent":
+            web.wait_for_close(sock, SILENT_LIMIT)
+            return
+        if reply.kind == "slow":
+            time.sleep(reply.value)
+        if page == "maintena" and request.declared.rstrip(b"\r\n") == DOWNLOAD_MODE_FORM:
+            self.enter_download_mode()
+        if page is None:
+            web.send(sock, 404, pages.not_found())
+        elif reply.kind == "huge":
+            web.stream_filler(sock, reply.value)
+        else:
+            status, body = self._reply_body(page, request, reply)
+            web.send(sock, status, body)
+
+    def _reply_body(self, page, request, reply):
+        if reply.kind == "error-page":
+            return 500, pages.server_error()
+        if reply.kind == "empty":
+            return 200, b""
+        if reply.kind == "size":
+            return 200, pages.filler(reply.value)
+        if reply.kind in replies.MARKED:
+            return 200, pages.marked(reply.kind)
+        return 200, self._page(page, request, reply)
+
+    def _page(self, page, request, reply):
+        if page == "enter":
+            return self._login_page(request)
+        if page == "stat1":
+            return pages.status(self._shown_version(reply))
+        return pages.maintenance(self.in_download_mode)
+
+    def _login_page(self, request):
+        language = self.settings.language
+        if submitted_password(request.declared) == self.settings.password:
+            return pages.welcome(language)
+        return pages.refusal(language)
+
+    def _shown_version(self, reply):
+        if reply.kind == "no-version":
+            return None
+        if reply.kind == "version":
+            return reply.value
+        return self.settings.firmware_version
+
+    def enter_download_mode(self):
+        """Prepares the FTP directory and starts the FTP server, once."""
+        with self._lock:
+            if self.in_download_mode:
+                return
+            self.in_download_mode = True
+            self.transcript.record(event="download-mode")
+            self._prepare_profile()
+            if self.ftp is not None:
+                self.ftp.start()
+
+    def _prepare_profile(self):
+        path = os.path.join(self.settings.ftp_root, PROFILE_NAME)
+        if self.settings.has_profile:
+            if not os.path.exists(path):
+                with open(path, "wb") as file:
+                    file.write(profile_bytes())
+        elif os.path.exists(path):
+            os.remove(path)
