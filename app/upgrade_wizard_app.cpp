@@ -1,0 +1,33 @@
+#include "app/upgrade_wizard_app.h"
+
+#include "res/resource.h"
+
+namespace {
+constexpr char kSessionAgent[] = "ReZED";
+}
+
+BOOL CUpgradeWizardApp::InitInstance()
+{
+    m_pWizard = std::make_unique<CUpgradeWizardDlg>();
+    if (!m_pWizard->Create(IDD_UPGRADEWIZARD_DIALOG)) return FALSE;
+    m_pWizard->ShowWindow(SW_SHOW);
+    m_pMainWnd = m_pWizard.get();
+
+    m_pSession = std::make_unique<CAppSession>(kSessionAgent, 1, INTERNET_OPEN_TYPE_PRECONFIG);
+    m_pSession->EnableStatusCallback(TRUE);
+    return TRUE;
+}
+
+int CUpgradeWizardApp::ExitInstance()
+{
+    if (m_pSession) {
+        m_pSession->Close();
+        m_pSession.reset();
+    }
+    if (m_pWizard) {
+        m_pWizard->DestroyWindow();
+        m_pMainWnd = nullptr;
+        m_pWizard.reset();
+    }
+    return CWinApp::ExitInstance();
+}

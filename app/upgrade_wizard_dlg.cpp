@@ -1,0 +1,83 @@
+#include "app/upgrade_wizard_dlg.h"
+
+#include "app/about_dlg.h"
+#include "log/run_log.h"
+#include "platform/files/environment.h"
+#include "platform/ui/data_exchange.h"
+#include "platform/ui/resources.h"
+#include "res/resource.h"
+#include "upgrade/upgrade_run.h"
+
+CUpgradeWizardDlg::CUpgradeWizardDlg() : CDialog(IDD_UPGRADEWIZARD_DIALOG), m_hIcon(IDR_MAINFRAME) {}
+
+void CUpgradeWizardDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDCANCEL, m_CancelButton);
+    DDX_Text(pDX, IDC_STATUS, m_Status);
+    DDX_Text(pDX, IDC_ADDRESS, m_Address);
+    DDX_Text(pDX, IDC_PASSWORD, m_Password);
+}
+
+BOOL CUpgradeWizardDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    std::string about = AfxLoadString(IDS_ABOUTBOX);
+    if (!about.empty()) {
+        AppendSystemMenu(0, {});
+        AppendSystemMenu(IDM_ABOUTBOX, about);
+    }
+
+    m_Address = AfxLoadString(IDS_DEFAULT_ADDRESS);
+    SetDlgItemText(IDC_INTRO, AfxLoadString(IDS_INTRODUCTION));
+    SetDlgItemText(IDC_ADDRESS_LABEL, AfxLoadString(IDS_ADDRESS_LABEL));
+    SetDlgItemText(IDC_PASSWORD_LABEL, AfxLoadString(IDS_PASSWORD_LABEL));
+    SetDlgItemText(IDC_CONTINUE, AfxLoadString(IDS_CONTINUE));
+    SetDlgItemText(IDCANCEL, AfxLoadString(IDS_CANCEL));
+    UpdateData(FALSE);
+
+    OpenLogAndWriteBanner();
+    return TRUE;
+}
+
+void CUpgradeWizardDlg::OpenLogAndWriteBanner()
+{
+    char temp[255] = "";
+    GetEnvironmentVariable("TEMP", temp, sizeof temp);
+    std::string logPath = std::string(temp) + "\\ndxulog.txt";
+    if (OpenRunLog(logPath) == 1) PostMessage(WM_QUIT, 0, 0);
+    WriteLogLine("\n\n\n\nNDXU Upgrade Started - " + AfxLoadString(IDS_NO_ADDRESS));
+}
+
+void CUpgradeWizardDlg::OnCancel()
+{
+    PostMessage(WM_QUIT, 0, 0);
+    CDialog::OnCancel();
+}
+
+bool CUpgradeWizardDlg::OnCommand(int id)
+{
+    if (id == IDC_CONTINUE) {
+        OnContinue();
+        return true;
+    }
+    return CDialog::OnCommand(id);
+}
+
+void CUpgradeWizardDlg::OnContinue()
+{
+    m_lastRunEnd = RunEnd::None;
+    WizardPage page(*this, m_Status, m_Address, m_Password, m_CancelButton, m_lastRunEnd);
+    RunUpgrade(page);
+}
+
+void CUpgradeWizardDlg::OnSysCommand(UINT id, LPARAM lParam)
+{
+    if ((id & SC_ID_MASK) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    CDialog::OnSysCommand(id, lParam);
+}

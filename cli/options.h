@@ -1,0 +1,28 @@
+// The console front-end's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+
+struct Options {
+    std::optional<std::string> address;  // none: the field's default
+    std::string packageDirectory = ".";
+    std::optional<int> httpPort;
+    std::optional<int> ftpPort;
+    bool passwordFromStdin = false;
+};
+
+// Exit statuses of ndxu-upgrade.
+inline constexpr int kExitCompleted = 0;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInputRefused = 3;
+inline constexpr int kExitFailedBeforeTransfer = 4;
+inline constexpr int kExitFailedInTransfer = 5;
+
+// Parses the command line. Returns the options, or the exit status when the
+// program is done already (help, version, bad usage; the text is printed).
+struct ParseResult {
+    std::optional<Options> options;
+    int exitStatus = kExitCompleted;
+};
+ParseResult ParseOptions(int argc, char** argv);

@@ -1,0 +1,54 @@
+#include "log/run_log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+#include "platform/files/paths.h"
+#include "platform/ui/win_app.h"
+
+namespace {
+
+// The process-wide log stream; null until it has been opened.
+std::FILE* g_log = nullptr;
+
+constexpr char kSeparator[] = "***************************************************\n";
+
+std::FILE* OpenForAppend(const std::string& path)
+{
+    std::optional<std::filesystem::path> hostPath = HostPathOf(path);
+    if (!hostPath) return nullptr;
+    // The log holds device pages: a new file is for its owner's eyes only.
+    int fd = ::open(hostPath->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    std::FILE* stream = ::fdopen(fd, "a");
+    if (!stream) ::close(fd);
+    return stream;
+}
+
+}  // namespace
+
+int OpenRunLog(std::string path)
+{
+    if (g_log) std::fclose(g_log);
+    g_log = OpenForAppend(path);
+    if (!g_log) {
+        AfxMessageBox("Cannot open logfile", MB_OK);
+        return 1;
+    }
+    return 0;
+}
+
+void WriteLogLine(std::string text)
+{
+    if (!g_log) return;
+    std::fputs("******", g_log);
+    std::fwrite(text.data(), 1, text.size(), g_log);
+    std::fputs("\n", g_log);
+    std::fputs(kSeparator, g_log);
+    // A crash must not lose the trail of a failed upgrade.
+    std::fflush(g_log);
+}

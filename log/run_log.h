@@ -1,0 +1,14 @@
+// The run log: one plain-text file in the temporary directory that keeps the
+// history of every run. Each entry is framed by asterisks.
+#pragma once
+
+#include <string>
+
+// Opens the log at `path` (a path of the program's form) for appending,
+// creating it readable by its owner only. Shows "Cannot open logfile" and
+// returns 1 when it cannot be opened; 0 on success.
+int OpenRunLog(std::string path);
+
+// Appends "******", the text, a line feed and a line of 51 asterisks; the
+// entry reaches the file at once. Dropped while the log is not open.
+void WriteLogLine(std::string text);

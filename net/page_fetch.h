@@ -1,0 +1,15 @@
+// One HTTP request to the device and its page, through a session of its own.
+#pragma once
+
+#include <memory>
+#include <string>
+
+inline constexpr std::size_t kPageBufferSize = 20000;
+
+// Sends one request (POST when `post` is nonzero, else GET) with the header
+// block and the body as they stand, logs the request and the page, and
+// returns the page: at most 19999 bytes, zero-terminated, in a buffer of
+// kPageBufferSize bytes. Null when the request could not be sent; the
+// failure has then been shown to the user.
+std::unique_ptr<char[]> FetchPage(int post, std::string server, std::string headers, std::string body,
+                                  std::string object);

@@ -1,0 +1,39 @@
+// An FTP connection: one control connection, logged in, with transfers in
+// active mode (the PORT command) in binary.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/inet/internet_exception.h"
+#include "platform/ui/win_types.h"
+
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr DWORD FTP_TRANSFER_TYPE_BINARY = 2;
+
+class CFtpConnection {
+public:
+    ~CFtpConnection();
+    CFtpConnection(const CFtpConnection&) = delete;
+    CFtpConnection& operator=(const CFtpConnection&) = delete;
+
+    // Downloads `remoteFile` to `localFile` (a path of the program's form,
+    // "C:\..."); nonzero on success. A failed download leaves an existing
+    // local file as it was.
+    BOOL GetFile(const std::string& remoteFile, const std::string& localFile, BOOL failIfExists = TRUE,
+                 DWORD attributes = FILE_ATTRIBUTE_NORMAL, DWORD flags = FTP_TRANSFER_TYPE_BINARY,
+                 DWORD_PTR context = 1);
+
+    // Uploads `localFile`, streamed from disk, as `remoteFile`; nonzero on
+    // success.
+    BOOL PutFile(const std::string& localFile, const std::string& remoteFile,
+                 DWORD flags = FTP_TRANSFER_TYPE_BINARY, DWORD_PTR context = 1);
+
+    void Close();
+
+private:
+    friend class CInternetSession;
+    struct Control;
+    explicit CFtpConnection(std::unique_ptr<Control> control);
+    std::unique_ptr<Control> m_control;
+};

@@ -1,0 +1,61 @@
+// An Internet session: the settings shared by the HTTP and FTP connections
+// opened through it. Synchronous: every call blocks until it has its answer.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/inet/internet_exception.h"
+#include "platform/ui/win_types.h"
+
+class CHttpConnection;
+class CFtpConnection;
+
+inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;  // the system's proxy settings
+inline constexpr int INTERNET_INVALID_PORT_NUMBER = 0;    // the service's default port
+inline constexpr int INTERNET_DEFAULT_FTP_PORT = 21;      // the FTP service's port
+
+class CInternetSession {
+public:
+    // With no agent the application's name is the user agent. Throws
+    // CInternetException when the session cannot be opened.
+    explicit CInternetSession(const char* agent = nullptr, DWORD_PTR context = 1,
+                              DWORD accessType = INTERNET_OPEN_TYPE_PRECONFIG,
+                              const char* proxyName = nullptr, const char* proxyBypass = nullptr,
+                              DWORD flags = 0);
+    virtual ~CInternetSession();
+    CInternetSession(const CInternetSession&) = delete;
+    CInternetSession& operator=(const CInternetSession&) = delete;
+
+    // Switches status notifications off and closes the session.
+    virtual void Close();
+
+    BOOL EnableStatusCallback(BOOL enable = TRUE);
+    // A notification about traffic through this session; does nothing here.
+    virtual void OnStatusCallback(DWORD_PTR context, DWORD internetStatus, const void* statusInformation,
+                                  DWORD statusInformationLength);
+
+    // Makes a connection object; the server is contacted by the request.
+    std::unique_ptr<CHttpConnection> GetHttpConnection(const std::string& server,
+                                                       int port = INTERNET_INVALID_PORT_NUMBER,
+                                                       const char* userName = nullptr,
+                                                       const char* password = nullptr);
+
+    // Connects to the FTP server and logs in; throws CInternetException when
+    // either fails. Empty user and password log in anonymously.
+    std::unique_ptr<CFtpConnection> GetFtpConnection(const std::string& server, const char* userName = nullptr,
+                                                     const char* password = nullptr,
+                                                     int port = INTERNET_INVALID_PORT_NUMBER,
+                                                     BOOL passive = FALSE);
+
+    const std::string& Agent() const { return m_agent; }
+    DWORD_PTR Context() const { return m_context; }
+    bool IsOpen() const { return m_open; }
+    bool StatusCallbackEnabled() const { return m_statusCallback; }
+
+private:
+    std::string m_agent;
+    DWORD_PTR m_context;
+    bool m_open = true;
+    bool m_statusCallback = false;
+};

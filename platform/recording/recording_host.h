@@ -1,0 +1,36 @@
+// A host that keeps, in order, every status change and every message box,
+// so that a test can compare the whole story of a run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/ui/scripted_host.h"
+
+struct HostEvent {
+    enum class Kind { Status, MessageBox };
+    Kind kind;
+    std::string text;
+    std::string caption;  // message boxes only
+    MessageIcon icon = MessageIcon::None;
+
+    bool operator==(const HostEvent&) const = default;
+};
+
+class RecordingHost : public ScriptedHost {
+public:
+    const std::vector<HostEvent>& Events() const { return m_events; }
+    std::vector<HostEvent> MessageBoxes() const;
+    std::vector<std::string> Statuses() const;
+    void Clear() { m_events.clear(); }
+
+protected:
+    void OnStatus(const std::string& text) override;
+    void OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
+
+private:
+    std::vector<HostEvent> m_events;
+};
+
+HostEvent StatusEvent(std::string text);
+HostEvent BoxEvent(std::string text, std::string caption, MessageIcon icon);

@@ -1,0 +1,52 @@
+// A host shows the dialogs of the window layer: in a real window, on the
+// console, or in memory for tests. One host serves the whole process.
+#pragma once
+
+#include <string>
+
+#include "platform/ui/control.h"
+#include "platform/ui/win_types.h"
+
+class CDialog;
+
+enum class MessageIcon { None, Exclamation, Stop };
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // The dialog's controls exist; build what shows them.
+    virtual void CreateWindow(CDialog& dialog) = 0;
+    virtual void DestroyWindow(CDialog& dialog) = 0;
+    virtual void ShowWindow(CDialog& dialog, bool show) = 0;
+
+    // A control's text, visibility or look has changed in the dialog.
+    virtual void ControlChanged(CDialog& dialog, const Control& control) = 0;
+    // The keyboard focus has moved to control `id` of the dialog.
+    virtual void FocusChanged(CDialog& dialog, int id) = 0;
+
+    // Shows a message box with the OK button and waits until it is closed.
+    virtual int MessageBox(CDialog* owner, const std::string& text, const std::string& caption,
+                           MessageIcon icon) = 0;
+
+    // Runs the dialog modally until EndModal; returns its result.
+    virtual int RunModal(CDialog& dialog) = 0;
+    virtual void EndModal(CDialog& dialog, int result) = 0;
+
+    // Runs the message loop until a quit message; returns its exit code.
+    virtual int RunMessageLoop() = 0;
+    virtual void PostQuit(int exitCode) = 0;
+
+    virtual void SetWaitCursor() = 0;
+
+    // Called while the program blocks (during a transfer) so that a window
+    // stays painted; takes no user input.
+    virtual void KeepPainted() = 0;
+};
+
+// The process's host; set once at start (and by each test).
+void AfxSetHost(Host* host);
+Host& AfxGetHost();
+// Lets the host keep its window painted during a long blocking call; does
+// nothing when no host is set.
+void AfxKeepPainted();

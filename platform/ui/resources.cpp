@@ -1,0 +1,14 @@
+#include "platform/ui/resources.h"
+
+namespace {
+const ResourceModule* g_module = nullptr;
+}
+
+void AfxSetResourceModule(const ResourceModule* module) { g_module = module; }
+
+std::string AfxLoadString(UINT id) { return g_module ? g_module->LoadString(id) : std::string{}; }
+
+const DialogTemplate* AfxFindDialogTemplate(UINT id)
+{
+    return g_module ? g_module->FindDialog(id) : nullptr;
+}

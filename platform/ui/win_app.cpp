@@ -1,0 +1,55 @@
+#include "platform/ui/win_app.h"
+
+#include <filesystem>
+
+#include "platform/ui/dialog.h"
+#include "platform/ui/host.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+std::string ExecutableBaseName()
+{
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    return exe.stem().string();
+}
+
+CWinApp::CWinApp(const char* appName) : m_appName(appName ? appName : ExecutableBaseName())
+{
+    g_app = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_app == this) g_app = nullptr;
+}
+
+int CWinApp::Run()
+{
+    m_nExitCode = AfxGetHost().RunMessageLoop();
+    return ExitInstance();
+}
+
+int AfxWinMain(CWinApp& app)
+{
+    if (!app.InitInstance()) return app.ExitInstance();
+    return app.Run();
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+
+CDialog* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
+
+std::string AfxGetAppName() { return g_app ? g_app->AppName() : ExecutableBaseName(); }
+
+int AfxMessageBox(const std::string& text, UINT type)
+{
+    MessageIcon icon = MessageIcon::Exclamation;
+    if ((type & MB_ICONMASK) == MB_ICONSTOP) icon = MessageIcon::Stop;
+    return AfxGetHost().MessageBox(AfxGetMainWnd(), text, AfxGetAppName(), icon);
+}
+
+void AfxSetWaitCursor() { AfxGetHost().SetWaitCursor(); }

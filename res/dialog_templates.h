@@ -1,0 +1,6 @@
+// The program's dialog templates.
+#pragma once
+
+#include "platform/ui/dialog_template.h"
+
+const DialogTemplate* FindProgramDialog(unsigned id);

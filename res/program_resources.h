@@ -1,0 +1,6 @@
+// The program's resources, registered with the window layer at start.
+#pragma once
+
+#include "platform/ui/resources.h"
+
+const ResourceModule& ProgramResources();

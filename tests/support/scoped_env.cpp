@@ -1,0 +1,45 @@
+#include "tests/support/scoped_env.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+ScopedEnv::~ScopedEnv()
+{
+    for (const auto& [name, value] : m_saved) {
+        if (value)
+            ::setenv(name.c_str(), value->c_str(), 1);
+        else
+            ::unsetenv(name.c_str());
+    }
+}
+
+void ScopedEnv::Remember(const std::string& name)
+{
+    if (m_saved.count(name)) return;
+    const char* value = std::getenv(name.c_str());
+    m_saved[name] = value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+void ScopedEnv::Set(const std::string& name, const std::string& value)
+{
+    Remember(name);
+    ::setenv(name.c_str(), value.c_str(), 1);
+}
+
+void ScopedEnv::Unset(const std::string& name)
+{
+    Remember(name);
+    ::unsetenv(name.c_str());
+}
+
+ScopedCurrentDirectory::ScopedCurrentDirectory(const std::string& directory)
+    : m_previous(std::filesystem::current_path().string())
+{
+    std::filesystem::current_path(directory);
+}
+
+ScopedCurrentDirectory::~ScopedCurrentDirectory()
+{
+    std::error_code ec;
+    std::filesystem::current_path(m_previous, ec);
+}

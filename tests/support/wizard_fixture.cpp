@@ -1,0 +1,51 @@
+#include "tests/support/wizard_fixture.h"
+
+#include "res/program_resources.h"
+#include "res/resource.h"
+
+std::string LogEntry(const std::string& text)
+{
+    return "******" + text + "\n***************************************************\n";
+}
+
+void WizardTest::SetUp()
+{
+    std::filesystem::create_directories(TempDirectory());
+    std::filesystem::create_directories(PackageDirectory());
+    WriteFileText(PackageDirectory() / "fw512000.bin", std::string(4096, '\x5a'));
+    WriteFileText(PackageDirectory() / "ndxuback.txt", "Back up your profile before you upgrade.\n");
+    m_env.Set("TEMP", TempDirectory().string());
+    m_env.Set("NDXU_DRIVE_C", DriveC().string());
+    m_cwd = std::make_unique<ScopedCurrentDirectory>(PackageDirectory().string());
+    AfxSetHost(&m_host);
+    AfxSetResourceModule(&ProgramResources());
+}
+
+void WizardTest::TearDown()
+{
+    if (m_app) ExitApplication();
+    AfxSetHost(nullptr);
+}
+
+CUpgradeWizardDlg& WizardTest::StartWizard()
+{
+    m_app = std::make_unique<CUpgradeWizardApp>();
+    EXPECT_TRUE(m_app->InitInstance());
+    return Wizard();
+}
+
+void WizardTest::RunWith(const std::string& address, const std::string& password)
+{
+    Wizard().SetDlgItemText(IDC_ADDRESS, address);
+    Wizard().SetDlgItemText(IDC_PASSWORD, password);
+    Wizard().DispatchCommand(IDC_CONTINUE);
+}
+
+int WizardTest::ExitApplication()
+{
+    int code = m_app->ExitInstance();
+    m_app.reset();
+    return code;
+}
+
+std::string WizardTest::LogText() const { return ReadFileText(LogPath()); }

@@ -1,0 +1,49 @@
+// A wizard on the recording host, in a sandbox of its own: TEMP (the run
+// log's directory), drive C: and the package directory (the current
+// directory, holding fw512000.bin and ndxuback.txt) all lie in a temporary
+// directory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/upgrade_wizard_app.h"
+#include "platform/recording/recording_host.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
+
+// One run-log entry as the log frames it.
+std::string LogEntry(const std::string& text);
+
+class WizardTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the application: the wizard is created and the log opened.
+    CUpgradeWizardDlg& StartWizard();
+    // Types the address and the password and presses Continue.
+    void RunWith(const std::string& address, const std::string& password);
+    // Shuts the application down as the message loop's end does.
+    int ExitApplication();
+
+    CUpgradeWizardDlg& Wizard() { return *m_app->Wizard(); }
+    std::string LogText() const;
+    std::filesystem::path LogPath() const { return m_dir / "temp" / "ndxulog.txt"; }
+    std::filesystem::path TempDirectory() const { return m_dir / "temp"; }
+    std::filesystem::path DriveC() const { return m_dir / "drive_c"; }
+    std::filesystem::path StagingDirectory() const { return m_dir / "drive_c" / "varn" / "ndxu511"; }
+    std::filesystem::path PackageDirectory() const { return m_dir / "package"; }
+    // The text of a control of the wizard.
+    std::string Text(int id) { return Wizard().GetDlgItemText(id); }
+    bool Visible(int id) { return Wizard().IsControlVisible(id); }
+
+    RecordingHost m_host;
+    TempDir m_dir;
+    ScopedEnv m_env;
+    std::unique_ptr<ScopedCurrentDirectory> m_cwd;
+    std::unique_ptr<CUpgradeWizardApp> m_app;
+};

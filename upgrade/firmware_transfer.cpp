@@ -1,0 +1,141 @@
+#include "upgrade/firmware_transfer.h"
+
+#include <memory>
+
+#include "log/run_log.h"
+#include "platform/files/file_services.h"
+#include "platform/inet/ftp_connection.h"
+#include "platform/inet/internet_session.h"
+#include "platform/ui/resources.h"
+#include "res/resource.h"
+#include "upgrade/package_staging.h"
+
+namespace {
+
+constexpr char kRemoteProfile[] = "prof.bin";
+constexpr char kRemoteBootImage[] = "boot.bin";
+constexpr DWORD kDefaultTransferType = 0;
+
+void LogAndShow(WizardPage& page, const std::string& text)
+{
+    WriteLogLine(text);
+    page.ShowStatus(text);
+}
+
+// Phase 9: no input and no button until the run ends.
+void ShowTransferScreen(WizardPage& page)
+{
+    page.SetText(IDC_PASSWORD_LABEL, "");
+    page.Hide(IDC_CONTINUE);
+    page.Hide(IDCANCEL);
+    page.Hide(IDC_ADDRESS);
+    page.Hide(IDC_PASSWORD);
+    LogAndShow(page, AfxLoadString(IDS_UPGRADING_FIRMWARE));
+    page.SetText(IDC_INTRO, AfxLoadString(IDS_COPYING_FIRMWARE));
+    page.SetText(IDC_ADDRESS_LABEL, "");
+}
+
+// Phase 11: the device's profile is kept as a backup in the staging
+// directory. A device may have none; the run goes on either way.
+void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& staging)
+{
+    const std::string backupPath = staging + "\\" + AfxLoadString(IDS_PROFILE_BACKUP_FILE);
+    LogAndShow(page, AfxLoadString(IDS_BACKING_UP_PROFILE));
+    if (ftp.GetFile(kRemoteProfile, backupPath, FALSE, FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1))
+        LogAndShow(page, AfxLoadString(IDS_PROFILE_SAVED));
+    else
+        LogAndShow(page, "Profile Not Saved");
+}
+
+// Phase 12: an alternate image in the staging directory takes the place of
+// the package's image. Returns the image to upload.
+std::string ChooseFirmwareImage(WizardPage& page, const std::string& staging)
+{
+    LogAndShow(page, AfxLoadString(IDS_CHECKING_PROD));
+    const std::string alternatePath = staging + "\\prod.bin";
+    if (!PathExists(alternatePath)) return AfxLoadString(IDS_FIRMWARE_FILE);
+    WriteLogLine("Alternate prod.bin found");
+    page.DialogMessage(AfxLoadString(IDS_PROD_FOUND));
+    page.ShowStatus("Alternate Prod.bin found");
+    return alternatePath;
+}
+
+// Uploads one file; a refused or broken upload ends the run with its own
+// message and the Cancel button back, so that the window can be closed.
+bool Upload(WizardPage& page, CFtpConnection& ftp, const std::string& localPath, const std::string& remoteName)
+{
+    if (ftp.PutFile(localPath, remoteName, kDefaultTransferType, 1)) return true;
+    const std::string text = "Cannot Upload " + localPath + " as " + remoteName;
+    LogAndShow(page, text);
+    page.ApplicationMessage(text);
+    page.ShowCancelAsDefault();
+    return false;
+}
+
+// Phase 14: an alternate profile and an alternate boot image follow the
+// firmware when they are present.
+bool UploadAlternates(WizardPage& page, CFtpConnection& ftp, const std::string& staging)
+{
+    LogAndShow(page, "Checking for alternate prof.bin");
+    const std::string profilePath = staging + "\\prof.bin";
+    if (PathExists(profilePath)) {
+        WriteLogLine("Alternate Prof.bin found.");
+        page.DialogMessage("Alternate Prof.bin found.  Click OK to upload.");
+        if (!Upload(page, ftp, profilePath, kRemoteProfile)) return false;
+    }
+
+    WriteLogLine("Checking for alternate boot.bin");
+    const std::string bootPath = staging + "\\boot.bin";
+    if (PathExists(bootPath)) {
+        WriteLogLine("Alternate Boot.bin found.");
+        page.DialogMessage("Alternate Boot.bin found.  Click OK to upload.");
+        page.ShowStatus("Alternate Boot.bin found.");
+        if (!Upload(page, ftp, bootPath, kRemoteBootImage)) return false;
+    }
+    return true;
+}
+
+// Phase 16: a single visible button, "Exit".
+void ShowCompletionScreen(WizardPage& page)
+{
+    page.ShowCancelAsDefault();
+    WriteLogLine("Firwmware Upgrade Completed");
+    page.SetStatusValue(AfxLoadString(IDS_UPGRADE_COMPLETED));
+    page.SetText(IDCANCEL, AfxLoadString(IDS_EXIT));
+    page.SetText(IDC_INTRO, AfxLoadString(IDS_CONGRATULATIONS));
+    page.SetText(IDC_ADDRESS_LABEL, "");
+    page.WriteValues();
+}
+
+}  // namespace
+
+bool RunFirmwareTransfer(WizardPage& page, const std::string& address)
+{
+    LogAndShow(page, AfxLoadString(IDS_OPENING_FTP_SESSION));
+    CInternetSession session(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    std::unique_ptr<CFtpConnection> ftp = session.GetFtpConnection(address, "", "", INTERNET_DEFAULT_FTP_PORT, FALSE);
+
+    ShowTransferScreen(page);
+    const std::string staging = StagePackage();
+    BackUpProfile(page, *ftp, staging);
+
+    const std::string image = ChooseFirmwareImage(page, staging);
+    if (!PathExists(image)) {
+        const std::string text = "Cannot find " + image;
+        LogAndShow(page, text);
+        page.DialogMessage(text);
+        return false;
+    }
+
+    LogAndShow(page, AfxLoadString(IDS_UPGRADING_FIRMWARE_WAIT));
+    if (!Upload(page, *ftp, image, AfxLoadString(IDS_FIRMWARE_FILE))) return false;
+    if (!UploadAlternates(page, *ftp, staging)) return false;
+
+    LogAndShow(page, AfxLoadString(IDS_RESETTING));
+    ShowCompletionScreen(page);
+
+    ftp->Close();
+    ftp.reset();
+    session.Close();
+    return true;
+}

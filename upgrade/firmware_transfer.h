@@ -1,0 +1,11 @@
+// The FTP phases of the run: connection, transfer screen, staging, profile
+// backup, firmware and alternate uploads, and the completion screen.
+#pragma once
+
+#include <string>
+
+#include "upgrade/wizard_page.h"
+
+// Returns true when the completion screen is shown. Throws CInternetException
+// when the FTP connection cannot be opened.
+bool RunFirmwareTransfer(WizardPage& page, const std::string& address);

@@ -1,0 +1,46 @@
+#include "upgrade/upgrade_run.h"
+
+#include "log/run_log.h"
+#include "platform/ui/resources.h"
+#include "platform/ui/win_app.h"
+#include "res/resource.h"
+#include "upgrade/firmware_transfer.h"
+#include "upgrade/web_exchange.h"
+
+namespace {
+constexpr std::size_t kMaxAddressLength = 80;
+constexpr std::size_t kMaxPasswordLength = 79;
+}  // namespace
+
+std::optional<unsigned> CheckInputs(const std::string& address, const std::string& password)
+{
+    if (address.empty()) return IDS_NO_ADDRESS;
+    if (address.size() > kMaxAddressLength) return IDS_ADDRESS_TOO_LONG;
+    if (password.size() > kMaxPasswordLength) return IDS_PASSWORD_TOO_LONG;
+    return std::nullopt;
+}
+
+void RunUpgrade(WizardPage& page)
+{
+    WriteLogLine("Continue Button Pushed");
+    AfxSetWaitCursor();
+    page.ReadInputs();
+    const std::string address = page.Address();
+    const std::string password = page.Password();
+    WriteLogLine("Server Specified: " + address);
+
+    if (std::optional<unsigned> refusal = CheckInputs(address, password)) {
+        page.SetEnd(RunEnd::InputRefused);
+        page.DialogMessage(AfxLoadString(*refusal));
+        return;
+    }
+
+    page.SetEnd(RunEnd::EarlyFailure);
+    page.ShowCancelAsDefault();
+    page.ShowStatus(AfxLoadString(IDS_CONNECTING));
+    if (!RunWebExchange(page, address, password)) return;
+
+    page.SetEnd(RunEnd::LateFailure);
+    if (!RunFirmwareTransfer(page, address)) return;
+    page.SetEnd(RunEnd::Completed);
+}

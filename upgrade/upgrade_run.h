@@ -1,0 +1,16 @@
+// The upgrade run that the Continue button starts: it checks the inputs, then
+// logs into the device, checks its version, switches it into download mode
+// and transfers the firmware, all before it returns.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "upgrade/wizard_page.h"
+
+// Runs one upgrade on the wizard page; records how far it got as it goes, so
+// that an exception leaving the run leaves the right end behind.
+void RunUpgrade(WizardPage& page);
+
+// The string number of the message that refuses the inputs, or none.
+std::optional<unsigned> CheckInputs(const std::string& address, const std::string& password);

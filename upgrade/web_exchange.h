@@ -1,0 +1,15 @@
+// The exchange with the device's web pages: two logins, the status page and
+// the switch into firmware download mode.
+#pragma once
+
+#include <string>
+
+#include "upgrade/wizard_page.h"
+
+// Returns true when the device is in download mode; otherwise the run has
+// shown why it ends.
+bool RunWebExchange(WizardPage& page, const std::string& address, const std::string& password);
+
+// The header block of a form post: Referer, Content-Type and the declared
+// Content-Length, each line ending in LF.
+std::string FormHeaderBlock(const std::string& address, const std::string& object, std::size_t declaredLength);

@@ -1,0 +1,20 @@
+#include "upgrade/wizard_page.h"
+
+#include "platform/ui/win_app.h"
+
+void WizardPage::ShowStatus(const std::string& text)
+{
+    m_status = text;
+    m_dialog.UpdateData(FALSE);
+}
+
+void WizardPage::DialogMessage(const std::string& text) { m_dialog.MessageBox(text, nullptr, MB_OK); }
+
+void WizardPage::ApplicationMessage(const std::string& text) { AfxMessageBox(text, MB_OK); }
+
+void WizardPage::ShowCancelAsDefault()
+{
+    m_cancelButton.ShowWindow(SW_SHOW);
+    m_cancelButton.SetFocus();
+    m_cancelButton.SendMessage(BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}

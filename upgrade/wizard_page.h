@@ -1,0 +1,50 @@
+// The wizard window as the upgrade run drives it: its exchanged values, its
+// controls, its status line and its message boxes.
+#pragma once
+
+#include <string>
+
+#include "platform/ui/dialog.h"
+#include "upgrade/run_end.h"
+
+class WizardPage {
+public:
+    WizardPage(CDialog& dialog, std::string& status, const std::string& address, const std::string& password,
+               CButton& cancelButton, RunEnd& end)
+        : m_dialog(dialog), m_status(status), m_address(address), m_password(password),
+          m_cancelButton(cancelButton), m_end(end)
+    {
+    }
+
+    // Reads the address, the password and the status from the controls.
+    void ReadInputs() { m_dialog.UpdateData(TRUE); }
+    const std::string& Address() const { return m_address; }
+    const std::string& Password() const { return m_password; }
+
+    // Shows a status text: assigns it, then writes the values to the controls.
+    void ShowStatus(const std::string& text);
+    // Assigns a status text that the next WriteValues shows.
+    void SetStatusValue(const std::string& text) { m_status = text; }
+    void WriteValues() { m_dialog.UpdateData(FALSE); }
+
+    // The dialog's own message box: no icon.
+    void DialogMessage(const std::string& text);
+    // The application's message box: the exclamation icon.
+    void ApplicationMessage(const std::string& text);
+
+    void SetText(int id, const std::string& text) { m_dialog.SetDlgItemText(id, text); }
+    void Show(int id) { m_dialog.GetDlgItem(id)->ShowWindow(SW_SHOW); }
+    void Hide(int id) { m_dialog.GetDlgItem(id)->ShowWindow(SW_HIDE); }
+    // Shows the Cancel button, focused, with the default-button look.
+    void ShowCancelAsDefault();
+
+    void SetEnd(RunEnd end) { m_end = end; }
+
+private:
+    CDialog& m_dialog;
+    std::string& m_status;
+    const std::string& m_address;
+    const std::string& m_password;
+    CButton& m_cancelButton;
+    RunEnd& m_end;
+};
