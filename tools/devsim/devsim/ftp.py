@@ -101,6 +101,26 @@ class _DeviceDTPHandler(DTPHandler):
             return 0
         return super().send(data[:room])
 
+    def close(self):
+        if not self._closed and self.file_obj is not None:
+            self.file_obj.close()
+            self._record_outcome()
+        super().close()
+
+    def _record_outcome(self):
+        """Records how the transfer ended.  The base class replies to the client
+        before its own callbacks run; recording here, before that reply, means a
+        client that has the reply also finds the record."""
+        channel, path = self.cmd_channel, self.file_obj.name
+        if not self.transfer_finished:
+            channel.record_file_event("incomplete", path, direction="upload" if self.receive else "download",
+                                      transferred=self.get_transmitted_bytes())
+        elif self.receive:
+            size, sha256 = _size_and_sha256(path)
+            channel.record_file_event("stored", path, size=size, sha256=sha256)
+        else:
+            channel.record_file_event("sent", path, size=os.path.getsize(path))
+
     def _drop(self):
         """Closes data and control connection at once, without a reply."""
         channel = self.cmd_channel
@@ -147,24 +167,14 @@ class _DeviceFTPHandler(FTPHandler):
         self.respond("552 Requested file action aborted: storage full.")
         return None
 
-    def on_login(self, username):
-        self.transcript.record(proto="ftp", event="login", user=username)
+    # Logins are recorded before the reply, unlike pyftpdlib's on_login callbacks.
+    def handle_auth_success(self, home, password, msg_login):
+        self.transcript.record(proto="ftp", event="login", user=self.username)
+        super().handle_auth_success(home, password, msg_login)
 
-    def on_login_failed(self, username, password):
-        self.transcript.record(proto="ftp", event="login-refused", user=username)
-
-    def on_file_received(self, file):
-        size, sha256 = _size_and_sha256(file)
-        self.record_file_event("stored", file, size=size, sha256=sha256)
-
-    def on_incomplete_file_received(self, file):
-        self.record_file_event("incomplete", file, direction="upload", size=os.path.getsize(file))
-
-    def on_file_sent(self, file):
-        self.record_file_event("sent", file, size=os.path.getsize(file))
-
-    def on_incomplete_file_sent(self, file):
-        self.record_file_event("incomplete", file, direction="download")
+    def handle_auth_failed(self, msg, password):
+        self.transcript.record(proto="ftp", event="login-refused", user=self.username)
+        super().handle_auth_failed(msg, password)
 
 
 class _RefusingAuthorizer(DummyAuthorizer):
