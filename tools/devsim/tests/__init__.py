@@ -1,0 +1,1 @@
+"""Tests of ndxu-devsim, run against the real program."""
