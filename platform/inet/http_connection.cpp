@@ -1,0 +1,69 @@
+#include "platform/inet/http_connection.h"
+
+#include <stdexcept>
+
+#include "platform/inet/host_name.h"
+#include "platform/inet/http_transfer.h"
+#include "platform/inet/internet_session.h"
+#include "platform/inet/layer_settings.h"
+
+namespace {
+
+// The request's URL; none when the server name is not a host name, so that
+// nothing but a host name ever reaches the transfer library.
+std::optional<std::string> UrlOf(const std::string& server, int port, const std::string& object)
+{
+    std::optional<std::string> host = UrlHostOf(server);
+    if (!host) return std::nullopt;
+    const std::string path = object.starts_with('/') ? object : "/" + object;
+    return "http://" + *host + ":" + std::to_string(port) + path;
+}
+
+}  // namespace
+
+std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const std::string& server, int port,
+                                                                     const char*, const char*)
+{
+    const LayerSettings settings = ReadLayerSettings();
+    return std::make_unique<CHttpConnection>(*this, server, PortOrDefault(port, settings.httpPort));
+}
+
+CHttpConnection::CHttpConnection(CInternetSession& session, std::string server, int port)
+    : m_session(session), m_server(std::move(server)), m_port(port)
+{
+}
+
+CHttpConnection::~CHttpConnection() = default;
+
+// The referer, accept types, version and flags are not used: a request
+// carries no Referer or Accept header and always says HTTP/1.0.
+std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(int verb, const std::string& object, const char*,
+                                                        DWORD_PTR, const char**, const char*, DWORD)
+{
+    if (verb != HTTP_VERB_POST && verb != HTTP_VERB_GET)
+        throw std::invalid_argument("unknown HTTP verb index " + std::to_string(verb));
+    const LayerSettings settings = ReadLayerSettings();
+    HttpRequest request{UrlOf(m_server, PortOrDefault(m_port, settings.httpPort), object), verb == HTTP_VERB_POST,
+                        m_session.Agent(), settings.connectTimeout, settings.receiveTimeout};
+    return std::unique_ptr<CHttpFile>(new CHttpFile(std::make_unique<CHttpFile::Transfer>(std::move(request))));
+}
+
+// Each request holds its own connection; the connection object holds none.
+void CHttpConnection::Close() {}
+
+CHttpFile::CHttpFile(std::unique_ptr<Transfer> transfer) : m_transfer(std::move(transfer)) {}
+
+CHttpFile::~CHttpFile() = default;
+
+BOOL CHttpFile::SendRequest(const char* headers, DWORD headersLength, const void* optional, DWORD optionalLength)
+{
+    const std::string_view headerBlock = headers ? std::string_view(headers, headersLength) : std::string_view();
+    const std::string_view body =
+        optional ? std::string_view(static_cast<const char*>(optional), optionalLength) : std::string_view();
+    m_transfer->Send(headerBlock, body);
+    return TRUE;
+}
+
+UINT CHttpFile::Read(void* buffer, UINT count) { return m_transfer->Read(static_cast<char*>(buffer), count); }
+
+void CHttpFile::Close() { m_transfer->Close(); }
