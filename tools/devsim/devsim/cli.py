@@ -99,9 +99,9 @@ def _reserve_port(host, port):
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     try:
         sock.bind((host, port))
-    except OSError:
+    except OSError as err:
         sock.close()
-        raise
+        raise OSError(err.errno, f"cannot take FTP port {host} {port}: {err.strerror}") from None
     return sock
 
 
@@ -142,7 +142,10 @@ def _ftp_service(args, sock, ftp_root, transcript, stack):
 
 
 def _start_web(args, device, stack):
-    server = WebServer((args.host, args.http_port), device.serve_connection)
+    try:
+        server = WebServer((args.host, args.http_port), device.serve_connection)
+    except OSError as err:
+        raise OSError(err.errno, f"cannot listen on web port {args.host} {args.http_port}: {err.strerror}") from None
     stack.callback(server.server_close)
     threading.Thread(target=server.serve_forever, args=(WEB_POLL_INTERVAL,), name="web", daemon=True).start()
     stack.callback(server.shutdown)
@@ -178,5 +181,5 @@ def main(argv=None):
     try:
         run(args)
     except OSError as err:
-        sys.exit(f"ndxu-devsim: {err}")
+        sys.exit(f"ndxu-devsim: {err.strerror}")
     return 0

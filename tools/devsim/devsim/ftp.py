@@ -148,8 +148,8 @@ class _DeviceFTPHandler(FTPHandler):
     use_sendfile = False          # a stalled download must pass through send()
     auth_failed_timeout = 0.1
     banner = "FTP server ready."
-    transcript = None             # set by FtpService
-    faults = FtpFaults()
+    transcript = None             # transcript and faults are set by FtpService
+    faults = None
 
     def pre_process_command(self, line, cmd, arg):
         self.transcript.record(proto="ftp", cmd=cmd, arg=arg)
