@@ -25,7 +25,8 @@ void CHttpFile::Transfer::Send(std::string_view headers, std::string_view body)
     m_state = State::Sent;
     m_loop.Start(m_easy.get(), m_request.receiveTimeout);
     m_loop.RunUntil([this] { return m_headersDone; });
-    if (m_loop.Ended() && m_loop.Result() != CURLE_OK) ThrowFailure();
+    // Once the headers are in, a failure later in the body is Read's to report.
+    if (!m_headersDone && m_loop.Result() != CURLE_OK) ThrowFailure();
 }
 
 UINT CHttpFile::Transfer::Read(char* buffer, UINT count)
@@ -46,8 +47,9 @@ UINT CHttpFile::Transfer::Read(char* buffer, UINT count)
             if (m_loop.Result() != CURLE_OK) ThrowFailure();
             break;
         }
+        const std::size_t wanted = count - given;
         Resume();
-        m_loop.RunUntil([this] { return !m_buffer.empty(); });
+        m_loop.RunUntil([this, wanted] { return m_paused || m_buffer.size() >= wanted; });
     }
     return given;
 }

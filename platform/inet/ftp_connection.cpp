@@ -1,0 +1,62 @@
+#include "platform/inet/ftp_connection.h"
+
+#include <filesystem>
+#include <optional>
+
+#include "platform/files/paths.h"
+#include "platform/inet/ftp_control.h"
+#include "platform/inet/host_name.h"
+#include "platform/inet/internet_session.h"
+#include "platform/inet/part_file.h"
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::string& server, const char* userName,
+                                                                   const char* password, int port, BOOL passive)
+{
+    const LayerSettings settings = ReadLayerSettings();
+    const int serverPort = PortOrDefault(port, settings.ftpPort);
+    const std::optional<std::string> host = UrlHostOf(server);
+    if (!host) throw CInternetException(ERROR_INTERNET_NAME_NOT_RESOLVED);
+    FtpServer ftpServer{"ftp://" + *host + ":" + std::to_string(serverPort) + "/", userName ? userName : "",
+                        password ? password : "", passive != FALSE, settings};
+    auto control = std::make_unique<CFtpConnection::Control>(std::move(ftpServer));
+    control->LogIn();
+    return std::unique_ptr<CFtpConnection>(new CFtpConnection(std::move(control)));
+}
+
+CFtpConnection::CFtpConnection(std::unique_ptr<Control> control) : m_control(std::move(control)) {}
+
+CFtpConnection::~CFtpConnection() = default;
+
+// Transfers are always binary; attributes, flags and context are not used.
+BOOL CFtpConnection::GetFile(const std::string& remoteFile, const std::string& localFile, BOOL failIfExists, DWORD,
+                             DWORD, DWORD_PTR)
+{
+    if (!m_control) return FALSE;
+    const std::optional<std::filesystem::path> target = HostPathOf(localFile);
+    if (!target) return FALSE;
+    std::error_code error;
+    if (failIfExists && std::filesystem::exists(*target, error)) return FALSE;
+    PartFile part(*target);
+    if (!part.Stream() || !m_control->Download(remoteFile, part.Stream())) return FALSE;
+    return part.Commit() ? TRUE : FALSE;
+}
+
+BOOL CFtpConnection::PutFile(const std::string& localFile, const std::string& remoteFile, DWORD, DWORD_PTR)
+{
+    if (!m_control) return FALSE;
+    const std::optional<std::filesystem::path> source = HostPathOf(localFile);
+    if (!source) return FALSE;
+    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(source->c_str(), "rb"));
+    if (!in) return FALSE;
+    return m_control->Upload(in.get(), remoteFile) ? TRUE : FALSE;
+}
+
+void CFtpConnection::Close() { m_control.reset(); }
