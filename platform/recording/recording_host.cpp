@@ -29,3 +29,13 @@ HostEvent BoxEvent(std::string text, std::string caption, MessageIcon icon)
 {
     return {HostEvent::Kind::MessageBox, std::move(text), std::move(caption), icon};
 }
+
+void PrintTo(const HostEvent& event, std::ostream* out)
+{
+    if (event.kind == HostEvent::Kind::Status) {
+        *out << "status: " << event.text;
+        return;
+    }
+    static const char* const icons[] = {"no icon", "exclamation", "stop"};
+    *out << "box [" << event.caption << "] (" << icons[static_cast<int>(event.icon)] << ") " << event.text;
+}

@@ -2,6 +2,7 @@
 // so that a test can compare the whole story of a run.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,4 +34,6 @@ private:
 };
 
 HostEvent StatusEvent(std::string text);
+// Readable test failures: "status: text" or "box [caption] (icon) text".
+void PrintTo(const HostEvent& event, std::ostream* out);
 HostEvent BoxEvent(std::string text, std::string caption, MessageIcon icon);

@@ -3,9 +3,10 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/win_app.h"
 
-void ScriptedHost::ControlChanged(CDialog&, const Control& control)
+void ScriptedHost::ControlChanged(CDialog& dialog, const Control& control)
 {
-    if (control.kind() == ControlKind::Static && (control.tmpl->style & SS_SUNKEN))
+    // What the user sees: a window being set up shows nothing yet.
+    if (dialog.IsWindowVisible() && control.kind() == ControlKind::Static && (control.tmpl->style & SS_SUNKEN))
         OnStatus(control.text);
 }
 

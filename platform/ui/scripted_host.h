@@ -1,6 +1,7 @@
 // A host without a window: user actions come from a script, message boxes
-// are answered with OK at once, and changes of the status line (the sunken
-// static) and message boxes are handed to the derived host to show or keep.
+// are answered with OK at once, and changes of a visible window's status line
+// (the sunken static) and message boxes are handed to the derived host to
+// show or keep.
 #pragma once
 
 #include <deque>

@@ -23,7 +23,6 @@ protected:
     {
         StartDevice(std::move(deviceOptions));
         StartWizard();
-        m_host.Clear();
         RunWith(kDeviceAddress, "");
     }
 

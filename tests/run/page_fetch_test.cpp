@@ -20,14 +20,13 @@ protected:
     {
         StartDevice(std::move(deviceOptions));
         StartWizard();
-        m_host.Clear();
         return FetchPage(0, kDeviceAddress, "", "", "/stat1.htm");
     }
 
     std::string LogAfterBanner()
     {
         std::string log = LogText();
-        return log.substr(log.find(LogEntry("Call for page: ")));
+        return log.substr(log.find("******Call for page: "));
     }
 };
 
@@ -76,7 +75,6 @@ TEST_F(PageFetchTest, ErrorPageIsStillThePage)
 TEST_F(PageFetchTest, UnresolvableNameShowsThePlatformTextAndLogsOnlyTheRequest)
 {
     StartWizard();
-    m_host.Clear();
     std::unique_ptr<char[]> page = FetchPage(0, "no-such-device.invalid", "", "", "/stat1.htm");
     EXPECT_EQ(page, nullptr);
     EXPECT_EQ(m_host.MessageBoxes(),
@@ -90,7 +88,6 @@ TEST_F(PageFetchTest, RefusedConnectionShowsThePlatformText)
     StartDevice();
     m_env.Set("NDXU_HTTP_PORT", std::to_string(Device().FtpPort()));  // nothing listens there yet
     StartWizard();
-    m_host.Clear();
     EXPECT_EQ(FetchPage(0, kDeviceAddress, "", "", "/stat1.htm"), nullptr);
     ASSERT_EQ(m_host.MessageBoxes().size(), 1u);
     EXPECT_EQ(m_host.MessageBoxes()[0].text, "A connection with the server could not be established");
@@ -101,7 +98,6 @@ TEST_F(PageFetchTest, SilentDeviceEndsTheRequestWithinTheTimeOut)
     StartDevice({"--reply", "stat1=silent"});
     m_env.Set("NDXU_RECEIVE_TIMEOUT", "1");
     StartWizard();
-    m_host.Clear();
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(FetchPage(0, kDeviceAddress, "", "", "/stat1.htm"), nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));

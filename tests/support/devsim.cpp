@@ -1,5 +1,6 @@
 #include "tests/support/devsim.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,12 +43,7 @@ bool Exited(pid_t pid)
 
 }  // namespace
 
-std::filesystem::path SourceDirectory()
-{
-    const char* dir = std::getenv("NDXU_SOURCE_DIR");
-    if (!dir) throw std::runtime_error("NDXU_SOURCE_DIR is not set");
-    return dir;
-}
+std::filesystem::path SourceDirectory() { return NDXU_SOURCE_DIR; }
 
 std::string Base64Decode(const std::string& text)
 {
@@ -86,6 +82,8 @@ DevSim::DevSim(std::vector<std::string> options)
     m_pid = ::fork();
     if (m_pid < 0) throw std::runtime_error("cannot start the device simulator");
     if (m_pid == 0) {
+        int devNull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devNull, 1);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }

@@ -50,6 +50,6 @@ private:
     int m_ftpPort = 0;
 };
 
-// The directory of the project's sources, as the test build passes it.
+// The directory of the project's sources.
 std::filesystem::path SourceDirectory();
 std::string Base64Decode(const std::string& text);

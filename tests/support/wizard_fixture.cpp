@@ -31,6 +31,7 @@ CUpgradeWizardDlg& WizardTest::StartWizard()
 {
     m_app = std::make_unique<CUpgradeWizardApp>();
     EXPECT_TRUE(m_app->InitInstance());
+    m_host.Clear();
     return Wizard();
 }
 

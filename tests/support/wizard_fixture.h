@@ -23,7 +23,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts the application: the wizard is created and the log opened.
+    // Starts the application: the wizard is created and the log opened. The
+    // host's story starts afresh after start-up.
     CUpgradeWizardDlg& StartWizard();
     // Types the address and the password and presses Continue.
     void RunWith(const std::string& address, const std::string& password);
