@@ -21,7 +21,8 @@ std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::st
                                                                    const char* password, int port, BOOL passive)
 {
     const LayerSettings settings = ReadLayerSettings();
-    const int serverPort = PortOrDefault(port, settings.ftpPort);
+    // The service's own port, given as such, means the configured one.
+    const int serverPort = PortOrDefault(port == INTERNET_DEFAULT_FTP_PORT ? 0 : port, settings.ftpPort);
     const std::optional<std::string> host = UrlHostOf(server);
     if (!host) throw CInternetException(ERROR_INTERNET_NAME_NOT_RESOLVED);
     FtpServer ftpServer{"ftp://" + *host + ":" + std::to_string(serverPort) + "/", userName ? userName : "",

@@ -49,6 +49,8 @@ void CFtpConnection::Control::LogIn()
 bool CFtpConnection::Control::Download(const std::string& remote, std::FILE* out)
 {
     SetUp(remote);
+    // RETR without a SIZE first, as the platform's client does.
+    SetOption(m_easy.get(), CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     SetOption(m_easy.get(), CURLOPT_WRITEFUNCTION, &Control::OnWrite);
     SetOption(m_easy.get(), CURLOPT_WRITEDATA, this);
     return Run(out) == CURLE_OK;

@@ -113,6 +113,7 @@ TEST_F(FtpTest, AnonymousSessionTransfersInActiveModeOnOneLogin)
     EXPECT_EQ(CountVerb(commands, "PORT"), 3);
     EXPECT_EQ(CountVerb(commands, "EPRT") + CountVerb(commands, "EPSV") + CountVerb(commands, "PASV"), 0);
     EXPECT_EQ(CountVerb(commands, "TYPE A"), 0);
+    EXPECT_EQ(CountVerb(commands, "SIZE"), 0);
     EXPECT_EQ(CountVerb(commands, "RETR prof.bin"), 2);
     EXPECT_EQ(CountVerb(commands, "STOR prod.bin"), 1);
     EXPECT_EQ(commands.back(), "QUIT");
@@ -138,13 +139,13 @@ TEST_F(FtpTest, NullUserAndPasswordLogInAnonymously)
     EXPECT_EQ(server.Commands().front(), "USER anonymous");
 }
 
-TEST_F(FtpTest, PortOfTheEnvironmentServesWhenNoneIsGiven)
+TEST_F(FtpTest, PortOfTheEnvironmentServesForTheServicesPort)
 {
     FtpServerProcess& server = StartServer();
     SetEnv("NDXU_FTP_PORT", std::to_string(server.Port()));
-    std::unique_ptr<CFtpConnection> ftp = m_session.GetFtpConnection("127.0.0.1", "", "", INTERNET_INVALID_PORT_NUMBER);
-    ftp->Close();
-    EXPECT_EQ(CountVerb(server.Commands(), "USER"), 1);
+    for (const int port : {INTERNET_INVALID_PORT_NUMBER, INTERNET_DEFAULT_FTP_PORT})
+        m_session.GetFtpConnection("127.0.0.1", "", "", port)->Close();
+    EXPECT_EQ(CountVerb(server.Commands(), "USER"), 2);
 }
 
 TEST_F(FtpTest, RefusedLoginCarriesTheServerReply)
@@ -293,6 +294,17 @@ TEST_F(FtpTest, ClosedConnectionTransfersNothing)
     ftp->Close();
     EXPECT_FALSE(ftp->GetFile("prof.bin", kBackup, FALSE));
     EXPECT_FALSE(std::filesystem::exists(m_local / "profback.bin"));
+    EXPECT_EQ(server.Commands().back(), "QUIT");
+}
+
+TEST_F(FtpTest, CloseIsBoundedWhenQuitGoesUnanswered)
+{
+    SetEnv("NDXU_RECEIVE_TIMEOUT", "1");
+    FtpServerProcess& server = StartServer({"--ignore-quit"});
+    std::unique_ptr<CFtpConnection> ftp = Connect();
+    const auto start = Clock::now();
+    ftp->Close();
+    EXPECT_LT(Clock::now() - start, 3s);
     EXPECT_EQ(server.Commands().back(), "QUIT");
 }
 

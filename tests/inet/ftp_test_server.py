@@ -4,7 +4,7 @@
 It serves --root to the anonymous user and to user "device" (password
 "secret"), writes its port to --port-file once it listens, and writes every
 command it receives, one a line, to --log. Options make it refuse logins or
-uploads, or drop or stall an upload part way. It exits when its parent does,
+uploads, drop or stall an upload part way, or leave QUIT unanswered. It exits when its parent does,
 or after --lifetime seconds.
 """
 
@@ -27,6 +27,7 @@ def parse_arguments():
     parser.add_argument("--refuse-store", action="store_true")
     parser.add_argument("--drop-upload-after", type=int, default=0, help="bytes; 0: never")
     parser.add_argument("--stall-upload-after", type=int, default=0, help="bytes; 0: never")
+    parser.add_argument("--ignore-quit", action="store_true")
     parser.add_argument("--lifetime", type=float, default=120.0)
     return parser.parse_args()
 
@@ -54,6 +55,11 @@ def make_handler(args):
             with open(args.log, "a", encoding="utf-8") as log:
                 log.write(line + "\n")
             super().pre_process_command(line, cmd, arg)
+
+        def ftp_QUIT(self, line):
+            if args.ignore_quit:
+                return None
+            return super().ftp_QUIT(line)
 
         def ftp_STOR(self, file, mode="w"):
             if args.refuse_store:
