@@ -1,0 +1,107 @@
+// Whole upgrade runs through the real widgets against the device simulator:
+// the completion screen, and a failure during the transfer.
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "platform/ui/resources.h"
+#include "res/resource.h"
+#include "tests/gui/qt_wizard_fixture.h"
+#include "tests/support/devsim.h"
+
+namespace {
+
+// Notes every text that the status line paints.
+class PaintedTexts : public QObject {
+public:
+    explicit PaintedTexts(QLabel& label) : m_label(label) { label.installEventFilter(this); }
+    QStringList texts;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && (texts.isEmpty() || texts.last() != m_label.text()))
+            texts << m_label.text();
+        return false;
+    }
+
+private:
+    QLabel& m_label;
+};
+
+class UpgradeRunTest : public QtWizardTest {
+protected:
+    // Starts the simulator, runs the program, and has the user type the
+    // address and password and press Continue; `atEnd` sees the screen when
+    // the run is over, before the user closes the window.
+    int Run(std::vector<std::string> deviceOptions, std::function<void()> atEnd)
+    {
+        m_sim = std::make_unique<DevSim>(std::move(deviceOptions));
+        m_env.Set("NDXU_HTTP_PORT", std::to_string(m_sim->HttpPort()));
+        m_env.Set("NDXU_FTP_PORT", std::to_string(m_sim->FtpPort()));
+        m_env.Set("NDXU_CONNECT_TIMEOUT", "5");
+        m_env.Set("NDXU_RECEIVE_TIMEOUT", "5");
+        return RunApplication([this, atEnd] {
+            PaintedTexts painted(Widget<QLabel>(IDC_STATUS));
+            TypeInto(IDC_ADDRESS, "127.0.0.1");
+            TypeInto(IDC_PASSWORD, "secret");
+            Click(IDC_CONTINUE);
+            m_painted = painted.texts;
+            atEnd();
+            Click(IDCANCEL);
+        });
+    }
+
+    std::vector<int> VisibleButtons()
+    {
+        std::vector<int> ids;
+        for (const Control& control : Wizard().Controls())
+            if (control.kind() == ControlKind::PushButton && m_host->ControlWidget(Wizard(), control.id())->isVisible())
+                ids.push_back(control.id());
+        return ids;
+    }
+
+    QString Text(int id) { return Widget<QLabel>(id).text(); }
+
+    std::unique_ptr<DevSim> m_sim;
+    QStringList m_painted;
+};
+
+QString Loaded(unsigned id) { return QString::fromStdString(AfxLoadString(id)); }
+
+TEST_F(UpgradeRunTest, WholeRunEndsOnTheCompletionScreenWithExitAlone)
+{
+    int exitCode = Run({"--password", "secret"}, [this] {
+        EXPECT_EQ(VisibleButtons(), std::vector<int>{IDCANCEL});
+        auto& exitButton = Widget<QPushButton>(IDCANCEL);
+        EXPECT_EQ(exitButton.text(), "Exit");
+        EXPECT_TRUE(exitButton.isDefault());
+        EXPECT_EQ(Window().focusWidget(), &exitButton);
+        EXPECT_EQ(Text(IDC_INTRO), Loaded(IDS_CONGRATULATIONS));
+        EXPECT_EQ(Text(IDC_STATUS), Loaded(IDS_UPGRADE_COMPLETED));
+        EXPECT_FALSE(Widget<QLineEdit>(IDC_ADDRESS).isVisible());
+    });
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(m_boxes.empty());
+    // The status line was painted at each step while the run blocked.
+    for (unsigned step : {IDS_CONNECTING, IDS_PASSWORD_RECOGNIZED, IDS_UPGRADING_FIRMWARE_WAIT})
+        EXPECT_TRUE(m_painted.contains(Loaded(step))) << AfxLoadString(step);
+}
+
+TEST_F(UpgradeRunTest, RefusedUploadLeavesTheFailureInTheStatusLineAndCancelBack)
+{
+    const QString failure = "Cannot Upload fw512000.bin as fw512000.bin";
+    int exitCode = Run({"--password", "secret", "--stor-fault", "refuse"}, [&] {
+        EXPECT_EQ(Text(IDC_STATUS), failure);
+        EXPECT_EQ(VisibleButtons(), std::vector<int>{IDCANCEL});
+        EXPECT_EQ(Widget<QPushButton>(IDCANCEL).text(), "Cancel");
+        EXPECT_FALSE(Text(IDC_INTRO).contains("Congratulations"));
+    });
+    EXPECT_EQ(exitCode, 0);
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, failure.toStdString());
+    EXPECT_EQ(m_boxes[0].icon, QMessageBox::Warning);
+}
+
+}  // namespace
