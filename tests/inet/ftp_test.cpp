@@ -175,6 +175,7 @@ TEST_F(FtpTest, NothingListeningCannotConnect)
 
 TEST_F(FtpTest, NameThatIsNotAHostNameIsNeverContacted)
 {
+    SetEnv("NDXU_RECEIVE_TIMEOUT", "1");  // the listener never greets: a regression fails fast
     LoopbackServer listener({""});
     const std::string address = "127.0.0.1:" + std::to_string(listener.Port());
     for (const std::string& name : {address, address + "/x", "user@" + address, std::string("no-such-device.invalid")}) {
