@@ -84,7 +84,7 @@ TEST_F(WebExchangeTest, LongPasswordDeclaresThreeDigitLength)
     ASSERT_GE(requests.size(), 2u);
     EXPECT_EQ(requests[0].raw, LoginRequest(Device().HttpPort(), password));
     EXPECT_NE(requests[0].raw.find("Content-Length: 101\r\n"), std::string::npos);
-    EXPECT_EQ(Text(IDC_STATUS), "Opening FTP Session...");
+    EXPECT_TRUE(LogHas("Password Recognized"));
 }
 
 TEST_F(WebExchangeTest, PasswordIsSentUnencoded)
