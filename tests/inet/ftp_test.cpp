@@ -59,14 +59,14 @@ protected:
     void SetUp() override
     {
         InetTest::SetUp();
-        SetEnv("NDXU_DRIVE_C", (m_directory.Path() / "drive_c").string());
-        m_local = m_directory.Path() / "drive_c" / "varn" / "ndxu511";
+        SetEnv("NDXU_DRIVE_C", (m_directory.path() / "drive_c").string());
+        m_local = m_directory.path() / "drive_c" / "varn" / "ndxu511";
         std::filesystem::create_directories(m_local);
     }
 
     FtpServerProcess& StartServer(const std::vector<std::string>& options = {})
     {
-        m_server = std::make_unique<FtpServerProcess>(m_directory.Path(), options);
+        m_server = std::make_unique<FtpServerProcess>(m_directory.path(), options);
         return *m_server;
     }
 
@@ -84,7 +84,7 @@ protected:
         return names;
     }
 
-    TempDirectory m_directory;
+    TempDir m_directory;
     std::filesystem::path m_local;
     std::unique_ptr<FtpServerProcess> m_server;
     CInternetSession m_session{"test agent"};
@@ -94,8 +94,8 @@ TEST_F(FtpTest, AnonymousSessionTransfersInActiveModeOnOneLogin)
 {
     FtpServerProcess& server = StartServer();
     const std::string profile = BinaryBytes(70000);
-    WriteFileBytes(server.Root() / "prof.bin", profile);
-    WriteFileBytes(m_local / "prod.bin", BinaryBytes(150000));
+    WriteFileText(server.Root() / "prof.bin", profile);
+    WriteFileText(m_local / "prod.bin", BinaryBytes(150000));
 
     std::unique_ptr<CFtpConnection> ftp = Connect();
     EXPECT_TRUE(ftp->GetFile("prof.bin", kBackup, FALSE));
@@ -103,9 +103,9 @@ TEST_F(FtpTest, AnonymousSessionTransfersInActiveModeOnOneLogin)
     EXPECT_TRUE(ftp->GetFile("prof.bin", std::string(kProgramDirectory) + "\\again.bin", FALSE));
     ftp->Close();
 
-    EXPECT_EQ(ReadFileBytes(m_local / "profback.bin"), profile);
-    EXPECT_EQ(ReadFileBytes(m_local / "again.bin"), profile);
-    EXPECT_EQ(ReadFileBytes(server.Root() / "prod.bin"), BinaryBytes(150000));
+    EXPECT_EQ(ReadFileText(m_local / "profback.bin"), profile);
+    EXPECT_EQ(ReadFileText(m_local / "again.bin"), profile);
+    EXPECT_EQ(ReadFileText(server.Root() / "prod.bin"), BinaryBytes(150000));
     const std::vector<std::string> commands = server.Commands();
     ASSERT_FALSE(commands.empty());
     EXPECT_EQ(commands.front(), "USER anonymous");
@@ -192,23 +192,23 @@ TEST_F(FtpTest, NameThatIsNotAHostNameIsNeverContacted)
 TEST_F(FtpTest, MissingRemoteFileLeavesTheLocalFileAsItWas)
 {
     StartServer();
-    WriteFileBytes(m_local / "profback.bin", "old profile");
+    WriteFileText(m_local / "profback.bin", "old profile");
     std::unique_ptr<CFtpConnection> ftp = Connect();
     EXPECT_FALSE(ftp->GetFile("prof.bin", kBackup, FALSE));
-    EXPECT_EQ(ReadFileBytes(m_local / "profback.bin"), "old profile");
+    EXPECT_EQ(ReadFileText(m_local / "profback.bin"), "old profile");
     EXPECT_TRUE(OtherLocalFiles("profback.bin").empty());
 }
 
 TEST_F(FtpTest, ExistingLocalFileIsKeptWhenAskedTo)
 {
     FtpServerProcess& server = StartServer();
-    WriteFileBytes(server.Root() / "prof.bin", "new profile");
-    WriteFileBytes(m_local / "profback.bin", "old profile");
+    WriteFileText(server.Root() / "prof.bin", "new profile");
+    WriteFileText(m_local / "profback.bin", "old profile");
     std::unique_ptr<CFtpConnection> ftp = Connect();
     EXPECT_FALSE(ftp->GetFile("prof.bin", kBackup, TRUE));
-    EXPECT_EQ(ReadFileBytes(m_local / "profback.bin"), "old profile");
+    EXPECT_EQ(ReadFileText(m_local / "profback.bin"), "old profile");
     EXPECT_TRUE(ftp->GetFile("prof.bin", kBackup, FALSE));
-    EXPECT_EQ(ReadFileBytes(m_local / "profback.bin"), "new profile");
+    EXPECT_EQ(ReadFileText(m_local / "profback.bin"), "new profile");
     EXPECT_TRUE(OtherLocalFiles("profback.bin").empty());
     EXPECT_EQ(CountVerb(server.Commands(), "RETR"), 1);
 }
@@ -234,8 +234,8 @@ TEST_F(FtpTest, LargeUploadIsStreamedFromDisk)
 TEST_F(FtpTest, RefusedUploadFailsAndTheSessionGoesOn)
 {
     FtpServerProcess& server = StartServer({"--refuse-store"});
-    WriteFileBytes(m_local / "prod.bin", BinaryBytes(1000));
-    WriteFileBytes(server.Root() / "prof.bin", "profile");
+    WriteFileText(m_local / "prod.bin", BinaryBytes(1000));
+    WriteFileText(server.Root() / "prof.bin", "profile");
     std::unique_ptr<CFtpConnection> ftp = Connect();
     EXPECT_FALSE(ftp->PutFile(std::string(kProgramDirectory) + "\\prod.bin", "prod.bin"));
     EXPECT_TRUE(ftp->GetFile("prof.bin", kBackup, FALSE));
@@ -278,11 +278,11 @@ TEST_F(FtpTest, UploadThatStallsTimesOut)
 TEST_F(FtpTest, PassiveModeUsesPasv)
 {
     FtpServerProcess& server = StartServer();
-    WriteFileBytes(server.Root() / "prof.bin", "profile");
+    WriteFileText(server.Root() / "prof.bin", "profile");
     std::unique_ptr<CFtpConnection> ftp = Connect("", "", TRUE);
     EXPECT_TRUE(ftp->GetFile("prof.bin", kBackup, FALSE));
     ftp->Close();
-    EXPECT_EQ(ReadFileBytes(m_local / "profback.bin"), "profile");
+    EXPECT_EQ(ReadFileText(m_local / "profback.bin"), "profile");
     EXPECT_EQ(CountVerb(server.Commands(), "PASV"), 1);
     EXPECT_EQ(CountVerb(server.Commands(), "PORT"), 0);
 }
@@ -290,7 +290,7 @@ TEST_F(FtpTest, PassiveModeUsesPasv)
 TEST_F(FtpTest, ClosedConnectionTransfersNothing)
 {
     FtpServerProcess& server = StartServer();
-    WriteFileBytes(server.Root() / "prof.bin", "profile");
+    WriteFileText(server.Root() / "prof.bin", "profile");
     std::unique_ptr<CFtpConnection> ftp = Connect();
     ftp->Close();
     EXPECT_FALSE(ftp->GetFile("prof.bin", kBackup, FALSE));

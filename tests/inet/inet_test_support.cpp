@@ -14,11 +14,6 @@
 
 namespace {
 
-// Proxy settings of the environment the tests run in must not steer the
-// loopback requests elsewhere.
-const char* const kProxyVariables[] = {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "ftp_proxy",
-                                       "FTP_PROXY",  "all_proxy",  "ALL_PROXY",   "no_proxy",    "NO_PROXY"};
-
 const char* const kLayerVariables[] = {"NDXU_HTTP_PORT", "NDXU_FTP_PORT", "NDXU_CONNECT_TIMEOUT",
                                        "NDXU_RECEIVE_TIMEOUT"};
 
@@ -36,59 +31,18 @@ void InetTest::SetUp()
 {
     AfxSetResourceModule(&ProgramResources());
     AfxSetHost(&m_host);
-    for (const char* name : kProxyVariables) SetEnv(name, std::nullopt);
+    UnsetProxySettings(m_env);
     for (const char* name : kLayerVariables) SetEnv(name, std::nullopt);
 }
 
-void InetTest::TearDown()
-{
-    for (const auto& [name, value] : m_savedEnv) {
-        if (value)
-            setenv(name.c_str(), value->c_str(), 1);
-        else
-            unsetenv(name.c_str());
-    }
-    m_savedEnv.clear();
-    AfxSetHost(nullptr);
-}
+void InetTest::TearDown() { AfxSetHost(nullptr); }
 
 void InetTest::SetEnv(const std::string& name, const std::optional<std::string>& value)
 {
-    if (!m_savedEnv.contains(name)) {
-        const char* old = std::getenv(name.c_str());
-        m_savedEnv[name] = old ? std::optional<std::string>(old) : std::nullopt;
-    }
     if (value)
-        setenv(name.c_str(), value->c_str(), 1);
+        m_env.Set(name, *value);
     else
-        unsetenv(name.c_str());
-}
-
-TempDirectory::TempDirectory()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "inet-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
-    m_path = pattern;
-}
-
-TempDirectory::~TempDirectory()
-{
-    std::error_code error;
-    std::filesystem::remove_all(m_path, error);
-}
-
-std::string ReadFileBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path.string());
+        m_env.Unset(name);
 }
 
 long CurrentMemoryKiB() { return StatusFieldKiB("VmRSS"); }

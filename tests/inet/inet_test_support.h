@@ -7,11 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 
 #include "platform/recording/recording_host.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
 
 class PaintCountingHost : public RecordingHost {
 public:
@@ -33,24 +34,8 @@ protected:
     PaintCountingHost m_host;
 
 private:
-    std::map<std::string, std::optional<std::string>> m_savedEnv;
+    ScopedEnv m_env;
 };
-
-class TempDirectory {
-public:
-    TempDirectory();
-    ~TempDirectory();
-    TempDirectory(const TempDirectory&) = delete;
-    TempDirectory& operator=(const TempDirectory&) = delete;
-
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
-std::string ReadFileBytes(const std::filesystem::path& path);
-void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
 // AddressSanitizer holds freed memory back for a while, so that resident
 // memory grows with every allocation and free: memory limits hold only

@@ -32,6 +32,13 @@ void ScopedEnv::Unset(const std::string& name)
     ::unsetenv(name.c_str());
 }
 
+void UnsetProxySettings(ScopedEnv& env)
+{
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "ftp_proxy", "FTP_PROXY",
+                             "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
+        env.Unset(name);
+}
+
 ScopedCurrentDirectory::ScopedCurrentDirectory(const std::string& directory)
     : m_previous(std::filesystem::current_path().string())
 {

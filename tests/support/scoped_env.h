@@ -20,6 +20,10 @@ private:
     std::map<std::string, std::optional<std::string>> m_saved;
 };
 
+// Unsets the proxy settings of the environment the tests run in, so that
+// they do not steer loopback requests elsewhere.
+void UnsetProxySettings(ScopedEnv& env);
+
 // Changes the current directory for one test and goes back.
 class ScopedCurrentDirectory {
 public:
