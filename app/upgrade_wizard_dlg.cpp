@@ -8,7 +8,7 @@
 #include "res/resource.h"
 #include "upgrade/upgrade_run.h"
 
-CUpgradeWizardDlg::CUpgradeWizardDlg() : CDialog(IDD_UPGRADEWIZARD_DIALOG), m_hIcon(IDR_MAINFRAME) {}
+CUpgradeWizardDlg::CUpgradeWizardDlg() : CDialog(IDD_UPGRADEWIZARD_DIALOG) {}
 
 void CUpgradeWizardDlg::DoDataExchange(CDataExchange* pDX)
 {

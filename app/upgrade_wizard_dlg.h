@@ -19,7 +19,6 @@ public:
     std::string m_Status;
     std::string m_Address;
     std::string m_Password;
-    int m_hIcon;  // the application icon's resource number
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

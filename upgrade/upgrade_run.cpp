@@ -1,5 +1,8 @@
 #include "upgrade/upgrade_run.h"
 
+#include <optional>
+#include <string>
+
 #include "log/run_log.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/win_app.h"
@@ -8,10 +11,12 @@
 #include "upgrade/web_exchange.h"
 
 namespace {
+
 constexpr std::size_t kMaxAddressLength = 80;
 constexpr std::size_t kMaxPasswordLength = 79;
-}  // namespace
 
+// The string number of the message that refuses the inputs, or none.
+// Lengths are counted in bytes.
 std::optional<unsigned> CheckInputs(const std::string& address, const std::string& password)
 {
     if (address.empty()) return IDS_NO_ADDRESS;
@@ -19,6 +24,8 @@ std::optional<unsigned> CheckInputs(const std::string& address, const std::strin
     if (password.size() > kMaxPasswordLength) return IDS_PASSWORD_TOO_LONG;
     return std::nullopt;
 }
+
+}  // namespace
 
 void RunUpgrade(WizardPage& page)
 {

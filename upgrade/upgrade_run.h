@@ -3,14 +3,8 @@
 // and transfers the firmware, all before it returns.
 #pragma once
 
-#include <optional>
-#include <string>
-
 #include "upgrade/wizard_page.h"
 
 // Runs one upgrade on the wizard page; records how far it got as it goes, so
 // that an exception leaving the run leaves the right end behind.
 void RunUpgrade(WizardPage& page);
-
-// The string number of the message that refuses the inputs, or none.
-std::optional<unsigned> CheckInputs(const std::string& address, const std::string& password);

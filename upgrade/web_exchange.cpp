@@ -18,6 +18,14 @@ constexpr char kGermanRefusal[] = "Kennwort ist falsch";
 // The login body's closing CR LF is not counted in its declared length.
 constexpr std::size_t kUncountedLoginTail = 2;
 
+// The header block of a form post: Referer, Content-Type and the declared
+// Content-Length, each line ending in LF.
+std::string FormHeaderBlock(const std::string& address, const std::string& object, std::size_t declaredLength)
+{
+    return "Referer: http://" + address + object + "\n" + "Content-Type: application/x-www-form-urlencoded\n" +
+           "Content-Length: " + std::to_string(declaredLength) + "\n";
+}
+
 std::string NotFoundText(const std::string& address) { return AfxLoadString(IDS_CANNOT_FIND_MODEM) + address + "\""; }
 
 std::string WrongDeviceText()
@@ -100,12 +108,6 @@ bool EnterDownloadMode(WizardPage& page, const std::string& address, const std::
 }
 
 }  // namespace
-
-std::string FormHeaderBlock(const std::string& address, const std::string& object, std::size_t declaredLength)
-{
-    return "Referer: http://" + address + object + "\n" + "Content-Type: application/x-www-form-urlencoded\n" +
-           "Content-Length: " + std::to_string(declaredLength) + "\n";
-}
 
 bool RunWebExchange(WizardPage& page, const std::string& address, const std::string& password)
 {

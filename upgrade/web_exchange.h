@@ -9,7 +9,3 @@
 // Returns true when the device is in download mode; otherwise the run has
 // shown why it ends.
 bool RunWebExchange(WizardPage& page, const std::string& address, const std::string& password);
-
-// The header block of a form post: Referer, Content-Type and the declared
-// Content-Length, each line ending in LF.
-std::string FormHeaderBlock(const std::string& address, const std::string& object, std::size_t declaredLength);
