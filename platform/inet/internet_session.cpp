@@ -2,18 +2,16 @@
 
 #include "platform/ui/win_app.h"
 
-CInternetSession::CInternetSession(const char* agent, DWORD_PTR context, DWORD, const char*, const char*, DWORD)
-    : m_agent(agent ? agent : AfxGetAppName()), m_context(context)
+// The context, access type, proxy and flags need no state: every session is
+// synchronous and takes the system's proxy settings.
+CInternetSession::CInternetSession(const char* agent, DWORD_PTR, DWORD, const char*, const char*, DWORD)
+    : m_agent(agent ? agent : AfxGetAppName())
 {
 }
 
 CInternetSession::~CInternetSession() { Close(); }
 
-void CInternetSession::Close()
-{
-    m_statusCallback = false;
-    m_open = false;
-}
+void CInternetSession::Close() { m_statusCallback = false; }
 
 BOOL CInternetSession::EnableStatusCallback(BOOL enable)
 {

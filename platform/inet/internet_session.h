@@ -49,13 +49,9 @@ public:
                                                      BOOL passive = FALSE);
 
     const std::string& Agent() const { return m_agent; }
-    DWORD_PTR Context() const { return m_context; }
-    bool IsOpen() const { return m_open; }
     bool StatusCallbackEnabled() const { return m_statusCallback; }
 
 private:
     std::string m_agent;
-    DWORD_PTR m_context;
-    bool m_open = true;
     bool m_statusCallback = false;
 };

@@ -39,8 +39,6 @@ int AfxWinMain(CWinApp& app)
     return app.Run();
 }
 
-CWinApp* AfxGetApp() { return g_app; }
-
 CDialog* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
 
 std::string AfxGetAppName() { return g_app ? g_app->AppName() : ExecutableBaseName(); }

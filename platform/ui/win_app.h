@@ -35,7 +35,6 @@ private:
 // ExitInstance (ExitInstance at once when start-up failed).
 int AfxWinMain(CWinApp& app);
 
-CWinApp* AfxGetApp();
 // The main window: the application's, else none.
 CDialog* AfxGetMainWnd();
 // The application's name; the executable's base name when there is no

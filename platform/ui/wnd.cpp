@@ -23,13 +23,7 @@ BOOL CWnd::ShowWindow(int nCmdShow)
     return wasVisible ? TRUE : FALSE;
 }
 
-BOOL CWnd::IsWindowVisible() const { return Dialog().IsControlVisible(m_nID) ? TRUE : FALSE; }
-
 void CWnd::SetFocus() { Dialog().SetControlFocus(m_nID); }
-
-void CWnd::SetWindowText(const std::string& text) { Dialog().SetDlgItemText(m_nID, text); }
-
-std::string CWnd::GetWindowText() const { return Dialog().GetDlgItemText(m_nID); }
 
 void CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {

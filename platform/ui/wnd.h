@@ -1,8 +1,6 @@
 // A control of a dialog, addressed as a window of its own.
 #pragma once
 
-#include <string>
-
 #include "platform/ui/win_types.h"
 
 class CDialog;
@@ -16,14 +14,10 @@ public:
     // Binds this object to control `id` of `dialog`.
     void Attach(CDialog& dialog, int id);
     bool IsAttached() const { return m_pDialog != nullptr; }
-    int GetDlgCtrlID() const { return m_nID; }
 
     // Shows or hides the control; returns whether it was visible before.
     BOOL ShowWindow(int nCmdShow);
-    BOOL IsWindowVisible() const;
     void SetFocus();
-    void SetWindowText(const std::string& text);
-    std::string GetWindowText() const;
 
     // The one message the program sends to a control: BM_SETSTYLE, whose
     // BS_DEFPUSHBUTTON gives a push button the default-button look.
