@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 #include "platform/files/paths.h"
+#include "platform/ui/secrets.h"
 #include "platform/ui/win_app.h"
 
 namespace {
@@ -45,6 +47,7 @@ int OpenRunLog(std::string path)
 void WriteLogLine(std::string text)
 {
     if (!g_log) return;
+    text = MaskSecrets(std::move(text));
     std::fputs("******", g_log);
     std::fwrite(text.data(), 1, text.size(), g_log);
     std::fputs("\n", g_log);

@@ -1,10 +1,17 @@
 #include "upgrade/wizard_page.h"
 
+#include "platform/ui/secrets.h"
 #include "platform/ui/win_app.h"
+
+void WizardPage::ReadInputs()
+{
+    m_dialog.UpdateData(TRUE);
+    RegisterSecret(m_password);
+}
 
 void WizardPage::ShowStatus(const std::string& text)
 {
-    m_status = text;
+    m_status = MaskSecrets(text);
     m_dialog.UpdateData(FALSE);
 }
 

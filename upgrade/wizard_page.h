@@ -16,8 +16,9 @@ public:
     {
     }
 
-    // Reads the address, the password and the status from the controls.
-    void ReadInputs() { m_dialog.UpdateData(TRUE); }
+    // Reads the address, the password and the status from the controls; the
+    // password is masked from then on in everything shown or logged.
+    void ReadInputs();
     const std::string& Address() const { return m_address; }
     const std::string& Password() const { return m_password; }
 

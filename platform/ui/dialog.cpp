@@ -6,6 +6,7 @@
 #include "platform/ui/data_exchange.h"
 #include "platform/ui/exception.h"
 #include "platform/ui/host.h"
+#include "platform/ui/secrets.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/win_app.h"
 
@@ -119,7 +120,7 @@ int CDialog::MessageBox(const std::string& text, const char* caption, UINT type)
     MessageIcon icon = MessageIcon::None;
     if ((type & MB_ICONMASK) == MB_ICONEXCLAMATION) icon = MessageIcon::Exclamation;
     if ((type & MB_ICONMASK) == MB_ICONSTOP) icon = MessageIcon::Stop;
-    return AfxGetHost().MessageBox(this, text, caption ? std::string(caption) : AfxGetAppName(), icon);
+    return AfxGetHost().MessageBox(this, MaskSecrets(text), caption ? std::string(caption) : AfxGetAppName(), icon);
 }
 
 BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -140,7 +141,7 @@ void ReportHandlerException(const std::string& text, MessageIcon icon)
 {
     std::string shown = text.empty() ? AfxLoadString(AFX_IDP_INTERNAL_FAILURE) : text;
     CDialog* owner = AfxGetMainWnd();
-    AfxGetHost().MessageBox(owner, shown, AfxGetAppName(), icon);
+    AfxGetHost().MessageBox(owner, MaskSecrets(shown), AfxGetAppName(), icon);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "platform/ui/dialog.h"
 #include "platform/ui/host.h"
+#include "platform/ui/secrets.h"
 
 namespace {
 CWinApp* g_app = nullptr;
@@ -47,7 +48,7 @@ int AfxMessageBox(const std::string& text, UINT type)
 {
     MessageIcon icon = MessageIcon::Exclamation;
     if ((type & MB_ICONMASK) == MB_ICONSTOP) icon = MessageIcon::Stop;
-    return AfxGetHost().MessageBox(AfxGetMainWnd(), text, AfxGetAppName(), icon);
+    return AfxGetHost().MessageBox(AfxGetMainWnd(), MaskSecrets(text), AfxGetAppName(), icon);
 }
 
 void AfxSetWaitCursor() { AfxGetHost().SetWaitCursor(); }
