@@ -4,27 +4,25 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app/upgrade_wizard_app.h"
+#include "cli/alternates.h"
+#include "cli/interruption.h"
 #include "cli/options.h"
+#include "cli/password.h"
+#include "cli/standard_streams.h"
+#include "log/run_log.h"
 #include "platform/console/console_host.h"
+#include "platform/inet/layer_settings.h"
 #include "res/program_resources.h"
 #include "res/resource.h"
 
 namespace {
 
-std::string ReadPassword(bool fromStdin)
-{
-    if (fromStdin) {
-        std::string line;
-        std::getline(std::cin, line);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        return line;
-    }
-    const char* fromEnvironment = std::getenv("NDXU_PASSWORD");
-    return fromEnvironment ? fromEnvironment : "";
-}
+constexpr char kProgram[] = "ndxu-upgrade: ";
 
 int ExitStatusOf(RunEnd end)
 {
@@ -45,24 +43,65 @@ void SetServicePorts(const Options& options)
     if (options.ftpPort) setenv("NDXU_FTP_PORT", std::to_string(*options.ftpPort).c_str(), 1);
 }
 
+// A bad NDXU_* setting is bad usage, said before anything starts.
+bool SettingsAreValid()
+{
+    try {
+        ReadLayerSettings();
+        return true;
+    } catch (const std::invalid_argument& e) {
+        std::cerr << kProgram << e.what() << '\n';
+        return false;
+    }
+}
+
+// Alternates are uploaded only when asked for; otherwise their presence stops
+// the run before the device is touched.
+bool AlternatesAllowed(const Options& options)
+{
+    const std::vector<std::string> alternates = AlternatesInStaging();
+    if (alternates.empty() || options.useAlternates) return true;
+    std::cerr << kProgram << AlternatesRefusal(alternates) << '\n';
+    return false;
+}
+
+[[noreturn]] void EndInterrupted(int signal, const RunProgress& progress)
+{
+    WriteLogLine(progress.InterruptionEntry(signal));
+    std::cerr << kProgram << "interrupted; the run log says where" << std::endl;
+    std::exit(kExitInterruptedBase + signal);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (!EnsureStandardDescriptors()) return kExitUsage;
+    IgnoreBrokenPipes();
+
     ParseResult parsed = ParseOptions(argc, argv);
     if (!parsed.options) return parsed.exitStatus;
     const Options& options = *parsed.options;
 
+    SetServicePorts(options);
+    if (!SettingsAreValid()) return kExitUsage;
     const std::string password = ReadPassword(options.passwordFromStdin);
     if (::chdir(options.packageDirectory.c_str()) != 0) {
-        std::cerr << "ndxu-upgrade: cannot enter the package directory " << options.packageDirectory << '\n';
+        std::cerr << kProgram << "cannot enter the package directory " << options.packageDirectory << '\n';
         return kExitUsage;
     }
-    SetServicePorts(options);
+    if (!AlternatesAllowed(options)) return kExitUsage;
 
     ConsoleHost host(std::cout, std::cerr);
     AfxSetHost(&host);
     AfxSetResourceModule(&ProgramResources());
+
+    CatchInterruptions();
+    RunProgress progress;
+    host.SetPulse([&] {
+        progress.Note(host.LastStatus());
+        if (int signal = PendingInterruption()) EndInterrupted(signal, progress);
+    });
 
     CUpgradeWizardApp app;
     RunEnd end = RunEnd::None;
@@ -76,5 +115,6 @@ int main(int argc, char** argv)
         end = wizard.LastRunEnd();
     });
     AfxWinMain(app);
+    if (int signal = PendingInterruption()) return kExitInterruptedBase + signal;
     return ExitStatusOf(end);
 }

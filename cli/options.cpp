@@ -8,16 +8,21 @@ constexpr char kDescription[] =
     "Upgrades the firmware of a LAN modem from a package directory, as the wizard window does, "
     "and reports each step on standard output and each message on standard error.\n"
     "The device password is read from the environment variable NDXU_PASSWORD, or from one line "
-    "of standard input with --password-stdin; it is never taken from the command line.";
+    "of standard input with --password-stdin; it is never taken from the command line. On a terminal "
+    "without either, it is asked for with echo off.\n"
+    "Alternate files (prod.bin, prof.bin, boot.bin) in the staging directory are uploaded only "
+    "with --use-alternates; without it, a run with alternates present stops before the device is touched.";
 
 constexpr char kExitStatuses[] =
     "Exit status:\n"
     "  0  the upgrade completed\n"
-    "  2  bad usage\n"
+    "  2  bad usage: an unknown option or value, a bad NDXU_* setting, or alternates present\n"
+    "     without --use-alternates"
     "  3  the address or password was refused before anything was sent\n"
     "  4  the upgrade failed before the FTP phase (device not reached, password refused,\n"
     "     wrong device, download mode not entered, run log not opened)\n"
-    "  5  the upgrade failed in or after the FTP phase";
+    "  5  the upgrade failed in or after the FTP phase\n"
+    "  130, 143  interrupted by SIGINT or SIGTERM (the run log says where)";
 
 constexpr char kVersion[] = "ndxu-upgrade 5.12 Build 194";
 
@@ -43,6 +48,8 @@ ParseResult ParseOptions(int argc, char** argv)
     CLI::Option* ftpOption =
         app.add_option("--ftp-port", ftpPort, "the device's FTP server port (default 21)")->check(CLI::Range(1, 65535));
     app.add_flag("--password-stdin", options.passwordFromStdin, "read the device password from standard input");
+    app.add_flag("--use-alternates", options.useAlternates,
+                 "upload the alternate files found in the staging directory, each after saying so");
 
     try {
         app.parse(argc, argv);

@@ -10,6 +10,7 @@ struct Options {
     std::optional<int> httpPort;
     std::optional<int> ftpPort;
     bool passwordFromStdin = false;
+    bool useAlternates = false;  // upload alternates found in the staging directory
 };
 
 // Exit statuses of ndxu-upgrade.
@@ -18,6 +19,8 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitInputRefused = 3;
 inline constexpr int kExitFailedBeforeTransfer = 4;
 inline constexpr int kExitFailedInTransfer = 5;
+// Interrupted by a signal: 128 + its number (SIGINT 130, SIGTERM 143).
+inline constexpr int kExitInterruptedBase = 128;
 
 // Parses the command line. Returns the options, or the exit status when the
 // program is done already (help, version, bad usage; the text is printed).

@@ -2,9 +2,21 @@
 
 #include <ostream>
 
-void ConsoleHost::OnStatus(const std::string& text) { m_out << text << std::endl; }
+#include "platform/console/terminal_text.h"
+
+void ConsoleHost::KeepPainted()
+{
+    if (m_pulse) m_pulse();
+}
+
+void ConsoleHost::OnStatus(const std::string& text)
+{
+    m_lastStatus = text;
+    m_out << EscapeControlCharacters(text) << std::endl;
+    KeepPainted();
+}
 
 void ConsoleHost::OnMessageBox(const std::string& text, const std::string& caption, MessageIcon)
 {
-    m_err << '[' << caption << "] " << text << std::endl;
+    m_err << '[' << EscapeControlCharacters(caption) << "] " << EscapeControlCharacters(text) << std::endl;
 }

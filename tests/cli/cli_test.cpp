@@ -25,6 +25,21 @@ protected:
                       const std::string& input = {})
     {
         args.insert(args.begin(), NDXU_UPGRADE_EXE);
+        return RunCommand(std::move(args), std::move(env), input);
+    }
+
+    // Runs the program through a shell `script`, which gets it and its
+    // arguments as "$@".
+    ProcessResult RunInShell(const std::string& script, std::vector<std::string> args,
+                             std::map<std::string, std::string> env = {})
+    {
+        args.insert(args.begin(), {"/bin/bash", "-c", script, "bash", NDXU_UPGRADE_EXE});
+        return RunCommand(std::move(args), std::move(env), {});
+    }
+
+    ProcessResult RunCommand(std::vector<std::string> args, std::map<std::string, std::string> env,
+                             const std::string& input)
+    {
         env.emplace("TEMP", (m_dir / "temp").string());
         env.emplace("NDXU_DRIVE_C", (m_dir / "drive_c").string());
         env.emplace("NDXU_PASSWORD", "");
@@ -79,7 +94,9 @@ TEST_F(CliTest, EmptyAddressIsRefusedOnStandardError)
 
 TEST_F(CliTest, DefaultAddressRunIsLoggedAndAnnounced)
 {
-    ProcessResult result = Run({});
+    // The default host name is never looked up: the request goes to a proxy
+    // on a loopback port where nothing listens.
+    ProcessResult result = Run({}, {{"http_proxy", "http://127.0.0.1:1"}});
     EXPECT_EQ(result.exitStatus, 4);
     EXPECT_TRUE(result.out.starts_with("Attempting to connect to LAN Modem\n"));
     EXPECT_TRUE(result.out.ends_with("Cannot find Halvex LAN Modem named \"lanmodem\"\n"));
@@ -130,6 +147,78 @@ TEST_F(CliTest, UnopenableLogEndsWithoutARun)
     EXPECT_EQ(result.exitStatus, 4);
     EXPECT_EQ(result.err, "[ndxu-upgrade] Cannot open logfile\n");
     EXPECT_EQ(result.out, "");
+}
+
+TEST_F(CliTest, BadSettingIsBadUsageNamingTheVariable)
+{
+    DevSim sim;
+    for (const char* name : {"NDXU_RECEIVE_TIMEOUT", "NDXU_CONNECT_TIMEOUT"}) {
+        for (const char* value : {"abc", "0", "90000", "5s"}) {
+            ProcessResult result = Run(DeviceArgs(sim), {{name, value}});
+            EXPECT_EQ(result.exitStatus, 2) << name << "=" << value;
+            EXPECT_NE(result.err.find(name), std::string::npos) << result.err;
+            EXPECT_EQ(result.out, "");
+        }
+    }
+    EXPECT_TRUE(sim.HttpRequests().empty());
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "temp" / "ndxulog.txt"));
+}
+
+struct AlternatesCase {
+    std::vector<std::string> files;  // planted in the staging directory
+    std::vector<std::string> confirmations;
+};
+
+TEST_F(CliTest, AlternatesAreUploadedOnlyWhenAskedFor)
+{
+    const std::filesystem::path staging = m_dir / "drive_c" / "varn" / "ndxu511";
+    const AlternatesCase cases[] = {
+        {{"prod.bin"}, {"Alternate Prod.bin found.  Click OK to upload."}},
+        {{"prof.bin", "boot.bin"},
+         {"Alternate Prof.bin found.  Click OK to upload.", "Alternate Boot.bin found.  Click OK to upload."}},
+    };
+    for (const AlternatesCase& c : cases) {
+        std::filesystem::remove_all(staging);
+        for (const std::string& name : c.files) WriteFileText(staging / name, "alternate " + name);
+
+        DevSim refusing;
+        ProcessResult refused = Run(DeviceArgs(refusing));
+        EXPECT_EQ(refused.exitStatus, 2) << c.files[0];
+        for (const std::string& name : c.files)
+            EXPECT_NE(refused.err.find("C:\\varn\\ndxu511\\" + name + " ("), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find("--use-alternates"), std::string::npos);
+        EXPECT_TRUE(refusing.HttpRequests().empty());
+
+        DevSim taking;
+        std::vector<std::string> args = DeviceArgs(taking);
+        args.push_back("--use-alternates");
+        ProcessResult taken = Run(args);
+        EXPECT_EQ(taken.exitStatus, 0) << taken.out << taken.err;
+        for (const std::string& confirmation : c.confirmations)
+            EXPECT_NE(taken.err.find("[ndxu-upgrade] " + confirmation + "\n"), std::string::npos) << taken.err;
+        for (const std::string& name : c.files) {
+            const std::string remote = name == "prod.bin" ? "fw512000.bin" : name;
+            EXPECT_EQ(ReadFileText(taking.FtpRoot() / remote), "alternate " + name);
+        }
+    }
+}
+
+TEST_F(CliTest, ReaderThatGoesAwayDoesNotEndTheRun)
+{
+    DevSim sim;
+    ProcessResult result = RunInShell("\"$@\" | head -n 1 >/dev/null; exit \"${PIPESTATUS[0]}\"", DeviceArgs(sim));
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(ReadFileText(sim.FtpRoot() / "fw512000.bin"), ReadFileText(m_dir / "package" / "fw512000.bin"));
+}
+
+TEST_F(CliTest, ClosedStandardOutputKeepsStatusLinesOutOfTheLog)
+{
+    DevSim sim;
+    ProcessResult result = RunInShell("exec \"$@\" >&-", DeviceArgs(sim));
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    const std::string log = Log();
+    EXPECT_NE(log.find("******Firwmware Upgrade Completed\n"), std::string::npos);
+    EXPECT_EQ(log.find("Attempting to connect to LAN Modem"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+// The device password on the console. It never comes from the command line,
+// where the process list would show it.
+#pragma once
+
+#include <string>
+
+// With `fromStdin`, one line of standard input. Otherwise NDXU_PASSWORD,
+// which is removed from the environment once read, so that no child process
+// inherits it. Where the password is to be typed on a terminal (standard
+// input is one, and neither source above gave it), it is asked for on
+// standard error with echo off; an empty answer is an empty password. Empty
+// when there is no source at all.
+std::string ReadPassword(bool fromStdin);
