@@ -1,36 +1,50 @@
 #include "cli/interruption.h"
 
+#include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
-#include <cstring>
+#include <iostream>
+#include <thread>
 
+#include "log/run_log.h"
 #include "platform/ui/resources.h"
 #include "res/resource.h"
 
 namespace {
 
-volatile sig_atomic_t g_signal = 0;
+constexpr int kExitInterruptedBase = 128;
 
-void NoteSignal(int signal) { g_signal = signal; }
+std::string SignalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
 
-std::string SignalName(int signal) { return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "a signal"; }
+sigset_t InterruptionSignals()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
 
 }  // namespace
 
-void CatchInterruptions()
+void InterruptionWatch::Start()
 {
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = NoteSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    const sigset_t signals = InterruptionSignals();
+    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::thread([this, signals] {
+        int signal = 0;
+        if (::sigwait(&signals, &signal) != 0) return;
+        WriteLogLine(Entry(signal));
+        std::cerr << "ndxu-upgrade: interrupted; the run log says where" << std::endl;
+        // The main thread may be blocked inside a transfer: end here.
+        ::_exit(kExitInterruptedBase + signal);
+    }).detach();
 }
 
-int PendingInterruption() { return g_signal; }
-
-void RunProgress::Note(const std::string& status)
+void InterruptionWatch::Note(const std::string& status)
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     if (status == m_lastStatus) return;
     m_lastStatus = status;
     if (status == AfxLoadString(IDS_STARTING_FTP_SERVER)) m_stage = Stage::DownloadMode;
@@ -38,9 +52,10 @@ void RunProgress::Note(const std::string& status)
     if (status == AfxLoadString(IDS_RESETTING)) m_stage = Stage::Uploaded;
 }
 
-std::string RunProgress::InterruptionEntry(int signal) const
+std::string InterruptionWatch::Entry(int signal)
 {
-    std::string entry = "Run interrupted by " + SignalName(signal) + " at \"" + m_lastStatus + "\"";
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    const std::string entry = "Run interrupted by " + SignalName(signal) + " at \"" + m_lastStatus + "\"";
     switch (m_stage) {
     case Stage::Web: return entry + ". The device's firmware was not changed.";
     case Stage::DownloadMode: return entry + ". The device may be waiting in firmware download mode.";

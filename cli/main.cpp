@@ -14,7 +14,6 @@
 #include "cli/options.h"
 #include "cli/password.h"
 #include "cli/standard_streams.h"
-#include "log/run_log.h"
 #include "platform/console/console_host.h"
 #include "platform/inet/layer_settings.h"
 #include "res/program_resources.h"
@@ -65,13 +64,6 @@ bool AlternatesAllowed(const Options& options)
     return false;
 }
 
-[[noreturn]] void EndInterrupted(int signal, const RunProgress& progress)
-{
-    WriteLogLine(progress.InterruptionEntry(signal));
-    std::cerr << kProgram << "interrupted; the run log says where" << std::endl;
-    std::exit(kExitInterruptedBase + signal);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -96,12 +88,9 @@ int main(int argc, char** argv)
     AfxSetHost(&host);
     AfxSetResourceModule(&ProgramResources());
 
-    CatchInterruptions();
-    RunProgress progress;
-    host.SetPulse([&] {
-        progress.Note(host.LastStatus());
-        if (int signal = PendingInterruption()) EndInterrupted(signal, progress);
-    });
+    InterruptionWatch interruptions;
+    interruptions.Start();
+    host.SetStatusObserver([&](const std::string& status) { interruptions.Note(status); });
 
     CUpgradeWizardApp app;
     RunEnd end = RunEnd::None;
@@ -115,6 +104,5 @@ int main(int argc, char** argv)
         end = wizard.LastRunEnd();
     });
     AfxWinMain(app);
-    if (int signal = PendingInterruption()) return kExitInterruptedBase + signal;
     return ExitStatusOf(end);
 }

@@ -19,8 +19,6 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitInputRefused = 3;
 inline constexpr int kExitFailedBeforeTransfer = 4;
 inline constexpr int kExitFailedInTransfer = 5;
-// Interrupted by a signal: 128 + its number (SIGINT 130, SIGTERM 143).
-inline constexpr int kExitInterruptedBase = 128;
 
 // Parses the command line. Returns the options, or the exit status when the
 // program is done already (help, version, bad usage; the text is printed).

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -32,14 +33,18 @@ std::string ReadLine(std::istream& in)
 
 std::string PromptWithoutEcho()
 {
-    std::cerr << kPrompt << std::flush;
-    if (::tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) return ReadLine(std::cin);
+    if (::tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) {
+        std::cerr << kPrompt << std::flush;
+        return ReadLine(std::cin);
+    }
     const int caught[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
     for (int signal : caught) ::signal(signal, RestoreTerminalAndDie);
     termios quiet = g_savedTerminal;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
     ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    // Asked only once echo is off, so that nothing typed after it shows.
+    std::cerr << kPrompt << std::flush;
     std::string password = ReadLine(std::cin);
     ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
     for (int signal : caught) ::signal(signal, SIG_DFL);
@@ -52,8 +57,11 @@ std::string ReadPassword(bool fromStdin)
 {
     const bool terminal = ::isatty(STDIN_FILENO) == 1;
     if (fromStdin) return terminal ? PromptWithoutEcho() : ReadLine(std::cin);
-    if (const char* fromEnvironment = std::getenv("NDXU_PASSWORD")) {
+    if (char* fromEnvironment = std::getenv("NDXU_PASSWORD")) {
         std::string password = fromEnvironment;
+        // The value is wiped where it stands too: /proc/<pid>/environ shows
+        // the environment the program was started with.
+        std::memset(fromEnvironment, 0, password.size());
         ::unsetenv("NDXU_PASSWORD");
         return password;
     }

@@ -11,17 +11,12 @@
 
 class ConsoleHost : public ScriptedHost {
 public:
-    using Pulse = std::function<void()>;
+    using StatusObserver = std::function<void(const std::string&)>;
 
     ConsoleHost(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
 
-    // `pulse` is called after every status change and regularly while the
-    // program blocks in a transfer: where a front-end can act on a signal.
-    void SetPulse(Pulse pulse) { m_pulse = std::move(pulse); }
-    void KeepPainted() override;
-
-    // The status line's text as last shown.
-    const std::string& LastStatus() const { return m_lastStatus; }
+    // `observer` sees every status text as it is shown.
+    void SetStatusObserver(StatusObserver observer) { m_observer = std::move(observer); }
 
 protected:
     void OnStatus(const std::string& text) override;
@@ -30,6 +25,5 @@ protected:
 private:
     std::ostream& m_out;
     std::ostream& m_err;
-    Pulse m_pulse;
-    std::string m_lastStatus;
+    StatusObserver m_observer;
 };

@@ -2,9 +2,13 @@
 // sources, exit statuses, and where statuses and message boxes go.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include "tests/cli/terminal_session.h"
 #include "tests/support/devsim.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wizard_fixture.h"
 
 namespace {
 
@@ -40,13 +44,21 @@ protected:
     ProcessResult RunCommand(std::vector<std::string> args, std::map<std::string, std::string> env,
                              const std::string& input)
     {
+        return RunProcess(args, Environment(std::move(env)), input, PackageDirectory());
+    }
+
+    // The program's environment: `env` over the sandbox's settings.
+    std::map<std::string, std::string> Environment(std::map<std::string, std::string> env)
+    {
         env.emplace("TEMP", (m_dir / "temp").string());
         env.emplace("NDXU_DRIVE_C", (m_dir / "drive_c").string());
         env.emplace("NDXU_PASSWORD", "");
         env.emplace("NDXU_CONNECT_TIMEOUT", "5");
         env.emplace("NDXU_RECEIVE_TIMEOUT", "5");
-        return RunProcess(args, env, input, (m_dir / "package").string());
+        return env;
     }
+
+    std::string PackageDirectory() const { return (m_dir / "package").string(); }
 
     std::vector<std::string> DeviceArgs(const DevSim& sim)
     {
@@ -219,6 +231,63 @@ TEST_F(CliTest, ClosedStandardOutputKeepsStatusLinesOutOfTheLog)
     const std::string log = Log();
     EXPECT_NE(log.find("******Firwmware Upgrade Completed\n"), std::string::npos);
     EXPECT_EQ(log.find("Attempting to connect to LAN Modem"), std::string::npos);
+}
+
+TEST_F(CliTest, PasswordIsAskedForOnATerminalWithEchoOff)
+{
+    DevSim sim({"--password", "open sesame", "--ftp", "off"});
+    for (const char* source : {"", "--password-stdin"}) {
+        std::vector<std::string> args = DeviceArgs(sim);
+        args.insert(args.begin(), NDXU_UPGRADE_EXE);
+        if (*source) args.push_back(source);
+        TerminalSession terminal(args, Environment({}), PackageDirectory());
+        ASSERT_TRUE(terminal.WaitFor("Password of the LAN modem: ")) << source << terminal.Screen();
+        terminal.Type("open sesame\r");
+        EXPECT_EQ(terminal.Wait(), 5) << terminal.Screen();
+        EXPECT_EQ(terminal.Screen().find("open sesame"), std::string::npos) << source << terminal.Screen();
+        EXPECT_NE(terminal.Screen().find("Password Recognized"), std::string::npos) << terminal.Screen();
+    }
+}
+
+struct InterruptionCase {
+    const char* name;
+    std::vector<std::string> deviceOptions;
+    std::string stage;       // the status on the screen when the signal comes
+    std::string keys;        // typed then; empty: `signal` sent instead
+    int signal;
+    int exitStatus;
+    std::string lastEntry;
+};
+
+TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
+{
+    const InterruptionCase cases[] = {
+        {"Ctrl-C during the upload", {"--password", "s3cret", "--stor-fault", "stall"},
+         "Upgrading Firmware...  This will take about a minute...", "\x03", 0, 130,
+         "Run interrupted by SIGINT at \"Upgrading Firmware...  This will take about a minute...\". The device "
+         "may hold a partial firmware image."},
+        {"SIGTERM during the login", {"--password", "s3cret", "--reply", "enter2=silent"}, "Attempting to connect to LAN Modem", "",
+         SIGTERM, 143,
+         "Run interrupted by SIGTERM at \"Attempting to connect to LAN Modem\". The device's firmware was not "
+         "changed."},
+    };
+    for (const InterruptionCase& c : cases) {
+        std::filesystem::remove(m_dir / "temp" / "ndxulog.txt");
+        DevSim sim(c.deviceOptions);
+        std::vector<std::string> args = DeviceArgs(sim);
+        args.insert(args.begin(), NDXU_UPGRADE_EXE);
+        TerminalSession terminal(args, Environment({{"NDXU_PASSWORD", "s3cret"}, {"NDXU_RECEIVE_TIMEOUT", "30"}}),
+                                 PackageDirectory());
+        ASSERT_TRUE(terminal.WaitFor(c.stage)) << c.name << terminal.Screen();
+        EXPECT_EQ(ReadFileText("/proc/" + std::to_string(terminal.Pid()) + "/environ").find("s3cret"),
+                  std::string::npos) << c.name;
+        if (c.keys.empty())
+            terminal.Signal(c.signal);
+        else
+            terminal.Type(c.keys);
+        EXPECT_EQ(terminal.Wait(std::chrono::seconds(10)), c.exitStatus) << c.name << terminal.Screen();
+        EXPECT_TRUE(Log().ends_with(LogEntry(c.lastEntry))) << c.name << Log();
+    }
 }
 
 }  // namespace
