@@ -53,6 +53,12 @@ def status(version):
     return _html("Device status", "".join(lines))
 
 
+def with_password_input(page, password):
+    """The page with a password input that carries password, bytes as they are."""
+    field = b'<input type="password" name="Password" value="' + password + b'">'
+    return page.replace(b"</body>", field + b"</body>")
+
+
 def maintenance(download_mode):
     if download_mode:
         return _html("Maintenance", "<p>The device is now in firmware download mode. "
