@@ -9,7 +9,6 @@ import logging
 import os
 import shutil
 import signal
-import socket
 import sys
 import tempfile
 import threading
@@ -17,10 +16,10 @@ import time
 
 from . import ftp, ftp_faults, replies
 from .device import Device, Settings
+from .restart import Restarter
 from .transcript import Transcript
-from .web import WebServer
+from .web import WebService
 
-WEB_POLL_INTERVAL = 0.2
 PARENT_POLL_INTERVAL = 0.5
 
 
@@ -60,7 +59,7 @@ def _delay(text):
 def _positive_count(text):
     count = int(text)
     if count <= 0:
-        raise argparse.ArgumentTypeError("the byte count must be positive")
+        raise argparse.ArgumentTypeError(f"{text} must be positive")
     return count
 
 
@@ -125,20 +124,18 @@ def build_parser():
                              "(default: the first bytes of an upload, 1024 of a download)")
     parser.add_argument("--late-reply-delay", type=_delay, default=3.0, metavar="SECONDS",
                         help="delay of the 425 of the late-425 fault (default 3)")
+    parser.add_argument("--throttle", type=_positive_count, metavar="BYTES_PER_SECOND",
+                        help="FTP data transfers, either way, go no faster than this")
+    parser.add_argument("--allow-passive", action="store_true",
+                        help="accept PASV and EPSV (by default they get 502: the device expects active FTP)")
+    parser.add_argument("--restart-after-upload", type=_delay, metavar="SECONDS",
+                        help="restart once a session that stored fw512000.bin has closed; "
+                             "the web port refuses connections for SECONDS")
+    parser.add_argument("--version-after", metavar="TEXT",
+                        help="firmware version shown after the restart (default: the version before)")
+    parser.add_argument("--status-page", choices=("plain", "distracting"), default="plain",
+                        help="distracting: the status page also shows numbers that look like versions")
     return parser
-
-
-def _reserve_port(host, port):
-    """A socket bound to the FTP port but not listening yet: the port is taken,
-    and connections to it are refused until download mode."""
-    sock = socket.socket(socket.AF_INET6 if ":" in host else socket.AF_INET, socket.SOCK_STREAM)
-    sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    try:
-        sock.bind((host, port))
-    except OSError as err:
-        sock.close()
-        raise OSError(err.errno, f"cannot take FTP port {host} {port}: {err.strerror}") from None
-    return sock
 
 
 def _ftp_root(path, stack):
@@ -165,7 +162,8 @@ def _stop_on_signals():
 
 def _settings(args, ftp_root):
     return Settings(password=os.fsencode(args.password), firmware_version=args.firmware_version,
-                    language=args.language, ftp_root=ftp_root, has_profile=args.profile)
+                    language=args.language, ftp_root=ftp_root, has_profile=args.profile,
+                    distracting_status=args.status_page == "distracting")
 
 
 def _ftp_service(args, sock, ftp_root, transcript, stack):
@@ -175,20 +173,28 @@ def _ftp_service(args, sock, ftp_root, transcript, stack):
         refuse_login=args.ftp == "refuse-login", greeting_421=args.ftp == "greeting-421",
         stor=args.stor_fault, retr=args.retr_fault, session=args.ftp_fault,
         fault_after=args.fault_after, late_reply_delay=args.late_reply_delay)
-    service = ftp.FtpService(sock, ftp_root, faults, transcript, args.ftp_user)
-    stack.callback(service.stop)
+    options = ftp.FtpOptions(user=args.ftp_user, throttle=args.throttle, allow_passive=args.allow_passive)
+    service = ftp.FtpService(sock, ftp_root, faults, transcript, options)
+    stack.callback(service.close)
     return service
 
 
-def _start_web(args, device, stack):
-    try:
-        server = WebServer((args.host, args.http_port), device.serve_connection)
-    except OSError as err:
-        raise OSError(err.errno, f"cannot listen on web port {args.host} {args.http_port}: {err.strerror}") from None
-    stack.callback(server.server_close)
-    threading.Thread(target=server.serve_forever, args=(WEB_POLL_INTERVAL,), name="web", daemon=True).start()
-    stack.callback(server.shutdown)
-    return server
+def _start_device(args, stack):
+    """Starts one simulated device; returns its web and FTP port."""
+    ftp_root = _ftp_root(args.ftp_root, stack)
+    transcript = stack.enter_context(Transcript(args.transcript))
+    ftp_sock = stack.enter_context(ftp.reserve_port(args.host, args.ftp_port))
+    ftp_port = ftp_sock.getsockname()[1]
+    service = _ftp_service(args, ftp_sock, ftp_root, transcript, stack)
+    device = Device(_settings(args, ftp_root), replies.ReplyTable(args.reply), transcript, service)
+    if args.download_mode:
+        device.enter_download_mode()
+    web = WebService(args.host, args.http_port, device.serve_connection)
+    stack.callback(web.stop)
+    if service is not None and args.restart_after_upload is not None:
+        restarter = Restarter(device, web, transcript, args.restart_after_upload, args.version_after)
+        service.call_when_firmware_session_ends(restarter.firmware_session_ended)
+    return web.port, ftp_port
 
 
 def _announce(args, http_port, ftp_port, stack):
@@ -213,15 +219,8 @@ def _wait_for_the_end(stop, lifetime, parent):
 def run(args, parent):
     stop = _stop_on_signals()
     with contextlib.ExitStack() as stack:
-        ftp_root = _ftp_root(args.ftp_root, stack)
-        transcript = stack.enter_context(Transcript(args.transcript))
-        ftp_sock = stack.enter_context(_reserve_port(args.host, args.ftp_port))
-        service = _ftp_service(args, ftp_sock, ftp_root, transcript, stack)
-        device = Device(_settings(args, ftp_root), replies.ReplyTable(args.reply), transcript, service)
-        if args.download_mode:
-            device.enter_download_mode()
-        web = _start_web(args, device, stack)
-        _announce(args, web.server_address[1], ftp_sock.getsockname()[1], stack)
+        http_port, ftp_port = _start_device(args, stack)
+        _announce(args, http_port, ftp_port, stack)
         _wait_for_the_end(stop, args.lifetime, parent)
 
 

@@ -29,6 +29,7 @@ class Settings:
     language: str
     ftp_root: str
     has_profile: bool
+    distracting_status: bool = False
 
 
 def submitted_password(form):
@@ -145,7 +146,7 @@ class Device:
         if page == "enter":
             return self._login_page(request)
         if page == "stat1":
-            return pages.status(self._shown_version(reply))
+            return pages.status(self._shown_version(reply), self.settings.distracting_status)
         return pages.maintenance(self.in_download_mode)
 
     def _login_page(self, request):
@@ -171,6 +172,15 @@ class Device:
             self._prepare_profile()
             if self.ftp is not None:
                 self.ftp.start()
+
+    def restart(self, version):
+        """Leaves download mode, as a restart does: the FTP server stops and
+        refuses connections, and the status page shows version from now on."""
+        with self._lock:
+            if self.in_download_mode and self.ftp is not None:
+                self.ftp.stop_and_hold_port()
+            self.in_download_mode = False
+            self.settings.firmware_version = version
 
     def _prepare_profile(self):
         path = os.path.join(self.settings.ftp_root, PROFILE_NAME)

@@ -6,21 +6,36 @@ beginning, but it only starts listening here, when download mode begins.
 """
 
 import os
+import socket
 import threading
 import warnings
+from dataclasses import dataclass
 
 from pyftpdlib.authorizers import AuthenticationFailed, DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import FTPServer
 
-from .ftp_data import DeviceDTPHandler, TransferActiveDTP
+from .ftp_data import FIRMWARE_NAME, DeviceDTPHandler, TransferActiveDTP
 from .ftp_faults import FAULT_LIMIT
 
 POLL_INTERVAL = 0.2
 STOP_TIMEOUT = 5.0
 PERMISSIONS = "elradfmwMT"
 GREETING_421 = "421 Too many connections, try again later."
+
+
+def reserve_port(host, port):
+    """A socket bound to the FTP port but not listening: the port is taken,
+    and connections to it are refused until download mode."""
+    sock = socket.socket(socket.AF_INET6 if ":" in host else socket.AF_INET, socket.SOCK_STREAM)
+    sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    try:
+        sock.bind((host, port))
+    except OSError as err:
+        sock.close()
+        raise OSError(err.errno, f"cannot take FTP port {host} {port}: {err.strerror}") from None
+    return sock
 
 
 class _DeviceFTPHandler(FTPHandler):
@@ -31,8 +46,11 @@ class _DeviceFTPHandler(FTPHandler):
     use_sendfile = False          # a stalled download must pass through send()
     auth_failed_timeout = 0.1
     banner = "FTP server ready."
-    transcript = None             # transcript and faults are set by FtpService
+    transcript = None             # transcript, faults, allow_passive and on_firmware_session_end are set by FtpService
     faults = None
+    allow_passive = False
+    on_firmware_session_end = None   # called when a session that stored the firmware ends
+    firmware_stored = False
     _port_target = None           # (ip, port) of the last PORT/EPRT, connected to at the transfer
 
     def handle(self):
@@ -42,6 +60,15 @@ class _DeviceFTPHandler(FTPHandler):
         self.transcript.record(proto="ftp", event="greeting-421")
         self.respond(GREETING_421)
         self.close_when_done()
+
+    def close(self):
+        ending = not self._closed
+        super().close()
+        if ending and self.firmware_stored and self.on_firmware_session_end is not None:
+            self.on_firmware_session_end()
+
+    def record_firmware_stored(self):
+        self.firmware_stored = True
 
     def pre_process_command(self, line, cmd, arg):
         self.transcript.record(proto="ftp", cmd=cmd, arg=arg)
@@ -56,6 +83,18 @@ class _DeviceFTPHandler(FTPHandler):
     def active_dtp(self, ip, port, _channel):
         self._port_target = (ip, port)
         self.respond("200 PORT command successful.")
+
+    def ftp_PASV(self, line):
+        if not self.allow_passive:
+            self.respond("502 Passive mode not supported.")
+            return
+        super().ftp_PASV(line)
+
+    def ftp_EPSV(self, line):
+        if not self.allow_passive:
+            self.respond("502 Passive mode not supported.")
+            return
+        super().ftp_EPSV(line)
 
     def _shutdown_connecting_dtp(self):
         super()._shutdown_connecting_dtp()
@@ -143,30 +182,61 @@ def _authorizer(root, refuse_login, user):
     return authorizer
 
 
-class FtpService:
-    """The FTP server on an already bound socket, started on demand."""
+@dataclass
+class FtpOptions:
+    """How the FTP server behaves, apart from its faults."""
+    user: tuple = None          # (name, password) of an account besides anonymous
+    throttle: int = None        # bytes per second of a data transfer, either way
+    allow_passive: bool = False
 
-    def __init__(self, sock, root, faults, transcript, user=None):
+
+class FtpService:
+    """The FTP server on an already bound socket, started on demand and
+    stopped again when the device leaves download mode."""
+
+    def __init__(self, sock, root, faults, transcript, options):
         self._sock = sock
         self._handler = type("DeviceFTPHandler", (_DeviceFTPHandler,), {
-            "authorizer": _authorizer(root, faults.refuse_login, user),
+            "authorizer": _authorizer(root, faults.refuse_login, options.user),
+            "dtp_handler": type("DeviceDTP", (DeviceDTPHandler,), {"rate": options.throttle}),
             "faults": faults,
             "transcript": transcript,
+            "allow_passive": options.allow_passive,
         })
-        self._stop = threading.Event()
+        self._stop = None
         self._thread = None
+
+    def call_when_firmware_session_ends(self, callback):
+        """callback() runs on the server's thread whenever a control connection
+        that stored the firmware closes."""
+        self._handler.on_firmware_session_end = staticmethod(callback)
 
     def start(self):
         server = FTPServer(self._sock, self._handler, ioloop=IOLoop())
-        self._thread = threading.Thread(target=self._serve, args=(server,), name="ftp", daemon=True)
+        self._stop = threading.Event()
+        self._thread = threading.Thread(target=self._serve, args=(server, self._stop), name="ftp", daemon=True)
         self._thread.start()
 
-    def _serve(self, server):
-        while not self._stop.is_set():
+    @staticmethod
+    def _serve(server, stop):
+        while not stop.is_set():
             server.ioloop.loop(POLL_INTERVAL, blocking=False)
         server.close_all()
 
     def stop(self):
-        self._stop.set()
+        """Closes every FTP connection and the listening socket."""
         if self._thread is not None:
+            self._stop.set()
             self._thread.join(STOP_TIMEOUT)
+            self._thread = None
+
+    def stop_and_hold_port(self):
+        """Stops serving but takes the port again without listening, so that
+        connections are refused until the server starts once more."""
+        host, port = self._sock.getsockname()[:2]
+        self.stop()
+        self._sock = reserve_port(host, port)
+
+    def close(self):
+        self.stop()
+        self._sock.close()

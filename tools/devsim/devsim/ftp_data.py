@@ -7,10 +7,13 @@ import os
 import socket
 
 from pyftpdlib.handlers import ActiveDTP, DTPHandler
+from pyftpdlib.ioloop import timer
 
 from .ftp_faults import FAULT_LIMIT
 
 UPLOAD_BREAKS = ("drop", "stall")
+FIRMWARE_NAME = "fw512000.bin"   # the upload after which the device restarts
+PACED_CHUNKS_PER_SECOND = 8      # a throttled transfer moves at most rate / 8 bytes at a time
 
 _log = logging.getLogger(__name__)
 
@@ -44,9 +47,32 @@ class TransferActiveDTP(ActiveDTP):
 
 
 class DeviceDTPHandler(DTPHandler):
-    """Data connection that can drop or stall a file transfer part-way."""
+    """Data connection that can drop or stall a file transfer part-way, and
+    moves no more than rate bytes a second (None: as fast as it can)."""
 
+    rate = None
     _stalled = False
+    _pause = None
+
+    def __init__(self, sock, cmd_channel):
+        super().__init__(sock, cmd_channel)
+        if self.rate:
+            chunk = max(1, min(self.ac_in_buffer_size, self.rate // PACED_CHUNKS_PER_SECOND))
+            self.ac_in_buffer_size = self.ac_out_buffer_size = chunk
+
+    def _pace(self):
+        """Leaves the IO loop until the bytes moved so far are due at rate."""
+        if not self.rate or self._closed:
+            return
+        delay = self._start_time + self.get_transmitted_bytes() / self.rate - timer()
+        if delay > 0:
+            self.del_channel()
+            self._pause = self.call_later(delay, self._resume)
+
+    def _resume(self):
+        self._pause = None
+        if not self._closed and not self._stalled:
+            self.add_channel(events=self.ioloop.READ if self.receive else self.ioloop.WRITE)
 
     def _fault(self):
         if self.file_obj is None:
@@ -64,7 +90,9 @@ class DeviceDTPHandler(DTPHandler):
         applies, limit = self._upload_break_at()
         if applies and limit is not None:
             buffer_size = max(1, min(buffer_size, limit - self.tot_bytes_received))
-        return super().recv(buffer_size)
+        chunk = super().recv(buffer_size)
+        self._pace()
+        return chunk
 
     def handle_read(self):
         super().handle_read()
@@ -82,15 +110,17 @@ class DeviceDTPHandler(DTPHandler):
     handle_read_event = handle_read
 
     def send(self, data):
-        if self._fault() != "stall":
-            return super().send(data)
-        if self._stalled:
-            return 0
-        room = self.cmd_channel.faults.retr_stall_after() - self.tot_bytes_sent
-        if room <= 0:
-            self._stall()
-            return 0
-        return super().send(data[:room])
+        if self._fault() == "stall":
+            if self._stalled:
+                return 0
+            room = self.cmd_channel.faults.retr_stall_after() - self.tot_bytes_sent
+            if room <= 0:
+                self._stall()
+                return 0
+            data = data[:room]
+        sent = super().send(data)
+        self._pace()
+        return sent
 
     def close(self):
         if not self._closed and self.file_obj is not None:
@@ -109,6 +139,8 @@ class DeviceDTPHandler(DTPHandler):
         elif self.receive:
             size, sha256 = _size_and_sha256(path)
             channel.record_file_event("stored", path, size=size, sha256=sha256)
+            if os.path.basename(path) == FIRMWARE_NAME:
+                channel.record_firmware_stored()
         else:
             channel.record_file_event("sent", path, size=os.path.getsize(path))
 
@@ -123,6 +155,8 @@ class DeviceDTPHandler(DTPHandler):
         """Stops reading and writing; the transfer is aborted after FAULT_LIMIT,
         or earlier if the client resets the connection."""
         self._stalled = True
+        if self._pause is not None:
+            self._pause.cancel()
         self.modify_ioloop_events(0)
         self.call_later(FAULT_LIMIT, self._give_up)
         self.cmd_channel.record_file_event("stalled", self.file_obj.name)

@@ -2,6 +2,7 @@
 and talks to it over raw sockets and ftplib, as the upgrade client does."""
 
 import base64
+import contextlib
 import ftplib
 import hashlib
 import io
@@ -225,6 +226,13 @@ class PagesTest(SimulatorCase):
                  sim.maintenance()[2], sim.request(b"GET /nothing.htm HTTP/1.0\r\n\r\n")[2]]
         for page in pages:
             self.assertNotIn(b"5.", page)
+
+    def test_distracting_status_page(self):
+        body = self.start("--status-page", "distracting").status_page()[2]
+        positions = [body.find(text) for text in
+                     (b"Bootloader 4.5.1", b"Uptime 15.0 days", b"Built 2015.3.7", b"Firmware Version: 5.0.3")]
+        self.assertNotIn(-1, positions)
+        self.assertEqual(positions, sorted(positions))
 
     def test_scripted_version_text(self):
         self.assertNotIn(b"5.", self.start("--reply", "stat1=no-version").status_page()[2])
@@ -613,25 +621,35 @@ class SessionFaultTest(SimulatorCase):
         return self.start("--download-mode", *options)
 
     def test_data_connection_never_opened(self):
+        passive = ["--allow-passive"]
         cases = [
-            # options, command, event, final reply after the delay (None: never)
-            (["--ftp-fault", "no-data-connection"], "RETR prof.bin", "no-data-connection", None),
-            (["--ftp-fault", "no-data-connection"], "STOR fw.bin", "no-data-connection", None),
-            (["--retr-fault", "late-425:prof.bin", "--late-reply-delay", "0.5"], "RETR prof.bin", "late-425",
+            # options, passive mode, command, event, final reply after the delay (None: never)
+            (["--ftp-fault", "no-data-connection"], False, "RETR prof.bin", "no-data-connection", None),
+            (["--ftp-fault", "no-data-connection"], False, "STOR fw.bin", "no-data-connection", None),
+            (["--ftp-fault", "no-data-connection", *passive], True, "RETR prof.bin", "no-data-connection", None),
+            (["--retr-fault", "late-425:prof.bin", "--late-reply-delay", "0.5"], False, "RETR prof.bin", "late-425",
              "425 Can't open data connection."),
         ]
-        for options, command, event, final in cases:
+        for options, passive_mode, command, event, final in cases:
             with self.subTest(options=options, command=command):
                 sim = self.download_mode(*options)
                 client = sim.ftp()
-                listener = client.makeport()
+                if passive_mode:
+                    data = socket.create_connection(client.makepasv(), timeout=SHORT)
+                else:
+                    listener = client.makeport()
                 began = time.monotonic()
                 self.assertEqual(client.sendcmd(command), "150 Opening data connection.")
                 self.assertEqual(sim.ftp_events(event), [{"proto": "ftp", "event": event, "file": command[5:]}])
-                listener.settimeout(SHORT)
-                with self.assertRaises(TimeoutError):
-                    listener.accept()
-                listener.close()
+                if passive_mode:
+                    with self.assertRaises(TimeoutError):   # connected, but nothing moves
+                        data.recv(1)
+                    data.close()
+                else:
+                    listener.settimeout(SHORT)
+                    with self.assertRaises(TimeoutError):
+                        listener.accept()
+                    listener.close()
                 if final is None:
                     client.sock.settimeout(SHORT)
                     with self.assertRaises(TimeoutError):
@@ -663,6 +681,88 @@ class SessionFaultTest(SimulatorCase):
         self.assertEqual(client.voidcmd("NOOP")[:3], "200")   # still open and serving
         client.close()
         self.assertEqual(sim.ftp_events("quit-unanswered"), [{"proto": "ftp", "event": "quit-unanswered"}])
+
+
+class TransferModeTest(SimulatorCase):
+    def test_passive_mode_only_on_request(self):
+        refused = self.start("--download-mode").ftp()
+        for command in ("PASV", "EPSV"):
+            with self.subTest(command=command):
+                with self.assertRaisesRegex(ftplib.error_perm, "^502 Passive mode not supported"):
+                    refused.sendcmd(command)
+        refused.quit()
+        sim = self.start("--download-mode", "--allow-passive")
+        client = sim.ftp()
+        client.set_pasv(True)
+        self.assertEqual(client.makepasv()[0], "127.0.0.1")
+        client.storbinary("STOR fw.bin", io.BytesIO(b"passive upload"))
+        data = io.BytesIO()
+        client.retrbinary("RETR fw.bin", data.write)
+        client.quit()
+        self.assertEqual(data.getvalue(), b"passive upload")
+
+    def test_throttled_transfers_both_ways(self):
+        rate, size = 400_000, 400_000
+        sim = self.start("--download-mode", "--throttle", str(rate))
+        firmware = os.urandom(size)
+        client = sim.ftp()
+        began = time.monotonic()
+        client.storbinary("STOR fw.bin", io.BytesIO(firmware))
+        uploaded = time.monotonic()
+        data = io.BytesIO()
+        client.retrbinary("RETR fw.bin", data.write)
+        downloaded = time.monotonic()
+        client.quit()
+        self.assertEqual(data.getvalue(), firmware)
+        self.assertGreaterEqual(uploaded - began, size / rate)
+        self.assertGreaterEqual(downloaded - uploaded, size / rate)
+
+
+class RestartTest(SimulatorCase):
+    """The device restarts once the firmware is stored and its FTP session is over."""
+
+    def web_refuses(self, sim):
+        try:
+            socket.create_connection(("127.0.0.1", sim.http_port), timeout=2).close()
+        except ConnectionRefusedError:
+            return True
+        return False
+
+    def test_restart_after_firmware_upload(self):
+        cases = [
+            # options, uploaded name, how the session ends, version after the restart (None: no restart)
+            (["--version-after", "5.1.0"], "fw512000.bin", "quit", "5.1.0"),
+            ([], "fw512000.bin", "close", "5.0.3"),
+            (["--ftp-fault", "quit-unanswered"], "fw512000.bin", "quit", "5.0.3"),
+            ([], "other.bin", "quit", None),
+        ]
+        for options, name, ending, version in cases:
+            with self.subTest(options=options, name=name, ending=ending):
+                sim = self.start("--restart-after-upload", "0.5", *options)
+                sim.maintenance()
+                client = sim.ftp(timeout=SHORT)
+                client.storbinary(f"STOR {name}", io.BytesIO(b"firmware image"))
+                self.assertIn(b"Firmware Version: 5.0.3", sim.status_page()[2])   # nothing before the end
+                if ending == "quit":
+                    client.putcmd("QUIT")
+                    with contextlib.suppress(OSError, EOFError):
+                        client.getresp()
+                client.close()
+                if version is None:
+                    time.sleep(SHORT)
+                    self.assertFalse([r for r in sim.records() if r.get("event") in ("restart", "back")])
+                    self.assertTrue(sim.ftp_accepts_connections())
+                    continue
+                wait_until(lambda: {"event": "restart"} in sim.records())
+                down = time.monotonic()
+                self.assertTrue(self.web_refuses(sim))
+                self.assertFalse(sim.ftp_accepts_connections())
+                wait_until(lambda: {"event": "back", "version": version} in sim.records())
+                self.assertGreaterEqual(time.monotonic() - down, 0.4)
+                self.assertIn(b"Firmware Version: %s" % version.encode(), sim.status_page()[2])
+                self.assertFalse(sim.ftp_accepts_connections())
+                sim.maintenance()
+                sim.ftp().close()
 
 
 class CommandLineTest(SimulatorCase):
