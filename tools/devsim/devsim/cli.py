@@ -9,17 +9,18 @@ import logging
 import os
 import shutil
 import signal
-import socket
 import sys
 import tempfile
 import threading
+import time
 
-from . import ftp, replies
+from . import ftp, ftp_faults, replies
 from .device import Device, Settings
+from .restart import Restarter
 from .transcript import Transcript
-from .web import WebServer
+from .web import WebService
 
-WEB_POLL_INTERVAL = 0.2
+PARENT_POLL_INTERVAL = 0.5
 
 
 def _loopback_host(text):
@@ -46,6 +47,27 @@ def _lifetime(text):
     if seconds <= 0:
         raise argparse.ArgumentTypeError("the lifetime must be positive")
     return seconds
+
+
+def _delay(text):
+    seconds = float(text)
+    if not 0 <= seconds <= 3600:
+        raise argparse.ArgumentTypeError("a delay must lie between 0 and 3600 seconds")
+    return seconds
+
+
+def _positive_count(text):
+    count = int(text)
+    if count <= 0:
+        raise argparse.ArgumentTypeError(f"{text} must be positive")
+    return count
+
+
+def _ftp_user(text):
+    name, sep, password = text.partition(":")
+    if not sep or not name or name == "anonymous":
+        raise argparse.ArgumentTypeError(f"expected NAME:PASSWORD with a NAME other than anonymous, got {text!r}")
+    return name, password
 
 
 def _option_parser(parse, **fixed):
@@ -81,28 +103,39 @@ def build_parser():
     parser.add_argument("--reply", action="append", default=[], metavar="PAGE=KIND",
                         type=_option_parser(replies.parse_option),
                         help="scripted reply of a page; PAGE is one of " + ", ".join(replies.PAGES))
-    parser.add_argument("--ftp", choices=("on", "off", "refuse-login"), default="on",
-                        help="off: download mode starts no FTP server; refuse-login: every login gets 530")
+    parser.add_argument("--download-mode", action="store_true",
+                        help="start in download mode, with the FTP server accepting at once")
+    parser.add_argument("--ftp", choices=("on", "off", "refuse-login", "greeting-421"), default="on",
+                        help="off: download mode starts no FTP server; refuse-login: every login gets 530; "
+                             "greeting-421: every connection is greeted with 421 and closed")
+    parser.add_argument("--ftp-user", type=_ftp_user, metavar="NAME:PASSWORD",
+                        help="an FTP account besides anonymous, with the same directory and rights")
     parser.add_argument("--stor-fault", action="append", default=[], metavar="KIND[:FILENAME]",
-                        type=_option_parser(ftp.parse_fault, kinds=ftp.STOR_FAULTS),
-                        help="upload fault: " + ", ".join(ftp.STOR_FAULTS))
+                        type=_option_parser(ftp_faults.parse_fault, kinds=ftp_faults.STOR_FAULTS),
+                        help="upload fault: " + ", ".join(ftp_faults.STOR_FAULTS))
     parser.add_argument("--retr-fault", action="append", default=[], metavar="KIND[:FILENAME]",
-                        type=_option_parser(ftp.parse_fault, kinds=ftp.RETR_FAULTS),
-                        help="download fault: " + ", ".join(ftp.RETR_FAULTS))
+                        type=_option_parser(ftp_faults.parse_fault, kinds=ftp_faults.RETR_FAULTS),
+                        help="download fault: " + ", ".join(ftp_faults.RETR_FAULTS))
+    parser.add_argument("--ftp-fault", action="append", default=[], metavar="KIND",
+                        type=_option_parser(ftp_faults.parse_session_fault),
+                        help="FTP session fault: " + ", ".join(ftp_faults.SESSION_FAULTS))
+    parser.add_argument("--fault-after", type=_positive_count, metavar="BYTES",
+                        help="bytes after which the drop and stall faults strike "
+                             "(default: the first bytes of an upload, 1024 of a download)")
+    parser.add_argument("--late-reply-delay", type=_delay, default=3.0, metavar="SECONDS",
+                        help="delay of the 425 of the late-425 fault (default 3)")
+    parser.add_argument("--throttle", type=_positive_count, metavar="BYTES_PER_SECOND",
+                        help="FTP data transfers, either way, go no faster than this")
+    parser.add_argument("--allow-passive", action="store_true",
+                        help="accept PASV and EPSV (by default they get 502: the device expects active FTP)")
+    parser.add_argument("--restart-after-upload", type=_delay, metavar="SECONDS",
+                        help="restart once a session that stored fw512000.bin has closed; "
+                             "the web port refuses connections for SECONDS")
+    parser.add_argument("--version-after", metavar="TEXT",
+                        help="firmware version shown after the restart (default: the version before)")
+    parser.add_argument("--status-page", choices=("plain", "distracting"), default="plain",
+                        help="distracting: the status page also shows numbers that look like versions")
     return parser
-
-
-def _reserve_port(host, port):
-    """A socket bound to the FTP port but not listening yet: the port is taken,
-    and connections to it are refused until download mode."""
-    sock = socket.socket(socket.AF_INET6 if ":" in host else socket.AF_INET, socket.SOCK_STREAM)
-    sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    try:
-        sock.bind((host, port))
-    except OSError as err:
-        sock.close()
-        raise OSError(err.errno, f"cannot take FTP port {host} {port}: {err.strerror}") from None
-    return sock
 
 
 def _ftp_root(path, stack):
@@ -129,27 +162,39 @@ def _stop_on_signals():
 
 def _settings(args, ftp_root):
     return Settings(password=os.fsencode(args.password), firmware_version=args.firmware_version,
-                    language=args.language, ftp_root=ftp_root, has_profile=args.profile)
+                    language=args.language, ftp_root=ftp_root, has_profile=args.profile,
+                    distracting_status=args.status_page == "distracting")
 
 
 def _ftp_service(args, sock, ftp_root, transcript, stack):
     if args.ftp == "off":
         return None
-    faults = ftp.FtpFaults(refuse_login=args.ftp == "refuse-login", stor=args.stor_fault, retr=args.retr_fault)
-    service = ftp.FtpService(sock, ftp_root, faults, transcript)
-    stack.callback(service.stop)
+    faults = ftp_faults.FtpFaults(
+        refuse_login=args.ftp == "refuse-login", greeting_421=args.ftp == "greeting-421",
+        stor=args.stor_fault, retr=args.retr_fault, session=args.ftp_fault,
+        fault_after=args.fault_after, late_reply_delay=args.late_reply_delay)
+    options = ftp.FtpOptions(user=args.ftp_user, throttle=args.throttle, allow_passive=args.allow_passive)
+    service = ftp.FtpService(sock, ftp_root, faults, transcript, options)
+    stack.callback(service.close)
     return service
 
 
-def _start_web(args, device, stack):
-    try:
-        server = WebServer((args.host, args.http_port), device.serve_connection)
-    except OSError as err:
-        raise OSError(err.errno, f"cannot listen on web port {args.host} {args.http_port}: {err.strerror}") from None
-    stack.callback(server.server_close)
-    threading.Thread(target=server.serve_forever, args=(WEB_POLL_INTERVAL,), name="web", daemon=True).start()
-    stack.callback(server.shutdown)
-    return server
+def _start_device(args, stack):
+    """Starts one simulated device; returns its web and FTP port."""
+    ftp_root = _ftp_root(args.ftp_root, stack)
+    transcript = stack.enter_context(Transcript(args.transcript))
+    ftp_sock = stack.enter_context(ftp.reserve_port(args.host, args.ftp_port))
+    ftp_port = ftp_sock.getsockname()[1]
+    service = _ftp_service(args, ftp_sock, ftp_root, transcript, stack)
+    device = Device(_settings(args, ftp_root), replies.ReplyTable(args.reply), transcript, service)
+    if args.download_mode:
+        device.enter_download_mode()
+    web = WebService(args.host, args.http_port, device.serve_connection)
+    stack.callback(web.stop)
+    if service is not None and args.restart_after_upload is not None:
+        restarter = Restarter(device, web, transcript, args.restart_after_upload, args.version_after)
+        service.call_when_firmware_session_ends(restarter.firmware_session_ended)
+    return web.port, ftp_port
 
 
 def _announce(args, http_port, ftp_port, stack):
@@ -162,24 +207,29 @@ def _announce(args, http_port, ftp_port, stack):
     print(f"ndxu-devsim ready http={http_port} ftp={ftp_port}", flush=True)
 
 
-def run(args):
+def _wait_for_the_end(stop, lifetime, parent):
+    """Returns when stop is set, the lifetime has passed or the parent process
+    has died, so that a crashed test never leaves a simulator behind."""
+    deadline = time.monotonic() + lifetime
+    while (remaining := deadline - time.monotonic()) > 0 and os.getppid() == parent:
+        if stop.wait(min(remaining, PARENT_POLL_INTERVAL)):
+            return
+
+
+def run(args, parent):
     stop = _stop_on_signals()
     with contextlib.ExitStack() as stack:
-        ftp_root = _ftp_root(args.ftp_root, stack)
-        transcript = stack.enter_context(Transcript(args.transcript))
-        ftp_sock = stack.enter_context(_reserve_port(args.host, args.ftp_port))
-        service = _ftp_service(args, ftp_sock, ftp_root, transcript, stack)
-        device = Device(_settings(args, ftp_root), replies.ReplyTable(args.reply), transcript, service)
-        web = _start_web(args, device, stack)
-        _announce(args, web.server_address[1], ftp_sock.getsockname()[1], stack)
-        stop.wait(args.lifetime)
+        http_port, ftp_port = _start_device(args, stack)
+        _announce(args, http_port, ftp_port, stack)
+        _wait_for_the_end(stop, args.lifetime, parent)
 
 
 def main(argv=None):
+    parent = os.getppid()
     args = build_parser().parse_args(argv)
     logging.basicConfig(level=logging.WARNING, format="ndxu-devsim: %(name)s: %(message)s")
     try:
-        run(args)
+        run(args, parent)
     except OSError as err:
         sys.exit(f"ndxu-devsim: {err.strerror}")
     return 0

@@ -6,7 +6,7 @@ import threading
 import time
 from dataclasses import dataclass
 
-from . import pages, replies, web
+from . import broken, pages, replies, web
 from .transcript import b64
 
 ROUTES = {
@@ -29,6 +29,7 @@ class Settings:
     language: str
     ftp_root: str
     has_profile: bool
+    distracting_status: bool = False
 
 
 def submitted_password(form):
@@ -39,6 +40,15 @@ def submitted_password(form):
     if not form.startswith(PASSWORD_FIELD) or end < len(PASSWORD_FIELD):
         return None
     return form[len(PASSWORD_FIELD):end]
+
+
+def password_field(form):
+    """The value of a form's leading Password= field: as submitted_password
+    for a login form, else everything after the field name; None without one."""
+    if not form.startswith(PASSWORD_FIELD):
+        return None
+    submitted = submitted_password(form)
+    return form[len(PASSWORD_FIELD):] if submitted is None else submitted
 
 
 def profile_bytes():
@@ -67,6 +77,7 @@ class Device:
         self.ftp = ftp                     # None: download mode starts no FTP server
         self.in_download_mode = False
         self._logins = 0
+        self._last_login_password = b""
         self._lock = threading.Lock()
 
     def serve_connection(self, sock):
@@ -75,14 +86,15 @@ class Device:
             self.transcript.record(proto="http", event="incomplete-request", raw_b64=b64(raw))
             return
         page = ROUTES.get((request.method, request.path.split("?")[0]))
-        reply = self._reply_for(page)
+        reply = self._reply_for(page, request)
         self.transcript.record(**_http_record(request, raw, reply))
         self._answer(sock, request, page, reply)
 
-    def _reply_for(self, page):
+    def _reply_for(self, page, request):
         if page == "enter":
             with self._lock:
                 self._logins += 1
+                self._last_login_password = password_field(request.declared) or b""
                 return self.reply_table.for_login(self._logins)
         return self.reply_table.for_page(page)
 
@@ -100,6 +112,12 @@ class Device:
             web.send(sock, 404, pages.not_found())
         elif reply.kind == "huge":
             web.stream_filler(sock, reply.value)
+        elif reply.kind == "cut-headers":
+            broken.cut_headers(sock)
+        elif reply.kind == "drip":
+            broken.drip(sock, broken.DRIP_INTERVAL if reply.value is None else reply.value)
+        elif reply.kind == "raw":
+            broken.raw(sock, reply.value)
         else:
             status, body = self._reply_body(page, request, reply)
             web.send(sock, status, body)
@@ -113,13 +131,22 @@ class Device:
             return 200, pages.filler(reply.value)
         if reply.kind in replies.MARKED:
             return 200, pages.marked(reply.kind)
+        if reply.kind == "echo-password":
+            return 200, pages.with_password_input(self._page(page, request, reply), self._echoed_password(request))
         return 200, self._page(page, request, reply)
+
+    def _echoed_password(self, request):
+        own = password_field(request.declared)
+        if own is not None:
+            return own
+        with self._lock:
+            return self._last_login_password
 
     def _page(self, page, request, reply):
         if page == "enter":
             return self._login_page(request)
         if page == "stat1":
-            return pages.status(self._shown_version(reply))
+            return pages.status(self._shown_version(reply), self.settings.distracting_status)
         return pages.maintenance(self.in_download_mode)
 
     def _login_page(self, request):
@@ -145,6 +172,15 @@ class Device:
             self._prepare_profile()
             if self.ftp is not None:
                 self.ftp.start()
+
+    def restart(self, version):
+        """Leaves download mode, as a restart does: the FTP server stops and
+        refuses connections, and the status page shows version from now on."""
+        with self._lock:
+            if self.in_download_mode and self.ftp is not None:
+                self.ftp.stop_and_hold_port()
+            self.in_download_mode = False
+            self.settings.firmware_version = version
 
     def _prepare_profile(self):
         path = os.path.join(self.settings.ftp_root, PROFILE_NAME)

@@ -5,151 +5,70 @@ is bound when the simulator starts, so the port is known and held from the
 beginning, but it only starts listening here, when download mode begins.
 """
 
-import hashlib
-import logging
 import os
+import socket
 import threading
 import warnings
-from dataclasses import dataclass, field
+from dataclasses import dataclass
 
 from pyftpdlib.authorizers import AuthenticationFailed, DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import FTPServer
 
-STOR_FAULTS = ("refuse", "drop", "stall")
-RETR_FAULTS = ("stall",)
-STALL_LIMIT = 120.0   # a stalled transfer is aborted after this many seconds
-STALL_AFTER = 1024    # bytes of a download sent before it stalls
+from .ftp_data import FIRMWARE_NAME, DeviceDTPHandler, TransferActiveDTP
+from .ftp_faults import FAULT_LIMIT
+
 POLL_INTERVAL = 0.2
 STOP_TIMEOUT = 5.0
-ANONYMOUS_PERMS = "elradfmwMT"
-
-_log = logging.getLogger(__name__)
-
-
-@dataclass(frozen=True)
-class TransferFault:
-    kind: str
-    filename: str = None   # None: every file
-
-    def applies_to(self, name):
-        return self.filename is None or self.filename == name
+PERMISSIONS = "elradfmwMT"
+GREETING_421 = "421 Too many connections, try again later."
 
 
-def parse_fault(text, kinds):
-    """TransferFault for KIND[:FILENAME]; ValueError if KIND is not in kinds."""
-    kind, _, filename = text.partition(":")
-    if kind not in kinds:
-        raise ValueError(f"unknown fault {kind!r} (known: {', '.join(kinds)})")
-    return TransferFault(kind, filename or None)
-
-
-@dataclass
-class FtpFaults:
-    refuse_login: bool = False
-    stor: list = field(default_factory=list)
-    retr: list = field(default_factory=list)
-
-
-def _fault_for(faults, name):
-    """Kind of the first fault that applies to the remote file name, or None."""
-    return next((fault.kind for fault in faults if fault.applies_to(name)), None)
-
-
-def _size_and_sha256(path):
-    digest = hashlib.sha256()
-    with open(path, "rb") as file:
-        for block in iter(lambda: file.read(1024 * 1024), b""):
-            digest.update(block)
-    return os.path.getsize(path), digest.hexdigest()
-
-
-class _DeviceDTPHandler(DTPHandler):
-    """Data connection that can drop or stall a file transfer part-way."""
-
-    _stalled = False
-
-    def _fault(self):
-        if self.file_obj is None:
-            return None
-        faults = self.cmd_channel.faults
-        name = os.path.basename(self.file_obj.name)
-        return _fault_for(faults.stor if self.receive else faults.retr, name)
-
-    def handle_read(self):
-        super().handle_read()
-        if self._closed or self._stalled:
-            return
-        fault = self._fault()
-        if fault == "drop":
-            self._drop()
-        elif fault == "stall":
-            self._stall()
-
-    # The IO loop calls handle_read_event, which the base class binds to its own handle_read.
-    handle_read_event = handle_read
-
-    def send(self, data):
-        if self._fault() != "stall":
-            return super().send(data)
-        if self._stalled:
-            return 0
-        room = STALL_AFTER - self.tot_bytes_sent
-        if room <= 0:
-            self._stall()
-            return 0
-        return super().send(data[:room])
-
-    def close(self):
-        if not self._closed and self.file_obj is not None:
-            self.file_obj.close()
-            self._record_outcome()
-        super().close()
-
-    def _record_outcome(self):
-        """Records how the transfer ended.  The base class replies to the client
-        before its own callbacks run; recording here, before that reply, means a
-        client that has the reply also finds the record."""
-        channel, path = self.cmd_channel, self.file_obj.name
-        if not self.transfer_finished:
-            channel.record_file_event("incomplete", path, direction="upload" if self.receive else "download",
-                                      transferred=self.get_transmitted_bytes())
-        elif self.receive:
-            size, sha256 = _size_and_sha256(path)
-            channel.record_file_event("stored", path, size=size, sha256=sha256)
-        else:
-            channel.record_file_event("sent", path, size=os.path.getsize(path))
-
-    def _drop(self):
-        """Closes data and control connection at once, without a reply."""
-        channel = self.cmd_channel
-        channel.record_file_event("dropped", self.file_obj.name)
-        self.close()
-        channel.close()
-
-    def _stall(self):
-        """Stops reading and writing; the transfer is aborted after STALL_LIMIT,
-        or earlier if the client resets the connection."""
-        self._stalled = True
-        self.modify_ioloop_events(0)
-        self.call_later(STALL_LIMIT, self._give_up)
-        self.cmd_channel.record_file_event("stalled", self.file_obj.name)
-
-    def _give_up(self):
-        self._resp = ("426 Data connection stalled; transfer aborted.", _log.info)
-        self.close()
+def reserve_port(host, port):
+    """A socket bound to the FTP port but not listening: the port is taken,
+    and connections to it are refused until download mode."""
+    sock = socket.socket(socket.AF_INET6 if ":" in host else socket.AF_INET, socket.SOCK_STREAM)
+    sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    try:
+        sock.bind((host, port))
+    except OSError as err:
+        sock.close()
+        raise OSError(err.errno, f"cannot take FTP port {host} {port}: {err.strerror}") from None
+    return sock
 
 
 class _DeviceFTPHandler(FTPHandler):
-    """Control connection: records every command and every transfer outcome."""
+    """Control connection: records every command and every transfer outcome,
+    and plays the session faults."""
 
-    dtp_handler = _DeviceDTPHandler
+    dtp_handler = DeviceDTPHandler
     use_sendfile = False          # a stalled download must pass through send()
     auth_failed_timeout = 0.1
     banner = "FTP server ready."
-    transcript = None             # transcript and faults are set by FtpService
+    transcript = None             # transcript, faults, allow_passive and on_firmware_session_end are set by FtpService
     faults = None
+    allow_passive = False
+    on_firmware_session_end = None   # called when a session that stored the firmware ends
+    firmware_stored = False
+    _port_target = None           # (ip, port) of the last PORT/EPRT, connected to at the transfer
+
+    def handle(self):
+        if not self.faults.greeting_421:
+            super().handle()
+            return
+        self.transcript.record(proto="ftp", event="greeting-421")
+        self.respond(GREETING_421)
+        self.close_when_done()
+
+    def close(self):
+        ending = not self._closed
+        super().close()
+        if ending and self.firmware_stored and self.on_firmware_session_end is not None:
+            self.on_firmware_session_end()
+
+    def record_firmware_stored(self):
+        self.firmware_stored = True
 
     def pre_process_command(self, line, cmd, arg):
         self.transcript.record(proto="ftp", cmd=cmd, arg=arg)
@@ -158,13 +77,81 @@ class _DeviceFTPHandler(FTPHandler):
     def record_file_event(self, event, path, **details):
         self.transcript.record(proto="ftp", event=event, file=os.path.basename(path), **details)
 
+    # Active mode: PORT and EPRT are checked by the base class, which then asks
+    # active_dtp for the connection; the device answers at once and connects
+    # only when a transfer command has queued something to move.
+    def active_dtp(self, ip, port, _channel):
+        self._port_target = (ip, port)
+        self.respond("200 PORT command successful.")
+
+    def ftp_PASV(self, line):
+        if not self.allow_passive:
+            self.respond("502 Passive mode not supported.")
+            return
+        super().ftp_PASV(line)
+
+    def ftp_EPSV(self, line):
+        if not self.allow_passive:
+            self.respond("502 Passive mode not supported.")
+            return
+        super().ftp_EPSV(line)
+
+    def _shutdown_connecting_dtp(self):
+        super()._shutdown_connecting_dtp()
+        self._port_target = None
+
+    def process_command(self, cmd, *args, **kwargs):
+        super().process_command(cmd, *args, **kwargs)
+        if self._closed or self._port_target is None:
+            return
+        if self._in_dtp_queue is not None or self._out_dtp_queue is not None:
+            ip, port = self._port_target
+            self._port_target = None
+            self._dtp_connector = TransferActiveDTP(ip, port, self)
+
     def ftp_STOR(self, file, mode="w"):
-        if _fault_for(self.faults.stor, os.path.basename(file)) != "refuse":
+        if "no-data-connection" in self.faults.session:
+            return self._withhold_data_connection(file)
+        if self.faults.stor_fault(os.path.basename(file)) != "refuse":
             return super().ftp_STOR(file, mode)
         self.record_file_event("refused", file)
         if self.data_channel is not None:
             self.data_channel.close()
         self.respond("552 Requested file action aborted: storage full.")
+        return None
+
+    def ftp_RETR(self, file):
+        if "no-data-connection" in self.faults.session:
+            return self._withhold_data_connection(file)
+        if self.faults.retr_fault(os.path.basename(file)) == "late-425":
+            return self._late_425(file)
+        return super().ftp_RETR(file)
+
+    def _withhold_data_connection(self, file):
+        """Promises the transfer and then neither makes the data connection
+        nor answers again; the session ends when the client gives up."""
+        self.record_file_event("no-data-connection", file)
+        self.respond("150 Opening data connection.")
+        self.call_later(FAULT_LIMIT, self.close)
+
+    def _late_425(self, file):
+        """Promises the transfer, then, without any data connection, reports
+        after a delay that it could not open one; the session goes on."""
+        self.record_file_event("late-425", file)
+        self.respond("150 Opening data connection.")
+        self.call_later(self.faults.late_reply_delay, self._give_up_data_connection)
+
+    def _give_up_data_connection(self):
+        self._shutdown_connecting_dtp()
+        if self.data_channel is not None:
+            self.data_channel.close()
+        self.respond("425 Can't open data connection.")
+
+    def ftp_QUIT(self, line):
+        if "quit-unanswered" not in self.faults.session:
+            return super().ftp_QUIT(line)
+        self.transcript.record(proto="ftp", event="quit-unanswered")
+        self.call_later(FAULT_LIMIT, self.close)
         return None
 
     # Logins are recorded before the reply, unlike pyftpdlib's on_login callbacks.
@@ -182,39 +169,74 @@ class _RefusingAuthorizer(DummyAuthorizer):
         raise AuthenticationFailed("Login refused.")
 
 
-def _authorizer(root, refuse_login):
+def _authorizer(root, refuse_login, user):
+    """Anonymous access and, if user is a (name, password) pair, that account,
+    both with read and write access to root."""
     authorizer = _RefusingAuthorizer() if refuse_login else DummyAuthorizer()
     with warnings.catch_warnings():
         # pyftpdlib warns about anonymous write access; the device grants exactly that.
         warnings.simplefilter("ignore", RuntimeWarning)
-        authorizer.add_anonymous(root, perm=ANONYMOUS_PERMS)
+        authorizer.add_anonymous(root, perm=PERMISSIONS)
+    if user is not None:
+        authorizer.add_user(user[0], user[1], root, perm=PERMISSIONS)
     return authorizer
 
 
-class FtpService:
-    """The FTP server on an already bound socket, started on demand."""
+@dataclass
+class FtpOptions:
+    """How the FTP server behaves, apart from its faults."""
+    user: tuple = None          # (name, password) of an account besides anonymous
+    throttle: int = None        # bytes per second of a data transfer, either way
+    allow_passive: bool = False
 
-    def __init__(self, sock, root, faults, transcript):
+
+class FtpService:
+    """The FTP server on an already bound socket, started on demand and
+    stopped again when the device leaves download mode."""
+
+    def __init__(self, sock, root, faults, transcript, options):
         self._sock = sock
         self._handler = type("DeviceFTPHandler", (_DeviceFTPHandler,), {
-            "authorizer": _authorizer(root, faults.refuse_login),
+            "authorizer": _authorizer(root, faults.refuse_login, options.user),
+            "dtp_handler": type("DeviceDTP", (DeviceDTPHandler,), {"rate": options.throttle}),
             "faults": faults,
             "transcript": transcript,
+            "allow_passive": options.allow_passive,
         })
-        self._stop = threading.Event()
+        self._stop = None
         self._thread = None
+
+    def call_when_firmware_session_ends(self, callback):
+        """callback() runs on the server's thread whenever a control connection
+        that stored the firmware closes."""
+        self._handler.on_firmware_session_end = staticmethod(callback)
 
     def start(self):
         server = FTPServer(self._sock, self._handler, ioloop=IOLoop())
-        self._thread = threading.Thread(target=self._serve, args=(server,), name="ftp", daemon=True)
+        self._stop = threading.Event()
+        self._thread = threading.Thread(target=self._serve, args=(server, self._stop), name="ftp", daemon=True)
         self._thread.start()
 
-    def _serve(self, server):
-        while not self._stop.is_set():
+    @staticmethod
+    def _serve(server, stop):
+        while not stop.is_set():
             server.ioloop.loop(POLL_INTERVAL, blocking=False)
         server.close_all()
 
     def stop(self):
-        self._stop.set()
+        """Closes every FTP connection and the listening socket."""
         if self._thread is not None:
+            self._stop.set()
             self._thread.join(STOP_TIMEOUT)
+            self._thread = None
+
+    def stop_and_hold_port(self):
+        """Stops serving but takes the port again without listening, so that
+        connections are refused until the server starts once more."""
+        host, port = self._sock.getsockname()[:2]
+        self.stop()
+        self._sock = reserve_port(host, port)
+
+    def close(self):
+        self.stop()
+        self._sock.close()

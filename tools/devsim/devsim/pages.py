@@ -3,8 +3,8 @@
 The client looks for a few marks in these pages: "wrong password",
 "Kennwort ist falsch" and "Operation failed" mean a refusal, and "5." on the
 status page means a firmware that the upgrade accepts.  Apart from the marks a
-reply kind asks for and the firmware version itself, no page here contains any
-of them.
+reply kind asks for, the firmware version itself and the distracting status
+page, no page here contains any of them.
 """
 
 _FILLER = b"abcdefghijklmnopqrstuvwxyz\n"
@@ -45,12 +45,26 @@ def marked(kind):
     return _html(*_MARKED[kind])
 
 
-def status(version):
-    """Status page; version None leaves the firmware line out."""
+# Numbers that look like versions but are not the firmware's, for a status
+# page that tempts the client to read the wrong one.
+DISTRACTIONS = ("<p>Bootloader 4.5.1</p>", "<p>Uptime 15.0 days</p>", "<p>Built 2015.3.7</p>")
+
+
+def status(version, distracting=False):
+    """Status page; version None leaves the firmware line out.  A distracting
+    page carries DISTRACTIONS before the firmware line."""
     lines = ["<p>Line state: connected</p>", "<p>Hardware: LAN modem</p>"]
+    if distracting:
+        lines.extend(DISTRACTIONS)
     if version is not None:
         lines.append(f"<p>Firmware Version: {version}</p>")
     return _html("Device status", "".join(lines))
+
+
+def with_password_input(page, password):
+    """The page with a password input that carries password, bytes as they are."""
+    field = b'<input type="password" name="Password" value="' + password + b'">'
+    return page.replace(b"</body>", field + b"</body>")
 
 
 def maintenance(download_mode):

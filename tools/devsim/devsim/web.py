@@ -8,6 +8,7 @@ Every reply is HTTP/1.0 and the connection is closed after it.
 
 import socket
 import socketserver
+import threading
 import time
 from dataclasses import dataclass
 
@@ -20,6 +21,7 @@ READ_TIMEOUT = 10.0   # for the head and the declared body together
 LINGER = 0.1          # how long to wait for bytes beyond the declared body
 SEND_TIMEOUT = 30.0   # a client that stops reading for this long is dropped
 CHUNK = 64 * 1024
+POLL_INTERVAL = 0.2   # how often the serving thread looks for a stop request
 
 _REASONS = {200: "OK", 404: "Not Found", 500: "Internal Server Error"}
 
@@ -151,3 +153,35 @@ class WebServer(socketserver.ThreadingTCPServer):
         self.address_family = socket.AF_INET6 if ":" in address[0] else socket.AF_INET
         self.serve_connection = serve_connection
         super().__init__(address, _ConnectionHandler)
+
+
+class WebService:
+    """The web server on a fixed address, which can stop listening for a
+    while (a restarting device) and listen again on the same port."""
+
+    def __init__(self, host, port, serve_connection):
+        self._host = host
+        self._serve_connection = serve_connection
+        self._server = None
+        self._lock = threading.Lock()
+        self.port = port
+        self.start()
+
+    def start(self):
+        with self._lock:
+            try:
+                server = WebServer((self._host, self.port), self._serve_connection)
+            except OSError as err:
+                raise OSError(err.errno,
+                              f"cannot listen on web port {self._host} {self.port}: {err.strerror}") from None
+            self.port = server.server_address[1]
+            threading.Thread(target=server.serve_forever, args=(POLL_INTERVAL,), name="web", daemon=True).start()
+            self._server = server
+
+    def stop(self):
+        """Closes the listening socket; connections already accepted go on."""
+        with self._lock:
+            if self._server is not None:
+                self._server.shutdown()
+                self._server.server_close()
+                self._server = None

@@ -2,6 +2,7 @@
 and talks to it over raw sockets and ftplib, as the upgrade client does."""
 
 import base64
+import contextlib
 import ftplib
 import hashlib
 import io
@@ -18,6 +19,7 @@ from pathlib import Path
 
 SCRIPT = Path(__file__).resolve().parents[1] / "ndxu-devsim"
 START_TIMEOUT = 10.0
+SHORT = 0.3          # how long a case waits for something that must not happen
 MARKS = (b"wrong password", b"Kennwort ist falsch", b"Operation failed")
 DOWNLOAD_MODE_FORM = b"B3=Enter+Firmware+Download+Mode"
 
@@ -27,6 +29,24 @@ def receive_all(sock):
     while chunk := sock.recv(65536):
         chunks.append(chunk)
     return b"".join(chunks)
+
+
+def b64(data):
+    return base64.b64encode(data).decode("ascii")
+
+
+def filler(start, count):
+    """The letters a raw reply streams: byte i is chr(ord('a') + i % 26)."""
+    return bytes(ord("a") + i % 26 for i in range(start, start + count))
+
+
+def wait_until(condition, timeout=5.0):
+    deadline = time.monotonic() + timeout
+    while not (result := condition()):
+        if time.monotonic() > deadline:
+            raise AssertionError("condition not met in time")
+        time.sleep(0.02)
+    return result
 
 
 def parse_response(raw):
@@ -103,12 +123,12 @@ class Simulator:
     def maintenance(self, form=DOWNLOAD_MODE_FORM):
         return self.request(post(b"/maintena.htm", form, self.http_port))
 
-    def ftp(self, timeout=5.0):
+    def ftp(self, timeout=5.0, user="anonymous", password="ndxu@"):
         client = ftplib.FTP()
         client.connect("127.0.0.1", self.ftp_port, timeout=timeout)
         client.set_pasv(False)
         try:
-            client.login("anonymous", "ndxu@")
+            client.login(user, password)
         except ftplib.Error:
             client.close()
             raise
@@ -207,6 +227,13 @@ class PagesTest(SimulatorCase):
         for page in pages:
             self.assertNotIn(b"5.", page)
 
+    def test_distracting_status_page(self):
+        body = self.start("--status-page", "distracting").status_page()[2]
+        positions = [body.find(text) for text in
+                     (b"Bootloader 4.5.1", b"Uptime 15.0 days", b"Built 2015.3.7", b"Firmware Version: 5.0.3")]
+        self.assertNotIn(-1, positions)
+        self.assertEqual(positions, sorted(positions))
+
     def test_scripted_version_text(self):
         self.assertNotIn(b"5.", self.start("--reply", "stat1=no-version").status_page()[2])
         self.assertIn(b"5.9.1-beta", self.start("--reply", "stat1=version=5.9.1-beta").status_page()[2])
@@ -294,10 +321,111 @@ class ReplyKindTest(SimulatorCase):
         self.assertEqual(status, 500)
         self.assertTrue(body)
 
-    def test_unknown_kind_is_a_usage_error(self):
-        result = subprocess.run([str(SCRIPT), "--reply", "enter=bogus"], capture_output=True, timeout=10)
-        self.assertEqual(result.returncode, 2)
-        self.assertIn(b"unknown reply kind", result.stderr)
+    def test_malformed_options_are_usage_errors(self):
+        cases = [
+            (["--reply", "enter=bogus"], b"unknown reply kind"),
+            (["--reply", "stat1=raw:later:0:"], b"THEN must be one of"),
+            (["--reply", "stat1=raw:close:many:"], b"bad value"),
+            (["--reply", "stat1=raw:close:0:!!"], b"bad base64"),
+            (["--reply", "stat1=raw:close:0"], b"expected raw:THEN:FILLER:BASE64"),
+            (["--ftp-fault", "hang"], b"unknown FTP fault"),
+            (["--retr-fault", "late-426"], b"unknown fault"),
+            (["--fault-after", "0"], b"must be positive"),
+            (["--ftp-user", "anonymous:x"], b"NAME other than anonymous"),
+            (["--late-reply-delay", "-1"], b"between 0 and 3600"),
+        ]
+        for options, message in cases:
+            with self.subTest(options=options):
+                result = subprocess.run([str(SCRIPT), *options], capture_output=True, timeout=10)
+                self.assertEqual(result.returncode, 2)
+                self.assertIn(message, result.stderr)
+
+
+STAT1 = b"GET /stat1.htm HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n"
+RAW_HEAD = b"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhel"
+
+
+def read_until_error(sock):
+    """Every byte received, and the error that ended the stream (None: a clean close)."""
+    received = bytearray()
+    try:
+        while chunk := sock.recv(65536):
+            received += chunk
+    except OSError as err:
+        return bytes(received), type(err)
+    return bytes(received), None
+
+
+class BrokenReplyTest(SimulatorCase):
+    def test_bytes_and_endings_of_broken_replies(self):
+        cases = [
+            # reply option, bytes the client receives, error that ends them
+            ("stat1=cut-headers", b"HTTP/1.0 200 OK\r\nContent-Ty", None),
+            (f"stat1=raw:close:0:{b64(RAW_HEAD)}", RAW_HEAD, None),
+            (f"stat1=raw:close:100:{b64(RAW_HEAD)}", RAW_HEAD + filler(0, 100), None),
+            ("stat1=raw:close:0:", b"", None),
+            (f"stat1=raw:reset:30:{b64(RAW_HEAD)}", RAW_HEAD + filler(0, 30), ConnectionResetError),
+            (f"stat1=raw:stall:3:{b64(RAW_HEAD)}", RAW_HEAD + filler(0, 3), TimeoutError),
+        ]
+        for option, expected, error in cases:
+            with self.subTest(option=option):
+                sim = self.start("--reply", option)
+                with socket.create_connection(("127.0.0.1", sim.http_port), timeout=1.0) as sock:
+                    sock.sendall(STAT1)
+                    self.assertEqual(read_until_error(sock), (expected, error))
+                self.assertEqual(sim.records()[0]["reply"], option.partition("=")[2])
+
+    def test_large_raw_filler_is_streamed_and_may_be_abandoned(self):
+        sim = self.start("--reply", f"stat1=raw:close:200000000:{b64(b'X')}")
+        with socket.create_connection(("127.0.0.1", sim.http_port), timeout=5) as sock:
+            sock.sendall(STAT1)
+            received = bytearray()
+            while len(received) < 3 * 1024 ** 2:
+                received += sock.recv(1024 ** 2)
+        self.assertEqual(bytes(received), b"X" + filler(0, len(received) - 1))
+        self.assertEqual(sim.login(b"")[0], 200)
+
+    def test_drip_sends_one_letter_per_interval(self):
+        sim = self.start("--reply", "stat1=drip=0.1", "--reply", "enter=drip")
+        with socket.create_connection(("127.0.0.1", sim.http_port), timeout=5) as sock:
+            sock.sendall(STAT1)
+            began = time.monotonic()
+            head = b""
+            while b"\r\n\r\n" not in head:
+                head += sock.recv(1)
+            body = b"".join(sock.recv(1) for _ in range(5))
+            elapsed = time.monotonic() - began
+        self.assertEqual(head, b"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000000\r\n\r\n")
+        self.assertTrue(body.isalpha(), body)
+        self.assertGreaterEqual(elapsed, 0.45)
+        with socket.create_connection(("127.0.0.1", sim.http_port), timeout=SHORT) as sock:
+            sock.sendall(post(b"/enter.htm", b"Password=&Enter=Submit", sim.http_port))
+            head = sock.recv(1024)
+            self.assertTrue(head.endswith(b"\r\n\r\n"), head)
+            with self.assertRaises(TimeoutError):   # the default interval is a whole second
+                sock.recv(1)
+            self.assertEqual(sim.request(b"GET /other.htm HTTP/1.0\r\n\r\n")[0], 404)
+
+    def test_echoed_password(self):
+        cases = [
+            # options, requests before the checked one, checked request, echoed value, refused
+            (["--reply", "enter=echo-password", "--password", "pw"], [], ("login", b"5.0 & x"), b"5.0 & x", True),
+            (["--reply", "enter=echo-password", "--password", "pw"], [], ("login", b"pw"), b"pw", False),
+            (["--reply", "stat1=echo-password"], [b"first", b"sec ret"], ("status", None), b"sec ret", False),
+            (["--reply", "stat1=echo-password"], [], ("status", None), b"", False),
+            (["--reply", "maintena=echo-password"], [b"old"], ("maintenance", b"Password=new"), b"new", False),
+        ]
+        for options, logins, (kind, value), echoed, refused in cases:
+            with self.subTest(options=options, checked=kind, value=value):
+                sim = self.start(*options)
+                for password in logins:
+                    sim.login(password)
+                body = {"login": lambda: sim.login(value)[2], "status": lambda: sim.status_page()[2],
+                        "maintenance": lambda: sim.maintenance(value)[2]}[kind]()
+                self.assertIn(b'<input type="password" name="Password" value="%s">' % echoed, body)
+                self.assertEqual(b"wrong password" in body, refused)
+                if kind == "status":
+                    self.assertIn(b"Firmware Version: 5.0.3", body)
 
 
 class DownloadModeTest(SimulatorCase):
@@ -369,6 +497,31 @@ class DownloadModeTest(SimulatorCase):
         closed = self.start("--reply", "maintena=close")
         self.assertEqual(closed.exchange(post(b"/maintena.htm", DOWNLOAD_MODE_FORM, closed.http_port)), b"")
         self.assertFalse(closed.ftp_accepts_connections())
+        cut = self.start("--reply", "maintena=cut-headers")
+        self.assertTrue(cut.exchange(post(b"/maintena.htm", DOWNLOAD_MODE_FORM, cut.http_port)).endswith(b"Content-Ty"))
+        self.assertTrue(cut.ftp_accepts_connections())
+
+    def test_starting_in_download_mode(self):
+        sim = self.start("--download-mode")
+        self.assertIn({"event": "download-mode"}, sim.records())
+        self.assertIn(b"download mode", sim.maintenance(b"B1=Other")[2])
+        sim.ftp().quit()
+
+    def test_named_ftp_account(self):
+        sim = self.start("--download-mode", "--ftp-user", "device:se:cret")
+        client = sim.ftp(user="device", password="se:cret")
+        client.storbinary("STOR fw.bin", io.BytesIO(b"firmware"))
+        client.quit()
+        self.assertEqual((sim.ftp_root / "fw.bin").read_bytes(), b"firmware")
+        with self.assertRaisesRegex(ftplib.error_perm, "^530"):
+            sim.ftp(user="device", password="wrong")
+        self.assertEqual([e["user"] for e in sim.ftp_events("login")], ["device"])
+
+    def test_greeting_421(self):
+        sim = self.start("--download-mode", "--ftp", "greeting-421")
+        with socket.create_connection(("127.0.0.1", sim.ftp_port), timeout=5) as sock:
+            self.assertEqual(receive_all(sock), b"421 Too many connections, try again later.\r\n")
+        self.assertEqual(sim.ftp_events("greeting-421"), [{"proto": "ftp", "event": "greeting-421"}])
 
     def test_ftp_off(self):
         sim = self.start("--ftp", "off")
@@ -434,6 +587,183 @@ class TransferFaultTest(SimulatorCase):
         self.assertTrue(0 < len(received) < 4096)
         self.assertEqual(sim.ftp_events("stalled")[0]["file"], "prof.bin")
 
+    def test_fault_after_sets_where_drop_and_stall_strike(self):
+        cases = [
+            # options, command, bytes the client offers, event, bytes transferred when it strikes
+            (["--stor-fault", "drop", "--fault-after", "100000"], "STOR fw.bin", 4 * 1024 ** 2, "dropped", 100000),
+            (["--stor-fault", "stall", "--fault-after", "70001"], "STOR fw.bin", 64 * 1024 ** 2, "stalled", 70001),
+            (["--retr-fault", "stall", "--fault-after", "3000"], "RETR prof.bin", 4096, "stalled", 3000),
+        ]
+        for options, command, size, event, transferred in cases:
+            with self.subTest(options=options):
+                sim = self.download_mode(*options)
+                client = sim.ftp(timeout=1.0)
+                received = bytearray()
+                with self.assertRaises((OSError, EOFError, ftplib.Error)):
+                    if command.startswith("STOR"):
+                        client.storbinary(command, io.BytesIO(bytes(size)))
+                    else:
+                        client.retrbinary(command, received.extend)
+                client.close()
+                self.assertEqual(len(sim.ftp_events(event)), 1)
+                [incomplete] = wait_until(lambda: sim.ftp_events("incomplete"))
+                self.assertEqual(incomplete["transferred"], transferred)
+                if command.startswith("STOR"):
+                    self.assertEqual((sim.ftp_root / "fw.bin").stat().st_size, transferred)
+                else:
+                    self.assertEqual(len(received), transferred)
+
+
+class SessionFaultTest(SimulatorCase):
+    """Faults of the control connection: replies promised and never given, or given late."""
+
+    def download_mode(self, *options):
+        return self.start("--download-mode", *options)
+
+    def test_data_connection_never_opened(self):
+        passive = ["--allow-passive"]
+        cases = [
+            # options, passive mode, command, event, final reply after the delay (None: never)
+            (["--ftp-fault", "no-data-connection"], False, "RETR prof.bin", "no-data-connection", None),
+            (["--ftp-fault", "no-data-connection"], False, "STOR fw.bin", "no-data-connection", None),
+            (["--ftp-fault", "no-data-connection", *passive], True, "RETR prof.bin", "no-data-connection", None),
+            (["--retr-fault", "late-425:prof.bin", "--late-reply-delay", "0.5"], False, "RETR prof.bin", "late-425",
+             "425 Can't open data connection."),
+        ]
+        for options, passive_mode, command, event, final in cases:
+            with self.subTest(options=options, command=command):
+                sim = self.download_mode(*options)
+                client = sim.ftp()
+                if passive_mode:
+                    data = socket.create_connection(client.makepasv(), timeout=SHORT)
+                else:
+                    listener = client.makeport()
+                began = time.monotonic()
+                self.assertEqual(client.sendcmd(command), "150 Opening data connection.")
+                self.assertEqual(sim.ftp_events(event), [{"proto": "ftp", "event": event, "file": command[5:]}])
+                if passive_mode:
+                    with self.assertRaises(TimeoutError):   # connected, but nothing moves
+                        data.recv(1)
+                    data.close()
+                else:
+                    listener.settimeout(SHORT)
+                    with self.assertRaises(TimeoutError):
+                        listener.accept()
+                    listener.close()
+                if final is None:
+                    client.sock.settimeout(SHORT)
+                    with self.assertRaises(TimeoutError):
+                        client.getresp()
+                    client.close()
+                    continue
+                with self.assertRaisesRegex(ftplib.error_temp, "^" + final):
+                    client.getresp()
+                self.assertGreaterEqual(time.monotonic() - began, 0.5)
+                client.storbinary("STOR fw.bin", io.BytesIO(b"after the fault"))
+                client.quit()
+                self.assertEqual((sim.ftp_root / "fw.bin").read_bytes(), b"after the fault")
+
+    def test_late_425_only_for_the_named_file(self):
+        sim = self.download_mode("--retr-fault", "late-425:other.bin")
+        data = io.BytesIO()
+        client = sim.ftp()
+        client.retrbinary("RETR prof.bin", data.write)
+        client.quit()
+        self.assertEqual(len(data.getvalue()), 4096)
+        self.assertFalse(sim.ftp_events("late-425"))
+
+    def test_quit_unanswered(self):
+        sim = self.download_mode("--ftp-fault", "quit-unanswered")
+        client = sim.ftp(timeout=SHORT)
+        client.putcmd("QUIT")
+        with self.assertRaises(TimeoutError):
+            client.sock.recv(1)
+        self.assertEqual(client.voidcmd("NOOP")[:3], "200")   # still open and serving
+        client.close()
+        self.assertEqual(sim.ftp_events("quit-unanswered"), [{"proto": "ftp", "event": "quit-unanswered"}])
+
+
+class TransferModeTest(SimulatorCase):
+    def test_passive_mode_only_on_request(self):
+        refused = self.start("--download-mode").ftp()
+        for command in ("PASV", "EPSV"):
+            with self.subTest(command=command):
+                with self.assertRaisesRegex(ftplib.error_perm, "^502 Passive mode not supported"):
+                    refused.sendcmd(command)
+        refused.quit()
+        sim = self.start("--download-mode", "--allow-passive")
+        client = sim.ftp()
+        client.set_pasv(True)
+        self.assertEqual(client.makepasv()[0], "127.0.0.1")
+        client.storbinary("STOR fw.bin", io.BytesIO(b"passive upload"))
+        data = io.BytesIO()
+        client.retrbinary("RETR fw.bin", data.write)
+        client.quit()
+        self.assertEqual(data.getvalue(), b"passive upload")
+
+    def test_throttled_transfers_both_ways(self):
+        rate, size = 400_000, 400_000
+        sim = self.start("--download-mode", "--throttle", str(rate))
+        firmware = os.urandom(size)
+        client = sim.ftp()
+        began = time.monotonic()
+        client.storbinary("STOR fw.bin", io.BytesIO(firmware))
+        uploaded = time.monotonic()
+        data = io.BytesIO()
+        client.retrbinary("RETR fw.bin", data.write)
+        downloaded = time.monotonic()
+        client.quit()
+        self.assertEqual(data.getvalue(), firmware)
+        self.assertGreaterEqual(uploaded - began, size / rate)
+        self.assertGreaterEqual(downloaded - uploaded, size / rate)
+
+
+class RestartTest(SimulatorCase):
+    """The device restarts once the firmware is stored and its FTP session is over."""
+
+    def web_refuses(self, sim):
+        try:
+            socket.create_connection(("127.0.0.1", sim.http_port), timeout=2).close()
+        except ConnectionRefusedError:
+            return True
+        return False
+
+    def test_restart_after_firmware_upload(self):
+        cases = [
+            # options, uploaded name, how the session ends, version after the restart (None: no restart)
+            (["--version-after", "5.1.0"], "fw512000.bin", "quit", "5.1.0"),
+            ([], "fw512000.bin", "close", "5.0.3"),
+            (["--ftp-fault", "quit-unanswered"], "fw512000.bin", "quit", "5.0.3"),
+            ([], "other.bin", "quit", None),
+        ]
+        for options, name, ending, version in cases:
+            with self.subTest(options=options, name=name, ending=ending):
+                sim = self.start("--restart-after-upload", "0.5", *options)
+                sim.maintenance()
+                client = sim.ftp(timeout=SHORT)
+                client.storbinary(f"STOR {name}", io.BytesIO(b"firmware image"))
+                self.assertIn(b"Firmware Version: 5.0.3", sim.status_page()[2])   # nothing before the end
+                if ending == "quit":
+                    client.putcmd("QUIT")
+                    with contextlib.suppress(OSError, EOFError):
+                        client.getresp()
+                client.close()
+                if version is None:
+                    time.sleep(SHORT)
+                    self.assertFalse([r for r in sim.records() if r.get("event") in ("restart", "back")])
+                    self.assertTrue(sim.ftp_accepts_connections())
+                    continue
+                wait_until(lambda: {"event": "restart"} in sim.records())
+                down = time.monotonic()
+                self.assertTrue(self.web_refuses(sim))
+                self.assertFalse(sim.ftp_accepts_connections())
+                wait_until(lambda: {"event": "back", "version": version} in sim.records())
+                self.assertGreaterEqual(time.monotonic() - down, 0.4)
+                self.assertIn(b"Firmware Version: %s" % version.encode(), sim.status_page()[2])
+                self.assertFalse(sim.ftp_accepts_connections())
+                sim.maintenance()
+                sim.ftp().close()
+
 
 class CommandLineTest(SimulatorCase):
     def test_refuses_a_host_that_is_not_loopback(self):
@@ -457,6 +787,28 @@ class CommandLineTest(SimulatorCase):
     def test_exits_by_itself_after_its_lifetime(self):
         sim = self.start("--lifetime", "0.5")
         self.assertEqual(sim.process.wait(timeout=10), 0)
+
+    def test_exits_when_its_parent_dies(self):
+        port_file = Path(tempfile.mkdtemp(prefix="devsim-test-")) / "ports.json"
+        self.addCleanup(shutil.rmtree, port_file.parent)
+        parent = subprocess.Popen(
+            ["/usr/bin/python3", "-c", "import subprocess, sys, time\n"
+             "subprocess.Popen(sys.argv[1:], stdout=subprocess.DEVNULL)\n"
+             "time.sleep(60)\n",
+             str(SCRIPT), "--http-port", "0", "--ftp-port", "0", "--lifetime", "60", "--port-file", str(port_file)])
+        self.addCleanup(parent.wait)
+        self.addCleanup(parent.kill)
+        wait_until(port_file.exists)
+        stat = Path(f"/proc/{json.loads(port_file.read_text())['pid']}/stat")
+        self.assertTrue(stat.exists())
+        parent.kill()
+
+        def gone():
+            try:
+                return stat.read_text().rpartition(")")[2].split()[0] == "Z"
+            except FileNotFoundError:
+                return True
+        wait_until(gone, timeout=5.0)
 
 
 if __name__ == "__main__":
