@@ -1,0 +1,53 @@
+// One run of ndxu-upgrade against the simulator, written down as data: a
+// scenario file under tests/scenarios. Each line is "key: value"; a key may
+// repeat where it lists; "#" starts a comment line; in values, \n, \r, \t and
+// \\ stand for their characters.
+//
+//   title:        what the scenario shows
+//   device:       simulator options, separated by blanks (repeatable)
+//   args:         ndxu-upgrade options, separated by blanks (repeatable)
+//   env:          NAME=VALUE for ndxu-upgrade (repeatable)
+//   package:      NAME=TEXT written into the package directory (repeatable)
+//   package-dir:  NAME made a directory in the package directory
+//   package-rm:   NAME removed from the package directory
+//   staging:      NAME=TEXT written into the staging directory (repeatable)
+//   exit:         the exit status
+//   seconds:      the longest the run may take
+//   log-ends:     the run log's last entries, in order (repeatable)
+//   log-has:      an entry the run log holds (repeatable)
+//   stdout-ends:  the last status line
+//   stderr-has:   a text standard error holds (repeatable)
+//   device-gets:  "nothing" (no request reached the device), "no-ftp" (no
+//                 FTP login), or "image" (the device holds the package image)
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+struct Scenario {
+    std::string name;  // the file's stem
+    std::string title;
+    std::vector<std::string> device;
+    std::vector<std::string> args;
+    std::map<std::string, std::string> env;
+    std::map<std::string, std::string> package;
+    std::vector<std::string> packageDirectories;
+    std::vector<std::string> packageRemoved;
+    std::map<std::string, std::string> staging;
+    int exitStatus = 0;
+    double seconds = 30;
+    std::vector<std::string> logEnds;
+    std::vector<std::string> logHas;
+    std::string stdoutEnds;
+    std::vector<std::string> stderrHas;
+    std::string deviceGets;
+};
+
+// Reads a scenario file; throws std::runtime_error naming the file and line
+// for anything it does not understand.
+Scenario ReadScenario(const std::filesystem::path& file);
+
+// The scenario files of `directory`, sorted by name.
+std::vector<std::filesystem::path> ScenarioFiles(const std::filesystem::path& directory);

@@ -1,0 +1,144 @@
+// The fault campaign: every scenario under tests/scenarios, run end to end
+// with ndxu-upgrade against the simulator. Besides what a scenario expects,
+// every run must keep what holds for all of them: within its time bound, the
+// password in no file or output, the earlier profile backup never lost, and
+// the device holding a whole image whenever the run says it completed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+
+#include "tests/cli/scenario.h"
+#include "tests/support/devsim.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wizard_fixture.h"
+
+namespace {
+
+constexpr char kPassword[] = "Pw 7&z=q";
+constexpr char kEarlierBackup[] = "the profile backup of an earlier run";
+
+std::string PackageImage()
+{
+    std::string image(70000, '\0');
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+    return image;
+}
+
+std::string ReadIfThere(const std::filesystem::path& path)
+{
+    return std::filesystem::is_regular_file(path) ? ReadFileText(path) : std::string();
+}
+
+// Every regular file below `directory` that holds `text`.
+std::vector<std::string> FilesHolding(const std::filesystem::path& directory, const std::string& text)
+{
+    std::vector<std::string> found;
+    if (!std::filesystem::exists(directory)) return found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(directory))
+        if (entry.is_regular_file() && ReadFileText(entry.path()).find(text) != std::string::npos)
+            found.push_back(entry.path().string());
+    return found;
+}
+
+class ScenarioTest : public ::testing::TestWithParam<std::filesystem::path> {
+protected:
+    void Prepare(const Scenario& s)
+    {
+        WriteFileText(Package() / "fw512000.bin", PackageImage());
+        WriteFileText(Package() / "ndxuback.txt", "Read me before the upgrade.\n");
+        for (const auto& [name, text] : s.package) WriteFileText(Package() / name, text);
+        for (const std::string& name : s.packageRemoved) std::filesystem::remove(Package() / name);
+        for (const std::string& name : s.packageDirectories) {
+            std::filesystem::remove(Package() / name);
+            std::filesystem::create_directories(Package() / name);
+        }
+        WriteFileText(Staging() / "profback.bin", kEarlierBackup);
+        for (const auto& [name, text] : s.staging) WriteFileText(Staging() / name, text);
+        std::filesystem::create_directories(m_dir / "temp");
+    }
+
+    std::map<std::string, std::string> Environment(const Scenario& s)
+    {
+        std::map<std::string, std::string> env = s.env;
+        env.emplace("TEMP", (m_dir / "temp").string());
+        env.emplace("NDXU_DRIVE_C", (m_dir / "drive_c").string());
+        env.emplace("NDXU_PASSWORD", kPassword);
+        env.emplace("NDXU_CONNECT_TIMEOUT", "5");
+        env.emplace("NDXU_RECEIVE_TIMEOUT", "5");
+        return env;
+    }
+
+    std::filesystem::path Package() const { return m_dir / "package"; }
+    std::filesystem::path Staging() const { return m_dir / "drive_c" / "varn" / "ndxu511"; }
+
+    TempDir m_dir;
+};
+
+TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
+{
+    const Scenario s = ReadScenario(GetParam());
+    SCOPED_TRACE(s.name + ": " + s.title);
+    Prepare(s);
+    std::vector<std::string> deviceOptions = {"--password", kPassword};
+    deviceOptions.insert(deviceOptions.end(), s.device.begin(), s.device.end());
+    DevSim sim(deviceOptions);
+
+    std::vector<std::string> argv = {NDXU_UPGRADE_EXE, "--address", "127.0.0.1", "--http-port",
+                                     std::to_string(sim.HttpPort()), "--ftp-port", std::to_string(sim.FtpPort())};
+    argv.insert(argv.end(), s.args.begin(), s.args.end());
+    const auto started = std::chrono::steady_clock::now();
+    const ProcessResult result = RunProcess(argv, Environment(s), {}, Package().string(),
+                                            std::chrono::seconds(static_cast<long>(std::ceil(s.seconds)) + 30));
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+    const std::string log = ReadIfThere(m_dir / "temp" / "ndxulog.txt");
+    const std::string image = ReadIfThere(Staging() / "prod.bin").empty() ? PackageImage()
+                                                                            : ReadFileText(Staging() / "prod.bin");
+    const std::string onDevice = ReadIfThere(sim.FtpRoot() / "fw512000.bin");
+
+    EXPECT_EQ(result.exitStatus, s.exitStatus) << result.out << result.err;
+    EXPECT_LE(took.count(), s.seconds);
+    std::string logTail;
+    for (const std::string& entry : s.logEnds) logTail += LogEntry(entry);
+    EXPECT_TRUE(log.ends_with(logTail)) << "expected the log to end with\n" << logTail << "\nlog:\n" << log;
+    for (const std::string& entry : s.logHas) EXPECT_NE(log.find(LogEntry(entry)), std::string::npos) << entry;
+    if (!s.stdoutEnds.empty()) {
+        EXPECT_TRUE(result.out.ends_with(s.stdoutEnds + "\n")) << result.out;
+    }
+    for (const std::string& text : s.stderrHas) EXPECT_NE(result.err.find(text), std::string::npos) << result.err;
+    if (s.deviceGets == "nothing") {
+        EXPECT_TRUE(sim.HttpRequests().empty());
+        EXPECT_TRUE(sim.FtpRecords().empty());
+    }
+    if (s.deviceGets == "no-ftp") {
+        EXPECT_TRUE(sim.FtpRecords().empty());
+    }
+    if (s.deviceGets == "image") {
+        EXPECT_TRUE(onDevice == image) << "the device does not hold the image";
+    }
+
+    // What holds for every run.
+    for (const std::string& text : {log, result.out, result.err})
+        EXPECT_EQ(text.find(kPassword), std::string::npos) << "the password leaked";
+    EXPECT_EQ(FilesHolding(m_dir / "drive_c", kPassword), std::vector<std::string>{});
+    const std::string backup = ReadIfThere(Staging() / "profback.bin");
+    EXPECT_TRUE(backup == kEarlierBackup || backup == ReadIfThere(sim.FtpRoot() / "prof.bin"))
+        << "the earlier backup was lost";
+    if (result.exitStatus == 0) {
+        EXPECT_TRUE(onDevice == image) << "completed without the whole image on the device";
+    }
+}
+
+std::string ScenarioName(const ::testing::TestParamInfo<std::filesystem::path>& info)
+{
+    std::string name = info.param.stem().string();
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Campaign, ScenarioTest, ::testing::ValuesIn(ScenarioFiles(NDXU_SCENARIO_DIR)),
+                         ScenarioName);
+
+}  // namespace
