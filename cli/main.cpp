@@ -26,13 +26,22 @@ constexpr char kProgram[] = "ndxu-upgrade: ";
 int ExitStatusOf(RunEnd end)
 {
     switch (end) {
-    case RunEnd::Completed: return kExitCompleted;
-    case RunEnd::InputRefused: return kExitInputRefused;
-    case RunEnd::LateFailure: return kExitFailedInTransfer;
+    case RunEnd::Completed:
+    case RunEnd::Checked: return kExitCompleted;
+    case RunEnd::InputRefused:
+    case RunEnd::PackageRefused: return kExitInputRefused;
     case RunEnd::EarlyFailure:
-    case RunEnd::None: return kExitFailedBeforeTransfer;
+    case RunEnd::DeviceNotReached: return kExitDeviceNotReached;
+    case RunEnd::PasswordRefused: return kExitPasswordRefused;
+    case RunEnd::WrongDevice: return kExitWrongDevice;
+    case RunEnd::DownloadModeRefused: return kExitDownloadModeRefused;
+    case RunEnd::None: return kExitLogNotOpened;
+    case RunEnd::LateFailure:
+    case RunEnd::FtpNotReached: return kExitFtpNotReached;
+    case RunEnd::UploadFailed: return kExitUploadFailed;
+    case RunEnd::NotConfirmed: return kExitNotConfirmed;
     }
-    return kExitFailedBeforeTransfer;
+    return kExitDeviceNotReached;
 }
 
 // The layer's port settings, as the device's ports.

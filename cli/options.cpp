@@ -15,14 +15,19 @@ constexpr char kDescription[] =
 
 constexpr char kExitStatuses[] =
     "Exit status:\n"
-    "  0  the upgrade completed\n"
-    "  2  bad usage: an unknown option or value, a bad NDXU_* setting, or alternates present\n"
-    "     without --use-alternates"
-    "  3  the address or password was refused before anything was sent\n"
-    "  4  the upgrade failed before the FTP phase (device not reached, password refused,\n"
-    "     wrong device, download mode not entered, run log not opened)\n"
-    "  5  the upgrade failed in or after the FTP phase\n"
-    "  130, 143  interrupted by SIGINT or SIGTERM (the run log says where)";
+    "  0    the upgrade completed (--check: a 5.x device; --confirm: it came back as expected)\n"
+    "  2    bad usage: an unknown option or value, a bad NDXU_* setting, or alternates\n"
+    "       present without --use-alternates\n"
+    "  3    the address, password or package was refused before anything was sent\n"
+    "  4    the device was not reached\n"
+    "  5    the device refused the password\n"
+    "  6    the device is not a 5.x device\n"
+    "  7    the device did not enter download mode\n"
+    "  8    the run log could not be opened\n"
+    "  9    the device's FTP server was not reached (its firmware is untouched)\n"
+    "  10   an upload failed (the device may hold a partial image)\n"
+    "  11   the upload completed but the device did not come back as expected\n"
+    "  130  interrupted by SIGINT, 143 by SIGTERM (the run log says where)";
 
 constexpr char kVersion[] = "ndxu-upgrade 5.12 Build 194";
 

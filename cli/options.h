@@ -13,12 +13,19 @@ struct Options {
     bool useAlternates = false;  // upload alternates found in the staging directory
 };
 
-// Exit statuses of ndxu-upgrade.
+// Exit statuses of ndxu-upgrade; 128 + the signal's number when a signal
+// interrupted the run.
 inline constexpr int kExitCompleted = 0;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitInputRefused = 3;
-inline constexpr int kExitFailedBeforeTransfer = 4;
-inline constexpr int kExitFailedInTransfer = 5;
+inline constexpr int kExitDeviceNotReached = 4;
+inline constexpr int kExitPasswordRefused = 5;
+inline constexpr int kExitWrongDevice = 6;
+inline constexpr int kExitDownloadModeRefused = 7;
+inline constexpr int kExitLogNotOpened = 8;
+inline constexpr int kExitFtpNotReached = 9;
+inline constexpr int kExitUploadFailed = 10;
+inline constexpr int kExitNotConfirmed = 11;
 
 // Parses the command line. Returns the options, or the exit status when the
 // program is done already (help, version, bad usage; the text is printed).

@@ -2,11 +2,13 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "log/run_log.h"
 #include "net/page_fetch.h"
 #include "platform/ui/resources.h"
 #include "res/resource.h"
+#include "upgrade/firmware_version.h"
 
 namespace {
 
@@ -39,12 +41,14 @@ bool Contains(const char* page, const std::string& mark) { return std::strstr(pa
 bool JudgeLoginReply(WizardPage& page, const char* reply)
 {
     if (Contains(reply, AfxLoadString(IDS_WRONG_PASSWORD_MARK)) || Contains(reply, kGermanRefusal)) {
+        page.SetEnd(RunEnd::PasswordRefused);
         WriteLogLine("Bad Password Entered");
         page.ShowStatus(AfxLoadString(IDS_INCORRECT_PASSWORD));
         page.ApplicationMessage(AfxLoadString(IDS_WRONG_PASSWORD_MESSAGE));
         return false;
     }
     if (Contains(reply, AfxLoadString(IDS_OPERATION_FAILED_MARK))) {
+        page.SetEnd(RunEnd::PasswordRefused);
         WriteLogLine("Operatation FAILED returned!");
         page.ShowStatus(AfxLoadString(IDS_OPERATION_FAILED));
         page.ApplicationMessage(AfxLoadString(IDS_OPERATION_FAILED));
@@ -62,6 +66,7 @@ bool LogIn(WizardPage& page, const std::string& address, const std::string& head
     for (int submission = 1; submission <= 2; ++submission) {
         std::unique_ptr<char[]> reply = FetchPage(1, address, headers, body, kLoginPage);
         if (!reply) {
+            page.SetEnd(RunEnd::DeviceNotReached);
             page.ShowStatus(NotFoundText(address));
             WriteLogLine(NotFoundText(address));
             return false;
@@ -71,26 +76,30 @@ bool LogIn(WizardPage& page, const std::string& address, const std::string& head
     return false;
 }
 
-// Exchange 3: the status page must carry the version mark.
-bool CheckVersion(WizardPage& page, const std::string& address)
+// Exchange 3: the status page must carry the version mark. Returns the
+// firmware version found, none when the run ends here.
+std::optional<std::string> CheckVersion(WizardPage& page, const std::string& address)
 {
     page.ShowStatus(AfxLoadString(IDS_CHECKING_VERSION));
     std::unique_ptr<char[]> statusPage = FetchPage(0, address, "", "", kStatusPage);
     if (!statusPage) {
+        page.SetEnd(RunEnd::DeviceNotReached);
         WriteLogLine(NotFoundText(address));
         page.ShowStatus(NotFoundText(address));
-        return false;
+        return std::nullopt;
     }
-    if (!Contains(statusPage.get(), AfxLoadString(IDS_VERSION_MARK))) {
+    const std::string mark = AfxLoadString(IDS_VERSION_MARK);
+    if (!HasVersionMark(statusPage.get(), mark)) {
+        page.SetEnd(RunEnd::WrongDevice);
         WriteLogLine("Device is not an NDXU");
         std::string text = WrongDeviceText();
         page.ShowStatus(text);
         page.DialogMessage(text);
-        return false;
+        return std::nullopt;
     }
     WriteLogLine("NDXU Version Verified");
     page.ShowStatus(AfxLoadString(IDS_VERSION_VERIFIED));
-    return true;
+    return FirmwareVersionOf(statusPage.get(), mark);
 }
 
 // Exchange 4: any page back means the device has started its FTP server.
@@ -99,6 +108,7 @@ bool EnterDownloadMode(WizardPage& page, const std::string& address, const std::
 {
     page.ShowStatus(AfxLoadString(IDS_STARTING_FTP_SERVER));
     if (!FetchPage(1, address, headers, body, kMaintenancePage)) {
+        page.SetEnd(RunEnd::DownloadModeRefused);
         page.ShowStatus(NotFoundText(address));
         return false;
     }
@@ -107,16 +117,35 @@ bool EnterDownloadMode(WizardPage& page, const std::string& address, const std::
     return true;
 }
 
+struct LoginRequest {
+    std::string body;
+    std::string headers;
+};
+
+LoginRequest LoginRequestFor(const std::string& address, const std::string& password)
+{
+    std::string body = AfxLoadString(IDS_LOGIN_FIELD) + password + AfxLoadString(IDS_LOGIN_TAIL);
+    std::string headers = FormHeaderBlock(address, kLoginPage, body.size() - kUncountedLoginTail);
+    return {std::move(body), std::move(headers)};
+}
+
 }  // namespace
 
 bool RunWebExchange(WizardPage& page, const std::string& address, const std::string& password)
 {
-    const std::string loginBody = AfxLoadString(IDS_LOGIN_FIELD) + password + AfxLoadString(IDS_LOGIN_TAIL);
-    const std::string loginHeaders = FormHeaderBlock(address, kLoginPage, loginBody.size() - kUncountedLoginTail);
+    const LoginRequest login = LoginRequestFor(address, password);
     const std::string downloadBody = AfxLoadString(IDS_DOWNLOAD_MODE_BODY);
     const std::string downloadHeaders = FormHeaderBlock(address, kMaintenancePage, downloadBody.size());
-    WriteLogLine(loginHeaders);
+    WriteLogLine(login.headers);
 
-    return LogIn(page, address, loginHeaders, loginBody) && CheckVersion(page, address) &&
+    return LogIn(page, address, login.headers, login.body) && CheckVersion(page, address) &&
            EnterDownloadMode(page, address, downloadHeaders, downloadBody);
+}
+
+std::optional<std::string> CheckDevice(WizardPage& page, const std::string& address, const std::string& password)
+{
+    const LoginRequest login = LoginRequestFor(address, password);
+    WriteLogLine(login.headers);
+    if (!LogIn(page, address, login.headers, login.body)) return std::nullopt;
+    return CheckVersion(page, address);
 }

@@ -2,6 +2,7 @@
 // the switch into firmware download mode.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "upgrade/wizard_page.h"
@@ -9,3 +10,9 @@
 // Returns true when the device is in download mode; otherwise the run has
 // shown why it ends.
 bool RunWebExchange(WizardPage& page, const std::string& address, const std::string& password);
+
+// The device check: the two logins and the status page only. Returns the
+// firmware version on the status page ("unknown" when none can be read), or
+// none when the device is not a 5.x device or the check failed; the run has
+// then shown why.
+std::optional<std::string> CheckDevice(WizardPage& page, const std::string& address, const std::string& password);

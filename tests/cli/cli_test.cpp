@@ -139,7 +139,7 @@ TEST_F(CliTest, RefusedPasswordFailsBeforeTheTransfer)
 {
     DevSim sim({"--password", "open sesame"});
     ProcessResult result = Run(DeviceArgs(sim), {{"NDXU_PASSWORD", "guess"}});
-    EXPECT_EQ(result.exitStatus, 4);
+    EXPECT_EQ(result.exitStatus, 5);
     EXPECT_TRUE(result.out.ends_with("Incorrect Password entered\n"));
     EXPECT_NE(result.err.find("[ndxu-upgrade] You have entered an incorrect password."), std::string::npos);
 }
@@ -148,7 +148,7 @@ TEST_F(CliTest, FtpFailureFailsInTheTransfer)
 {
     DevSim sim({"--ftp", "off"});
     ProcessResult result = Run(DeviceArgs(sim));
-    EXPECT_EQ(result.exitStatus, 5);
+    EXPECT_EQ(result.exitStatus, 9);
     EXPECT_TRUE(result.out.ends_with("Opening FTP Session...\n"));
     EXPECT_EQ(result.err, "[ndxu-upgrade] A connection with the server could not be established\n");
 }
@@ -156,7 +156,7 @@ TEST_F(CliTest, FtpFailureFailsInTheTransfer)
 TEST_F(CliTest, UnopenableLogEndsWithoutARun)
 {
     ProcessResult result = Run({}, {{"TEMP", (m_dir / "missing").string()}});
-    EXPECT_EQ(result.exitStatus, 4);
+    EXPECT_EQ(result.exitStatus, 8);
     EXPECT_EQ(result.err, "[ndxu-upgrade] Cannot open logfile\n");
     EXPECT_EQ(result.out, "");
 }
@@ -243,7 +243,7 @@ TEST_F(CliTest, PasswordIsAskedForOnATerminalWithEchoOff)
         TerminalSession terminal(args, Environment({}), PackageDirectory());
         ASSERT_TRUE(terminal.WaitFor("Password of the LAN modem: ")) << source << terminal.Screen();
         terminal.Type("open sesame\r");
-        EXPECT_EQ(terminal.Wait(), 5) << terminal.Screen();
+        EXPECT_EQ(terminal.Wait(), 9) << terminal.Screen();
         EXPECT_EQ(terminal.Screen().find("open sesame"), std::string::npos) << source << terminal.Screen();
         EXPECT_NE(terminal.Screen().find("Password Recognized"), std::string::npos) << terminal.Screen();
     }

@@ -105,7 +105,7 @@ TEST_F(InputChecksTest, AcceptedInputGivesCancelTheFocusAndTheDefaultLook)
     RunWith(UnreachableAddress(10), "");
     EXPECT_EQ(Wizard().FocusId(), IDCANCEL);
     EXPECT_TRUE(Wizard().FindControl(IDCANCEL)->defaultLook);
-    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::EarlyFailure);
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::DeviceNotReached);
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST_F(WebExchangeTest, WrongPasswordEndsTheRunWithTheApplicationMessage)
                                               MessageIcon::Exclamation)});
     EXPECT_TRUE(LogHas("Bad Password Entered"));
     EXPECT_EQ(Paths(), (std::vector<std::string>{"POST /enter.htm", "POST /enter.htm"}));
-    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::EarlyFailure);
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::PasswordRefused);
 }
 
 TEST_F(WebExchangeTest, GermanRefusalIsAWrongPasswordToo)
@@ -145,11 +145,20 @@ TEST_F(WebExchangeTest, FirstLoginReplyIsNotJudged)
     EXPECT_TRUE(LogHas("Password Recognized"));
 }
 
-TEST_F(WebExchangeTest, VersionMarkInsideAnotherNumberPasses)
+TEST_F(WebExchangeTest, VersionMarkCountsOnlyWhereItBeginsANumber)
 {
-    Run("", {"--reply", "stat1=version=4.5.1"});
-    EXPECT_TRUE(LogHas("NDXU Version Verified"));
-    EXPECT_TRUE(LogHas("FTP Server Started"));
+    const std::pair<const char*, bool> versions[] = {
+        {"4.5.1", false}, {"15.0", false}, {"2015.3", false}, {"v5.0.3", true}, {"5.1.2", true}};
+    for (const auto& [version, verified] : versions) {
+        StartDevice({"--reply", std::string("stat1=version=") + version, "--ftp", "off"});
+        StartWizard();
+        RunWith(kDeviceAddress, "");
+        EXPECT_EQ(LogHas("NDXU Version Verified"), verified) << version;
+        EXPECT_EQ(LogHas("Device is not an NDXU"), !verified) << version;
+        EXPECT_EQ(Wizard().LastRunEnd(), verified ? RunEnd::FtpNotReached : RunEnd::WrongDevice) << version;
+        ExitApplication();
+        std::filesystem::remove(LogPath());
+    }
 }
 
 TEST_F(WebExchangeTest, StatusPageWithoutTheMarkNamesTheProduct)
@@ -181,7 +190,7 @@ TEST_F(WebExchangeTest, DownloadModeWithoutReplyShowsTheNotFoundTextWithoutALogL
     EXPECT_EQ(Text(IDC_STATUS), kNotFound);
     EXPECT_FALSE(LogHas(kNotFound));
     EXPECT_FALSE(LogHas("FTP Server Started"));
-    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::EarlyFailure);
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::DownloadModeRefused);
 }
 
 TEST_F(WebExchangeTest, StatusPageWithoutReplyIsLoggedThenShown)

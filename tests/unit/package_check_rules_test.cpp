@@ -1,0 +1,84 @@
+// The rules the run applies to what it reads before it flashes: the firmware
+// version on a status page, and the package's checksum manifest.
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_dir.h"
+#include "upgrade/firmware_version.h"
+#include "upgrade/package_manifest.h"
+
+namespace {
+
+struct VersionCase {
+    const char* page;
+    bool marked;
+    const char* version;
+};
+
+TEST(FirmwareVersionTest, TheMarkCountsOnlyWhereItBeginsANumber)
+{
+    const VersionCase cases[] = {
+        {"Firmware Version: 5.0.3", true, "5.0.3"},
+        {"Firmware Version: 4.5.1", false, "unknown"},
+        {"Uptime 15.0 days", false, "unknown"},
+        {"Built 2015.3.7", false, "unknown"},
+        {"Bootloader 4.5.1, Uptime 15.0 days, Built 2015.3.7<br>Firmware Version: 5.1.2", true, "5.1.2"},
+        {"v5.2 and later", true, "5.2"},
+        {"Version 5.", true, "unknown"},
+        {"5.0.3", true, "5.0.3"},
+        {"5.0.3.", true, "5.0.3"},
+        {"1.5.0 or 5..1", true, "unknown"},
+        {"", false, "unknown"},
+    };
+    for (const VersionCase& c : cases) {
+        EXPECT_EQ(HasVersionMark(c.page, "5."), c.marked) << c.page;
+        EXPECT_EQ(FirmwareVersionOf(c.page, "5."), c.version) << c.page;
+    }
+}
+
+TEST(FirmwareVersionTest, AnExpectedVersionMustStandAsAWholeNumber)
+{
+    EXPECT_TRUE(ShowsVersion("Firmware Version: 5.1.2<br>", "5.1.2"));
+    EXPECT_TRUE(ShowsVersion("5.1.2.", "5.1.2"));
+    EXPECT_FALSE(ShowsVersion("Firmware Version: 5.1.23", "5.1.2"));
+    EXPECT_FALSE(ShowsVersion("Firmware Version: 15.1.2", "5.1.2"));
+    EXPECT_FALSE(ShowsVersion("Firmware Version: 5.1.2.4", "5.1.2"));
+    EXPECT_FALSE(ShowsVersion("Firmware Version: 5.0.3", "5.1.2"));
+}
+
+// sha256("firmware image\n")
+constexpr char kImageDigest[] = "c39ec4dbbcf8c1898f0ed7bb51117f5e71ae4531cabe86156e7d7f2a01c394e8";
+constexpr char kImageDigestUpper[] = "C39EC4DBBCF8C1898F0ED7BB51117F5E71AE4531CABE86156E7D7F2A01C394E8";
+
+struct ManifestCase {
+    const char* name;
+    std::string manifest;  // empty: no manifest
+    ManifestVerdict verdict;
+};
+
+TEST(PackageManifestTest, TheImageMustMatchItsLine)
+{
+    TempDir dir;
+    WriteFileText(dir / "fw512000.bin", "firmware image\n");
+    const std::string other(64, 'a');
+    const ManifestCase cases[] = {
+        {"no manifest", "", ManifestVerdict::NoManifest},
+        {"matching line", std::string(kImageDigest) + "  fw512000.bin\n", ManifestVerdict::Matches},
+        {"binary-mode line, upper case", other + "  readme\n" + kImageDigestUpper + " *fw512000.bin\n",
+         ManifestVerdict::Matches},
+        {"mismatching line", other + "  fw512000.bin\n", ManifestVerdict::Mismatch},
+        {"no line for the image", std::string(kImageDigest) + "  prod.bin\n", ManifestVerdict::NoLine},
+        {"malformed line", "not a manifest\n", ManifestVerdict::Unreadable},
+    };
+    for (const ManifestCase& c : cases) {
+        std::filesystem::remove(dir / "SHA256SUMS");
+        if (!c.manifest.empty()) WriteFileText(dir / "SHA256SUMS", c.manifest);
+        const ImageVerification result =
+            VerifyImage((dir / "SHA256SUMS").string(), (dir / "fw512000.bin").string(), "fw512000.bin");
+        EXPECT_EQ(result.verdict, c.verdict) << c.name << ": " << result.reason;
+        if (c.verdict != ManifestVerdict::NoManifest) {
+            EXPECT_EQ(result.digest, kImageDigest) << c.name;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+// The package's checksum manifest, SHA256SUMS in the package directory, in
+// the format of sha256sum: "<64 hex digits> <blank or *><file name>" a line.
+// When it is there, the image to be flashed must match its line before the
+// device is touched.
+#pragma once
+
+#include <optional>
+#include <string>
+
+inline constexpr char kManifestName[] = "SHA256SUMS";
+
+enum class ManifestVerdict {
+    NoManifest,  // the package has no SHA256SUMS
+    Matches,     // the image's digest is the one its line gives
+    Mismatch,    // the image's digest differs from its line
+    NoLine,      // the manifest has no line for the image
+    Unreadable,  // the manifest or the image could not be read, or a line is malformed
+};
+
+struct ImageVerification {
+    ManifestVerdict verdict;
+    std::string digest;  // the image's SHA-256, when it could be read
+    std::string reason;  // what went wrong, for the log
+};
+
+// Checks the image at `imagePath` (a path of the program's form), listed in
+// the manifest under `imageName`, against the manifest at `manifestPath`.
+ImageVerification VerifyImage(const std::string& manifestPath, const std::string& imagePath,
+                              const std::string& imageName);
