@@ -7,13 +7,20 @@
 
 #include "platform/ui/dialog.h"
 #include "upgrade/run_end.h"
+#include "upgrade/run_options.h"
 
 class CUpgradeWizardDlg : public CDialog {
 public:
     CUpgradeWizardDlg();
 
-    // How the last upgrade run ended; RunEnd::None before the first.
-    RunEnd LastRunEnd() const { return m_lastRunEnd; }
+    // What the runs started by Continue do beyond the upgrade (the window's
+    // runs ask for nothing more).
+    void SetRunOptions(const RunOptions& options) { m_runOptions = options; }
+
+    // How the last upgrade run ended and what it found; RunEnd::None before
+    // the first.
+    RunEnd LastRunEnd() const { return m_lastRun.end; }
+    const RunReport& LastRun() const { return m_lastRun; }
 
     CButton m_CancelButton;
     std::string m_Status;
@@ -31,5 +38,6 @@ private:
     void OnContinue();
     void OpenLogAndWriteBanner();
 
-    RunEnd m_lastRunEnd = RunEnd::None;
+    RunOptions m_runOptions;
+    RunReport m_lastRun;
 };

@@ -58,8 +58,3 @@ std::string FirmwareVersionOf(std::string_view page, std::string_view mark)
     });
     return found;
 }
-
-bool ShowsVersion(std::string_view page, std::string_view version)
-{
-    return AnyNumber(page, [version](std::string_view number) { return VersionPart(number) == version; });
-}

@@ -12,7 +12,3 @@ bool HasVersionMark(std::string_view page, std::string_view mark);
 // The first version on `page` that begins with `mark` ("5.0.3"); "unknown"
 // when there is none.
 std::string FirmwareVersionOf(std::string_view page, std::string_view mark);
-
-// Whether `version` stands on `page` as a whole number ("5.1.2", not inside
-// "5.1.23" or "15.1.2").
-bool ShowsVersion(std::string_view page, std::string_view version);

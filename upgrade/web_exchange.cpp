@@ -138,8 +138,11 @@ bool RunWebExchange(WizardPage& page, const std::string& address, const std::str
     const std::string downloadHeaders = FormHeaderBlock(address, kMaintenancePage, downloadBody.size());
     WriteLogLine(login.headers);
 
-    return LogIn(page, address, login.headers, login.body) && CheckVersion(page, address) &&
-           EnterDownloadMode(page, address, downloadHeaders, downloadBody);
+    if (!LogIn(page, address, login.headers, login.body)) return false;
+    const std::optional<std::string> version = CheckVersion(page, address);
+    if (!version) return false;
+    page.Report().versionBefore = *version;
+    return EnterDownloadMode(page, address, downloadHeaders, downloadBody);
 }
 
 std::optional<std::string> CheckDevice(WizardPage& page, const std::string& address, const std::string& password)

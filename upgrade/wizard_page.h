@@ -6,15 +6,18 @@
 
 #include "platform/ui/dialog.h"
 #include "upgrade/run_end.h"
+#include "upgrade/run_options.h"
 
 class WizardPage {
 public:
     WizardPage(CDialog& dialog, std::string& status, const std::string& address, const std::string& password,
-               CButton& cancelButton, RunEnd& end)
+               CButton& cancelButton, const RunOptions& options, RunReport& report)
         : m_dialog(dialog), m_status(status), m_address(address), m_password(password),
-          m_cancelButton(cancelButton), m_end(end)
+          m_cancelButton(cancelButton), m_options(options), m_report(report)
     {
     }
+
+    const RunOptions& Options() const { return m_options; }
 
     // Reads the address, the password and the status from the controls; the
     // password is masked from then on in everything shown or logged.
@@ -39,7 +42,8 @@ public:
     // Shows the Cancel button, focused, with the default-button look.
     void ShowCancelAsDefault();
 
-    void SetEnd(RunEnd end) { m_end = end; }
+    void SetEnd(RunEnd end) { m_report.end = end; }
+    RunReport& Report() { return m_report; }
 
 private:
     CDialog& m_dialog;
@@ -47,5 +51,6 @@ private:
     const std::string& m_address;
     const std::string& m_password;
     CButton& m_cancelButton;
-    RunEnd& m_end;
+    const RunOptions& m_options;
+    RunReport& m_report;
 };
