@@ -44,11 +44,12 @@ int ExitStatusOf(RunEnd end)
     return kExitDeviceNotReached;
 }
 
-// The layer's port settings, as the device's ports.
-void SetServicePorts(const Options& options)
+// The device's ports and the FTP mode, as the layer's settings.
+void SetLayerSettings(const Options& options)
 {
     if (options.httpPort) setenv("NDXU_HTTP_PORT", std::to_string(*options.httpPort).c_str(), 1);
     if (options.ftpPort) setenv("NDXU_FTP_PORT", std::to_string(*options.ftpPort).c_str(), 1);
+    if (options.ftpPassive) setenv("NDXU_FTP_PASSIVE", "1", 1);
 }
 
 // A bad NDXU_* setting is bad usage, said before anything starts.
@@ -84,7 +85,7 @@ int main(int argc, char** argv)
     if (!parsed.options) return parsed.exitStatus;
     const Options& options = *parsed.options;
 
-    SetServicePorts(options);
+    SetLayerSettings(options);
     if (!SettingsAreValid()) return kExitUsage;
     const std::string password = ReadPassword(options.passwordFromStdin);
     if (::chdir(options.packageDirectory.c_str()) != 0) {
@@ -107,6 +108,7 @@ int main(int argc, char** argv)
     // ended, the window is closed.
     host.Queue([&] {
         CUpgradeWizardDlg& wizard = *app.Wizard();
+        wizard.SetRunOptions(options.run);
         if (options.address) wizard.SetDlgItemText(IDC_ADDRESS, *options.address);
         wizard.SetDlgItemText(IDC_PASSWORD, password);
         wizard.DispatchCommand(IDC_CONTINUE);

@@ -55,6 +55,28 @@ ParseResult ParseOptions(int argc, char** argv)
     app.add_flag("--password-stdin", options.passwordFromStdin, "read the device password from standard input");
     app.add_flag("--use-alternates", options.useAlternates,
                  "upload the alternate files found in the staging directory, each after saying so");
+    app.add_flag("--check", options.run.checkOnly,
+                 "only log in and read the status page: print the firmware version found and the image's "
+                 "SHA-256; the device is not changed");
+    int confirmSeconds = kDefaultConfirmSeconds;
+    CLI::Option* confirmOption =
+        app.add_option("--confirm", confirmSeconds,
+                       "after the upload, wait up to SECONDS (default 300) for the device to restart and come back, "
+                       "and report the firmware version it runs then")
+            ->expected(0, 1)
+            ->type_name("SECONDS")
+            ->check(CLI::Range(1, 86400));
+    app.add_option("--expect-version", options.run.expectedVersion,
+                   "with --confirm: fail (status 11) unless the device comes back with this version")
+        ->needs(confirmOption);
+    app.add_flag("--require-checksum", options.run.requireChecksum,
+                 "refuse a package without a SHA256SUMS line for the image");
+    app.add_flag("--ftp-passive", options.ftpPassive,
+                 "use passive FTP (the device connects to nothing); for networks where active FTP cannot work");
+    CLI::Option* quietOption = app.add_flag("--quiet", options.quiet, "no progress meter");
+    app.add_flag("--progress", options.progress, "a progress meter on standard error even when it is no terminal")
+        ->excludes(quietOption);
+    confirmOption->excludes(app.get_option("--check"));
 
     try {
         app.parse(argc, argv);
@@ -66,5 +88,6 @@ ParseResult ParseOptions(int argc, char** argv)
     if (*addressOption) options.address = address;
     if (*httpOption) options.httpPort = httpPort;
     if (*ftpOption) options.ftpPort = ftpPort;
+    if (*confirmOption) options.run.confirmWithin = std::chrono::seconds(confirmSeconds);
     return {options, kExitCompleted};
 }

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "upgrade/run_options.h"
+
 struct Options {
     std::optional<std::string> address;  // none: the field's default
     std::string packageDirectory = ".";
@@ -11,7 +13,13 @@ struct Options {
     std::optional<int> ftpPort;
     bool passwordFromStdin = false;
     bool useAlternates = false;  // upload alternates found in the staging directory
+    bool ftpPassive = false;
+    bool quiet = false;     // no progress meter
+    bool progress = false;  // a progress meter even when standard error is no terminal
+    RunOptions run;
 };
+
+inline constexpr int kDefaultConfirmSeconds = 300;
 
 // Exit statuses of ndxu-upgrade; 128 + the signal's number when a signal
 // interrupted the run.
