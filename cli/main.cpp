@@ -65,11 +65,12 @@ bool SettingsAreValid()
 }
 
 // Alternates are uploaded only when asked for; otherwise their presence stops
-// the run before the device is touched.
+// the run before the device is touched. A check uploads nothing.
 bool AlternatesAllowed(const Options& options)
 {
+    if (options.run.checkOnly || options.useAlternates) return true;
     const std::vector<std::string> alternates = AlternatesInStaging();
-    if (alternates.empty() || options.useAlternates) return true;
+    if (alternates.empty()) return true;
     std::cerr << kProgram << AlternatesRefusal(alternates) << '\n';
     return false;
 }
