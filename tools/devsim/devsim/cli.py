@@ -7,18 +7,12 @@ import ipaddress
 import json
 import logging
 import os
-import shutil
 import signal
 import sys
-import tempfile
 import threading
 import time
 
-from . import ftp, ftp_faults, replies
-from .device import Device, Settings
-from .restart import Restarter
-from .transcript import Transcript
-from .web import WebService
+from . import assembly, ftp_faults, replies
 
 PARENT_POLL_INTERVAL = 0.5
 
@@ -135,15 +129,11 @@ def build_parser():
                         help="firmware version shown after the restart (default: the version before)")
     parser.add_argument("--status-page", choices=("plain", "distracting"), default="plain",
                         help="distracting: the status page also shows numbers that look like versions")
+    parser.add_argument("--devices", type=_positive_count, default=1, metavar="N",
+                        help="simulate N devices on consecutive ports, each with its own FTP root and transcript")
+    parser.add_argument("--crash-during-upload", type=_positive_count, metavar="BYTES",
+                        help="the simulator kills itself with SIGKILL once an upload has received BYTES bytes")
     return parser
-
-
-def _ftp_root(path, stack):
-    if path is None:
-        path = tempfile.mkdtemp(prefix="ndxu-devsim-ftp-")
-        stack.callback(shutil.rmtree, path, ignore_errors=True)
-    os.makedirs(path, exist_ok=True)
-    return os.path.abspath(path)
 
 
 def _write_atomically(path, text):
@@ -160,51 +150,24 @@ def _stop_on_signals():
     return stop
 
 
-def _settings(args, ftp_root):
-    return Settings(password=os.fsencode(args.password), firmware_version=args.firmware_version,
-                    language=args.language, ftp_root=ftp_root, has_profile=args.profile,
-                    distracting_status=args.status_page == "distracting")
+def _port_file_text(ports):
+    """One device: {"http_port", "ftp_port", "pid"}; several: {"devices": [...], "pid"}."""
+    if len(ports) == 1:
+        [(http_port, ftp_port)] = ports
+        return json.dumps({"http_port": http_port, "ftp_port": ftp_port, "pid": os.getpid()})
+    return json.dumps({"devices": [{"http_port": http, "ftp_port": ftp} for http, ftp in ports],
+                       "pid": os.getpid()})
 
 
-def _ftp_service(args, sock, ftp_root, transcript, stack):
-    if args.ftp == "off":
-        return None
-    faults = ftp_faults.FtpFaults(
-        refuse_login=args.ftp == "refuse-login", greeting_421=args.ftp == "greeting-421",
-        stor=args.stor_fault, retr=args.retr_fault, session=args.ftp_fault,
-        fault_after=args.fault_after, late_reply_delay=args.late_reply_delay)
-    options = ftp.FtpOptions(user=args.ftp_user, throttle=args.throttle, allow_passive=args.allow_passive)
-    service = ftp.FtpService(sock, ftp_root, faults, transcript, options)
-    stack.callback(service.close)
-    return service
-
-
-def _start_device(args, stack):
-    """Starts one simulated device; returns its web and FTP port."""
-    ftp_root = _ftp_root(args.ftp_root, stack)
-    transcript = stack.enter_context(Transcript(args.transcript))
-    ftp_sock = stack.enter_context(ftp.reserve_port(args.host, args.ftp_port))
-    ftp_port = ftp_sock.getsockname()[1]
-    service = _ftp_service(args, ftp_sock, ftp_root, transcript, stack)
-    device = Device(_settings(args, ftp_root), replies.ReplyTable(args.reply), transcript, service)
-    if args.download_mode:
-        device.enter_download_mode()
-    web = WebService(args.host, args.http_port, device.serve_connection)
-    stack.callback(web.stop)
-    if service is not None and args.restart_after_upload is not None:
-        restarter = Restarter(device, web, transcript, args.restart_after_upload, args.version_after)
-        service.call_when_firmware_session_ends(restarter.firmware_session_ended)
-    return web.port, ftp_port
-
-
-def _announce(args, http_port, ftp_port, stack):
+def _announce(args, ports, stack):
     if args.pidfile:
         _write_atomically(args.pidfile, f"{os.getpid()}\n")
         stack.callback(os.remove, args.pidfile)
     if args.port_file:
-        _write_atomically(args.port_file, json.dumps({"http_port": http_port, "ftp_port": ftp_port,
-                                                      "pid": os.getpid()}))
-    print(f"ndxu-devsim ready http={http_port} ftp={ftp_port}", flush=True)
+        _write_atomically(args.port_file, _port_file_text(ports))
+    http_ports = ",".join(str(http) for http, _ in ports)
+    ftp_ports = ",".join(str(ftp) for _, ftp in ports)
+    print(f"ndxu-devsim ready http={http_ports} ftp={ftp_ports}", flush=True)
 
 
 def _wait_for_the_end(stop, lifetime, parent):
@@ -219,8 +182,8 @@ def _wait_for_the_end(stop, lifetime, parent):
 def run(args, parent):
     stop = _stop_on_signals()
     with contextlib.ExitStack() as stack:
-        http_port, ftp_port = _start_device(args, stack)
-        _announce(args, http_port, ftp_port, stack)
+        ports = [assembly.start_device(args, place, stack) for place in assembly.places(args)]
+        _announce(args, ports, stack)
         _wait_for_the_end(stop, args.lifetime, parent)
 
 

@@ -30,6 +30,7 @@ class Settings:
     ftp_root: str
     has_profile: bool
     distracting_status: bool = False
+    profile_tag: bytes = b""     # leads the profile, to tell several devices' profiles apart
 
 
 def submitted_password(form):
@@ -51,9 +52,10 @@ def password_field(form):
     return form[len(PASSWORD_FIELD):] if submitted is None else submitted
 
 
-def profile_bytes():
-    """The fixed content of the profile the device keeps for download."""
-    return bytes((index * 31 + 7) % 256 for index in range(PROFILE_SIZE))
+def profile_bytes(tag=b""):
+    """The content of the profile the device keeps for download: tag, then
+    fixed bytes up to PROFILE_SIZE."""
+    return (tag + bytes((index * 31 + 7) % 256 for index in range(PROFILE_SIZE)))[:PROFILE_SIZE]
 
 
 def _http_record(request, raw, reply):
@@ -187,6 +189,6 @@ class Device:
         if self.settings.has_profile:
             if not os.path.exists(path):
                 with open(path, "wb") as file:
-                    file.write(profile_bytes())
+                    file.write(profile_bytes(self.settings.profile_tag))
         elif os.path.exists(path):
             os.remove(path)

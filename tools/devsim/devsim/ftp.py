@@ -16,7 +16,7 @@ from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import FTPServer
 
-from .ftp_data import FIRMWARE_NAME, DeviceDTPHandler, TransferActiveDTP
+from .ftp_data import DeviceDTPHandler, TransferActiveDTP
 from .ftp_faults import FAULT_LIMIT
 
 POLL_INTERVAL = 0.2

@@ -4,6 +4,7 @@ and able to drop or stall a transfer part-way."""
 import hashlib
 import logging
 import os
+import signal
 import socket
 
 from pyftpdlib.handlers import ActiveDTP, DTPHandler
@@ -86,9 +87,17 @@ class DeviceDTPHandler(DTPHandler):
         upload, and after how many bytes it strikes (None: after the first read)."""
         return self._fault() in UPLOAD_BREAKS, self.cmd_channel.faults.fault_after
 
-    def recv(self, buffer_size):
+    def _receive_limit(self):
+        """Bytes this upload may bring before a fault strikes; None: no limit."""
         applies, limit = self._upload_break_at()
-        if applies and limit is not None:
+        limits = [limit] if applies and limit is not None else []
+        if self.receive and self.cmd_channel.faults.crash_after is not None:
+            limits.append(self.cmd_channel.faults.crash_after)
+        return min(limits, default=None)
+
+    def recv(self, buffer_size):
+        limit = self._receive_limit()
+        if limit is not None:
             buffer_size = max(1, min(buffer_size, limit - self.tot_bytes_received))
         chunk = super().recv(buffer_size)
         self._pace()
@@ -98,6 +107,9 @@ class DeviceDTPHandler(DTPHandler):
         super().handle_read()
         if self._closed or self._stalled:
             return
+        crash_after = self.cmd_channel.faults.crash_after
+        if crash_after is not None and self.tot_bytes_received >= crash_after:
+            self._crash()
         applies, limit = self._upload_break_at()
         if not applies or (limit is not None and self.tot_bytes_received < limit):
             return
@@ -143,6 +155,13 @@ class DeviceDTPHandler(DTPHandler):
                 channel.record_firmware_stored()
         else:
             channel.record_file_event("sent", path, size=os.path.getsize(path))
+
+    def _crash(self):
+        """Kills the whole simulator, as a device dying mid-upload; what was
+        received reaches the file first."""
+        self.file_obj.flush()
+        self.cmd_channel.record_file_event("crash", self.file_obj.name, received=self.tot_bytes_received)
+        os.kill(os.getpid(), signal.SIGKILL)
 
     def _drop(self):
         """Closes data and control connection at once, without a reply."""

@@ -46,6 +46,7 @@ class FtpFaults:
     session: list = field(default_factory=list)   # SESSION_FAULTS kinds
     fault_after: int = None      # bytes before drop and stall strike; None: the defaults
     late_reply_delay: float = 3.0
+    crash_after: int = None      # bytes of an upload after which the simulator kills itself
 
     def stor_fault(self, name):
         return fault_for(self.stor, name)

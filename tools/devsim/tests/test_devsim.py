@@ -81,8 +81,8 @@ class Simulator:
              *options],
             stdout=subprocess.PIPE, stderr=self._stderr)
         self.ports = self._wait_for_port_file()
-        self.http_port = self.ports["http_port"]
-        self.ftp_port = self.ports["ftp_port"]
+        self.http_port = self.ports.get("http_port")
+        self.ftp_port = self.ports.get("ftp_port")
 
     def _wait_for_port_file(self):
         deadline = time.monotonic() + START_TIMEOUT
@@ -143,6 +143,15 @@ class Simulator:
 
     def records(self):
         return [json.loads(line) for line in self.transcript.read_text().splitlines()]
+
+    def device(self, index):
+        """A view of the index-th of several devices, for the helpers above."""
+        view = Simulator.__new__(Simulator)
+        view.__dict__.update(self.__dict__, http_port=self.ports["devices"][index]["http_port"],
+                             ftp_port=self.ports["devices"][index]["ftp_port"],
+                             ftp_root=self.ftp_root / f"device-{index}",
+                             transcript=self.transcript.with_suffix(f".{index}.jsonl"))
+        return view
 
     def ftp_events(self, event):
         return [r for r in self.records() if r.get("proto") == "ftp" and r.get("event") == event]
@@ -763,6 +772,65 @@ class RestartTest(SimulatorCase):
                 self.assertFalse(sim.ftp_accepts_connections())
                 sim.maintenance()
                 sim.ftp().close()
+
+
+def free_port_run(count):
+    """The first of count consecutive ports that are free right now."""
+    while True:
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            base = probe.getsockname()[1]
+        if base + count > 65535:
+            continue
+        try:
+            with contextlib.ExitStack() as stack:
+                for port in range(base, base + count):
+                    stack.enter_context(socket.socket()).bind(("127.0.0.1", port))
+        except OSError:
+            continue
+        return base
+
+
+class DevicesTest(SimulatorCase):
+    def test_devices_are_independent(self):
+        sim = self.start("--devices", "3")
+        devices = [sim.device(index) for index in range(3)]
+        self.assertEqual(set(sim.ports), {"devices", "pid"})
+        self.assertEqual(len({port for d in devices for port in (d.http_port, d.ftp_port)}), 6)
+        devices[1].maintenance()
+        self.assertEqual([d.ftp_accepts_connections() for d in devices], [False, True, False])
+        client = devices[1].ftp()
+        profile = io.BytesIO()
+        client.retrbinary("RETR prof.bin", profile.write)
+        client.storbinary("STOR fw.bin", io.BytesIO(b"for device 1"))
+        client.quit()
+        self.assertEqual(len(profile.getvalue()), 4096)
+        self.assertTrue(profile.getvalue().startswith(b"ndxu-devsim device 1 web port %d\n" % devices[1].http_port))
+        self.assertEqual((sim.ftp_root / "device-1" / "fw.bin").read_bytes(), b"for device 1")
+        self.assertEqual([{"event": "download-mode"} in d.records() for d in devices], [False, True, False])
+        self.assertEqual([len(d.ftp_events("stored")) for d in devices], [0, 1, 0])
+        _, stdout = sim.stop()
+        self.assertEqual(stdout, "ndxu-devsim ready http=%s ftp=%s\n" % (
+            ",".join(str(d.http_port) for d in devices), ",".join(str(d.ftp_port) for d in devices)))
+
+    def test_consecutive_ports_from_the_given_ones(self):
+        http, ftp = free_port_run(2), free_port_run(2)
+        sim = self.start("--devices", "2", "--http-port", str(http), "--ftp-port", str(ftp), "--download-mode")
+        self.assertEqual(sim.ports["devices"], [{"http_port": http, "ftp_port": ftp},
+                                                {"http_port": http + 1, "ftp_port": ftp + 1}])
+        self.assertEqual(sim.device(1).status_page()[0], 200)
+        sim.device(1).ftp().quit()
+
+    def test_crash_during_upload(self):
+        sim = self.start("--download-mode", "--crash-during-upload", "100000")
+        client = sim.ftp()
+        with self.assertRaises((OSError, EOFError, ftplib.Error)):
+            client.storbinary("STOR fw512000.bin", io.BytesIO(bytes(1024 ** 2)))
+        client.close()
+        self.assertEqual(sim.process.wait(timeout=5), -signal.SIGKILL)
+        self.assertEqual(sim.ftp_events("crash"), [{"proto": "ftp", "event": "crash", "file": "fw512000.bin",
+                                                    "received": 100000}])
+        self.assertEqual((sim.ftp_root / "fw512000.bin").stat().st_size, 100000)
 
 
 class CommandLineTest(SimulatorCase):
