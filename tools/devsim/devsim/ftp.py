@@ -136,16 +136,27 @@ class _DeviceFTPHandler(FTPHandler):
 
     def _late_425(self, file):
         """Promises the transfer, then, without any data connection, reports
-        after a delay that it could not open one; the session goes on."""
+        after a delay that it could not open one; the session goes on. Like a
+        device that handles one command at a time, it reads no further
+        command until the 425 is out: a client that moves on sooner finds
+        the 425 waiting as the reply to its next command."""
         self.record_file_event("late-425", file)
         self.respond("150 Opening data connection.")
+        self._hold_commands()
         self.call_later(self.faults.late_reply_delay, self._give_up_data_connection)
+
+    def _hold_commands(self):
+        self.ioloop.modify(self._fileno, 0)
+        self._wanted_io_events = 0
 
     def _give_up_data_connection(self):
         self._shutdown_connecting_dtp()
         if self.data_channel is not None:
             self.data_channel.close()
         self.respond("425 Can't open data connection.")
+        if not self._closed:
+            self.ioloop.modify(self._fileno, self.ioloop.READ)
+            self._wanted_io_events = self.ioloop.READ
 
     def ftp_QUIT(self, line):
         if "quit-unanswered" not in self.faults.session:

@@ -672,6 +672,17 @@ class SessionFaultTest(SimulatorCase):
                 client.quit()
                 self.assertEqual((sim.ftp_root / "fw.bin").read_bytes(), b"after the fault")
 
+    def test_late_425_answers_before_the_next_command(self):
+        sim = self.download_mode("--retr-fault", "late-425:prof.bin", "--late-reply-delay", "0.5")
+        client = sim.ftp()
+        client.sendcmd("TYPE I")
+        client.sendport("127.0.0.1", 40999)
+        self.assertEqual(client.sendcmd("RETR prof.bin")[:3], "150")
+        client.putcmd("NOOP")   # sent at once, as a client that gave up on the data connection does
+        self.assertEqual(client.getline()[:3], "425")
+        self.assertEqual(client.getresp()[:3], "200")
+        client.quit()
+
     def test_late_425_only_for_the_named_file(self):
         sim = self.download_mode("--retr-fault", "late-425:other.bin")
         data = io.BytesIO()
