@@ -14,3 +14,12 @@ void ConsoleHost::OnMessageBox(const std::string& text, const std::string& capti
 {
     m_err << '[' << EscapeControlCharacters(caption) << "] " << EscapeControlCharacters(text) << std::endl;
 }
+
+void ConsoleHost::OnProgress(const TransferProgress* progress)
+{
+    if (!m_meter) return;
+    if (progress)
+        m_meter->Update(*progress);
+    else
+        m_meter->Clear();
+}

@@ -5,8 +5,10 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
+#include "platform/console/progress_meter.h"
 #include "platform/ui/scripted_host.h"
 
 class ConsoleHost : public ScriptedHost {
@@ -17,13 +19,17 @@ public:
 
     // `observer` sees every status text as it is shown.
     void SetStatusObserver(StatusObserver observer) { m_observer = std::move(observer); }
+    // Transfers show a meter on standard error (for a terminal only).
+    void EnableProgressMeter() { m_meter.emplace(m_err); }
 
 protected:
     void OnStatus(const std::string& text) override;
     void OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    void OnProgress(const TransferProgress* progress) override;
 
 private:
     std::ostream& m_out;
     std::ostream& m_err;
     StatusObserver m_observer;
+    std::optional<ProgressMeter> m_meter;
 };

@@ -6,8 +6,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "platform/qt/control_widgets.h"
@@ -38,9 +41,41 @@ DialogWindow::DialogWindow(CDialog& dialog, QWidget* owner, const QIcon& icon)
     setWindowIcon(icon);
     setFont(DialogFont(t));
     const DialogBaseUnits units = BaseUnitsOf(font());
-    setFixedSize(MulDiv(t.cx, units.x, 4), MulDiv(t.cy, units.y, 8));
+    m_templateSize = QSize(MulDiv(t.cx, units.x, 4), MulDiv(t.cy, units.y, 8));
+    setFixedSize(m_templateSize);
     BuildControls();
     SetTabOrder();
+}
+
+void DialogWindow::ShowProgress(const TransferProgress& progress)
+{
+    if (!m_progress) {
+        m_progress = new QProgressBar(this);
+        m_progress->setObjectName(QStringLiteral("transferProgress"));
+        const int margin = BaseUnitsOf(font()).y / 4;
+        const int height = m_progress->sizeHint().height();
+        m_progress->setGeometry(margin, m_templateSize.height(), m_templateSize.width() - 2 * margin, height);
+        setFixedSize(m_templateSize.width(), m_templateSize.height() + height + margin);
+        m_progress->show();
+    }
+    // The bar counts in KiB so that large images stay within its int range.
+    const auto kib = [](std::uint64_t bytes) {
+        return static_cast<int>(std::min<std::uint64_t>(bytes / 1024, INT32_MAX));
+    };
+    const std::uint64_t total = progress.total ? progress.total : progress.done;
+    m_progress->setRange(0, std::max(kib(total), 1));
+    m_progress->setValue(kib(progress.done));
+    m_progress->setFormat(QString::fromStdString(progress.name) + QStringLiteral("  %1 of %2 KiB  %p%")
+                                                                       .arg(kib(progress.done))
+                                                                       .arg(kib(total)));
+}
+
+void DialogWindow::EndProgress()
+{
+    if (!m_progress) return;
+    delete m_progress;
+    m_progress = nullptr;
+    setFixedSize(m_templateSize);
 }
 
 void DialogWindow::BuildControls()

@@ -5,10 +5,13 @@
 
 #include <QIcon>
 #include <QWidget>
+#include <QSize>
 #include <map>
 #include <optional>
 
 #include "platform/ui/dialog.h"
+
+class QProgressBar;
 
 class DialogWindow : public QWidget {
 public:
@@ -27,6 +30,11 @@ public:
     // From now on no other window of the program takes input while this one
     // is shown.
     void MakeModal();
+
+    // A bar under the window's controls, shown while a transfer runs: the
+    // window grows by its height, and shrinks back at the end.
+    void ShowProgress(const TransferProgress& progress);
+    void EndProgress();
 
     // Whether one of this window's commands is being carried out.
     bool Dispatching() const { return m_dispatching > 0; }
@@ -48,6 +56,8 @@ private:
 
     CDialog& m_dialog;
     std::map<const ControlTemplate*, QWidget*> m_widgets;
+    QSize m_templateSize;
+    QProgressBar* m_progress = nullptr;
     int m_dispatching = 0;
     bool m_placed = false;
 };

@@ -148,6 +148,18 @@ void QtHost::DeliverQuit()
 
 void QtHost::SetWaitCursor() { BeginWaitCursor(); }
 
+void QtHost::ShowProgress(CDialog& dialog, const TransferProgress& progress)
+{
+    WindowOf(dialog).ShowProgress(progress);
+    KeepPainted();
+}
+
+void QtHost::EndProgress(CDialog& dialog)
+{
+    WindowOf(dialog).EndProgress();
+    KeepPainted();
+}
+
 // Paints what has changed and takes window-system events other than user
 // input; input waits until the command returns to the loop. Timers wait as
 // well: what a timer starts must not run inside a command.

@@ -42,6 +42,8 @@ public:
     void PostQuit(int exitCode) override;
     void SetWaitCursor() override;
     void KeepPainted() override;
+    void ShowProgress(CDialog& dialog, const TransferProgress& progress) override;
+    void EndProgress(CDialog& dialog) override;
 
 private:
     struct ModalRun {

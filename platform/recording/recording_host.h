@@ -23,14 +23,23 @@ public:
     const std::vector<HostEvent>& Events() const { return m_events; }
     std::vector<HostEvent> MessageBoxes() const;
     std::vector<std::string> Statuses() const;
-    void Clear() { m_events.clear(); }
+    // Transfer progress as it was shown, apart from the story: "<name>
+    // <done>/<total>" an update, "" an end.
+    const std::vector<std::string>& Progress() const { return m_progress; }
+    void Clear()
+    {
+        m_events.clear();
+        m_progress.clear();
+    }
 
 protected:
     void OnStatus(const std::string& text) override;
     void OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    void OnProgress(const TransferProgress* progress) override;
 
 private:
     std::vector<HostEvent> m_events;
+    std::vector<std::string> m_progress;
 };
 
 HostEvent StatusEvent(std::string text);

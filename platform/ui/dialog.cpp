@@ -123,6 +123,16 @@ int CDialog::MessageBox(const std::string& text, const char* caption, UINT type)
     return AfxGetHost().MessageBox(this, MaskSecrets(text), caption ? std::string(caption) : AfxGetAppName(), icon);
 }
 
+void CDialog::ShowProgress(const TransferProgress& progress)
+{
+    if (m_hasWindow) AfxGetHost().ShowProgress(*this, progress);
+}
+
+void CDialog::EndProgress()
+{
+    if (m_hasWindow) AfxGetHost().EndProgress(*this);
+}
+
 BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;

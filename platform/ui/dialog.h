@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ui/control.h"
+#include "platform/ui/transfer_progress.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/win_types.h"
 #include "platform/ui/wnd.h"
@@ -49,6 +50,11 @@ public:
     // A message box owned by this dialog, captioned with the application
     // name when no caption is given; shows the icon that `type` asks for.
     int MessageBox(const std::string& text, const char* caption = nullptr, UINT type = MB_OK);
+
+    // A transfer's progress, shown by the window while the transfer runs; the
+    // end hides it again.
+    void ShowProgress(const TransferProgress& progress);
+    void EndProgress();
 
     // Posts a message to this window: WM_QUIT ends the message loop.
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/ui/control.h"
+#include "platform/ui/transfer_progress.h"
 #include "platform/ui/win_types.h"
 
 class CDialog;
@@ -42,6 +43,11 @@ public:
     // Called while the program blocks (during a transfer) so that a window
     // stays painted; takes no user input.
     virtual void KeepPainted() = 0;
+
+    // A transfer of the dialog's is under way and has come this far; shown
+    // until EndProgress. Called at most a few times a second.
+    virtual void ShowProgress(CDialog& dialog, const TransferProgress& progress) = 0;
+    virtual void EndProgress(CDialog& dialog) = 0;
 };
 
 // The process's host; set once at start (and by each test).

@@ -76,7 +76,9 @@ TEST_F(CliTest, HelpNamesTheOptionsAndTheExitStatuses)
     ProcessResult result = Run({"--help"});
     EXPECT_EQ(result.exitStatus, 0);
     for (const char* text : {"--address", "--package", "--http-port", "--ftp-port", "--password-stdin",
-                             "NDXU_PASSWORD", "Exit status:", "  3  the address or password was refused"})
+                             "NDXU_PASSWORD", "Exit status:", "  3    the address, password or package was refused",
+                             "--check", "--confirm", "--expect-version", "--require-checksum", "--use-alternates",
+                             "  11   the upload completed but"})
         EXPECT_NE(result.out.find(text), std::string::npos) << text;
 }
 
