@@ -96,6 +96,7 @@ int main(int argc, char** argv)
     if (!AlternatesAllowed(options)) return kExitUsage;
 
     ConsoleHost host(std::cout, std::cerr);
+    if (!options.quiet && (options.progress || ::isatty(STDERR_FILENO) == 1)) host.EnableProgressMeter();
     AfxSetHost(&host);
     AfxSetResourceModule(&ProgramResources());
 

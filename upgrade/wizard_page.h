@@ -36,6 +36,10 @@ public:
     // The application's message box: the exclamation icon.
     void ApplicationMessage(const std::string& text);
 
+    // A transfer's progress, shown while it runs; the end hides it.
+    void ShowProgress(const TransferProgress& progress) { m_dialog.ShowProgress(progress); }
+    void EndProgress() { m_dialog.EndProgress(); }
+
     void SetText(int id, const std::string& text) { m_dialog.SetDlgItemText(id, text); }
     void Show(int id) { m_dialog.GetDlgItem(id)->ShowWindow(SW_SHOW); }
     void Hide(int id) { m_dialog.GetDlgItem(id)->ShowWindow(SW_HIDE); }
