@@ -7,15 +7,8 @@
 #include "platform/inet/ftp_control.h"
 #include "platform/inet/host_name.h"
 #include "platform/inet/internet_session.h"
+#include "platform/inet/local_file.h"
 #include "platform/inet/part_file.h"
-
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-}  // namespace
 
 std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::string& server, const char* userName,
                                                                    const char* password, int port, BOOL passive)
@@ -42,7 +35,7 @@ BOOL CFtpConnection::GetFile(const std::string& remoteFile, const std::string& l
 {
     if (!m_control) return FALSE;
     const std::optional<std::filesystem::path> target = HostPathOf(localFile);
-    if (!target) return FALSE;
+    if (!target || !IsDownloadTarget(*target)) return FALSE;
     std::error_code error;
     if (failIfExists && std::filesystem::exists(*target, error)) return FALSE;
     PartFile part(*target);
@@ -55,9 +48,11 @@ BOOL CFtpConnection::PutFile(const std::string& localFile, const std::string& re
     if (!m_control) return FALSE;
     const std::optional<std::filesystem::path> source = HostPathOf(localFile);
     if (!source) return FALSE;
-    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(source->c_str(), "rb"));
+    const FileStream in = OpenUploadSource(*source);
     if (!in) return FALSE;
     return m_control->Upload(in.get(), remoteFile) ? TRUE : FALSE;
 }
+
+DWORD CFtpConnection::LastTransferError() const { return m_control ? m_control->LastError() : 0; }
 
 void CFtpConnection::Close() { m_control.reset(); }

@@ -19,16 +19,25 @@ public:
 
     // Downloads `remoteFile` to `localFile` (a path of the program's form,
     // "C:\..."); nonzero on success. A failed download leaves an existing
-    // local file as it was.
+    // local file as it was. Nothing is sent when `localFile` is a symbolic
+    // link or anything else but a regular file, or is not in a directory.
     BOOL GetFile(const std::string& remoteFile, const std::string& localFile, BOOL failIfExists = TRUE,
                  DWORD attributes = FILE_ATTRIBUTE_NORMAL, DWORD flags = FTP_TRANSFER_TYPE_BINARY,
                  DWORD_PTR context = 1);
 
     // Uploads `localFile`, streamed from disk, as `remoteFile`; nonzero on
-    // success.
+    // success. Nothing is sent when `localFile` is not a regular file that
+    // can be read.
     BOOL PutFile(const std::string& localFile, const std::string& remoteFile,
                  DWORD flags = FTP_TRANSFER_TYPE_BINARY, DWORD_PTR context = 1);
 
+    // The platform's code for the last failed transfer (ERROR_INTERNET_TIMEOUT
+    // when a time limit ended it, ...); 0 after a success or when no
+    // transfer was made.
+    DWORD LastTransferError() const;
+
+    // Says goodbye to the server (QUIT, its reply awaited a few seconds at
+    // most) and closes the connection; the destructor does the same.
     void Close();
 
 private:

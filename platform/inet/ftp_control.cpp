@@ -31,19 +31,26 @@ bool EndsReply(std::string_view line)
     return true;
 }
 
+bool IsRefusal(std::string_view reply) { return !reply.empty() && (reply.front() == '4' || reply.front() == '5'); }
+
 long Milliseconds(std::chrono::seconds time) { return static_cast<long>(std::chrono::milliseconds(time).count()); }
 
 }  // namespace
 
 CFtpConnection::Control::Control(FtpServer server) : m_server(std::move(server)), m_easy(NewCurlEasy()) {}
 
+CFtpConnection::Control::~Control() { Goodbye(); }
+
 void CFtpConnection::Control::LogIn()
 {
     SetUp("");
     SetOption(m_easy.get(), CURLOPT_NOBODY, 1L);
-    const CURLcode result = Run(nullptr);
-    if (result == CURLE_LOGIN_DENIED) throw CInternetException(ERROR_INTERNET_EXTENDED_ERROR, m_refusal);
-    if (result != CURLE_OK) throw CInternetException(InternetErrorOf(result, m_easy.get()));
+    const CURLcode result = Run(nullptr, Limits());
+    if (result == CURLE_OK) return;
+    // The server's own refusal says more than the library's reading of it
+    // (a "421" greeting, say, which the library takes for a time-out).
+    if (!m_refusal.empty()) throw CInternetException(ERROR_INTERNET_EXTENDED_ERROR, m_refusal);
+    throw CInternetException(InternetErrorOf(result, m_easy.get()));
 }
 
 bool CFtpConnection::Control::Download(const std::string& remote, std::FILE* out)
@@ -53,7 +60,7 @@ bool CFtpConnection::Control::Download(const std::string& remote, std::FILE* out
     SetOption(m_easy.get(), CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     SetOption(m_easy.get(), CURLOPT_WRITEFUNCTION, &Control::OnWrite);
     SetOption(m_easy.get(), CURLOPT_WRITEDATA, this);
-    return Run(out) == CURLE_OK;
+    return Transfer(out);
 }
 
 bool CFtpConnection::Control::Upload(std::FILE* in, const std::string& remote)
@@ -62,7 +69,24 @@ bool CFtpConnection::Control::Upload(std::FILE* in, const std::string& remote)
     SetOption(m_easy.get(), CURLOPT_UPLOAD, 1L);
     SetOption(m_easy.get(), CURLOPT_READFUNCTION, &Control::OnRead);
     SetOption(m_easy.get(), CURLOPT_READDATA, this);
-    return Run(in) == CURLE_OK;
+    return Transfer(in);
+}
+
+void CFtpConnection::Control::Goodbye() noexcept
+{
+    SetUp("");
+    RefuseNewConnections(m_easy.get());
+    SetOption(m_easy.get(), CURLOPT_NOBODY, 1L);
+    m_commands.reset();
+    AppendLine(m_commands, "QUIT");
+    SetOption(m_easy.get(), CURLOPT_QUOTE, m_commands.get());
+    SetOption(m_easy.get(), CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(kGoodbyeLimit.count()));
+    const TransferLimits limits = Limits();
+    // Whatever the goodbye's outcome, the connection is closed below; a
+    // failure of the goodbye has nothing left to fail.
+    static_cast<void>(Run(nullptr, {std::min<std::chrono::milliseconds>(limits.idle, kGoodbyeLimit),
+                                    std::min<std::chrono::milliseconds>(limits.whole, kGoodbyeLimit)}));
+    DropControlConnection();
 }
 
 void CFtpConnection::Control::SetUp(const std::string& remote)
@@ -91,14 +115,41 @@ void CFtpConnection::Control::SetUp(const std::string& remote)
     SetOption(easy, CURLOPT_HEADERDATA, this);
 }
 
-CURLcode CFtpConnection::Control::Run(std::FILE* file)
+bool CFtpConnection::Control::Transfer(std::FILE* file)
+{
+    const CURLcode result = Run(file, Limits());
+    m_lastError = result == CURLE_OK ? 0 : InternetErrorOf(result, m_easy.get());
+    if (result != CURLE_OK && !EndedOnARefusal()) DropControlConnection();
+    return result == CURLE_OK;
+}
+
+CURLcode CFtpConnection::Control::Run(std::FILE* file, TransferLimits limits)
 {
     m_file = file;
-    m_loop.Start(m_easy.get(), m_server.settings.receiveTimeout);
+    m_replyDone = true;
+    m_reply.clear();
+    m_loop.Start(m_easy.get(), limits);
     const CURLcode result = m_loop.RunToEnd();
     m_file = nullptr;
     if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
     return result;
+}
+
+TransferLimits CFtpConnection::Control::Limits() const
+{
+    return {m_server.settings.receiveTimeout, m_server.settings.exchangeTimeout};
+}
+
+// The server answered the transfer's command with a refusal, the last word
+// on that command: nothing more is owed on the control connection.
+bool CFtpConnection::Control::EndedOnARefusal() const { return m_replyDone && IsRefusal(m_reply); }
+
+void CFtpConnection::Control::DropControlConnection()
+{
+    SetUp("");
+    RefuseNewConnections(m_easy.get());
+    SetOption(m_easy.get(), CURLOPT_NOBODY, 1L);
+    m_loop.DropConnection(m_easy.get());
 }
 
 void CFtpConnection::Control::TakeReplyLine(std::string_view line)
@@ -108,7 +159,7 @@ void CFtpConnection::Control::TakeReplyLine(std::string_view line)
     if (!m_reply.empty() && m_reply.size() < kMaxReplySize) m_reply += '\n';
     m_reply.append(line.substr(0, kMaxReplySize - std::min(m_reply.size(), kMaxReplySize)));
     m_replyDone = EndsReply(line);
-    if (m_replyDone && (line.front() == '4' || line.front() == '5')) m_refusal = m_reply;
+    if (m_replyDone && IsRefusal(line)) m_refusal = m_reply;
 }
 
 size_t CFtpConnection::Control::OnReply(char* data, size_t, size_t count, void* self)

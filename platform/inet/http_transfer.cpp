@@ -23,10 +23,13 @@ void CHttpFile::Transfer::Send(std::string_view headers, std::string_view body)
     m_headersDone = false;
     SetUp(headers, body);
     m_state = State::Sent;
-    m_loop.Start(m_easy.get(), m_request.receiveTimeout);
+    m_loop.Start(m_easy.get(), {m_request.receiveTimeout, m_request.exchangeTimeout});
     m_loop.RunUntil([this] { return m_headersDone; });
-    // Once the headers are in, a failure later in the body is Read's to report.
-    if (!m_headersDone && m_loop.Result() != CURLE_OK) ThrowFailure();
+    if (m_headersDone) return;  // a failure later in the body is Read's to report
+    if (m_loop.Result() != CURLE_OK) ThrowFailure();
+    // The server ended the connection inside the header block: whatever came
+    // is no reply.
+    throw CInternetException(ERROR_HTTP_INVALID_SERVER_RESPONSE);
 }
 
 UINT CHttpFile::Transfer::Read(char* buffer, UINT count)

@@ -18,6 +18,7 @@ struct HttpRequest {
     std::string agent;
     std::chrono::seconds connectTimeout;
     std::chrono::seconds receiveTimeout;
+    std::chrono::seconds exchangeTimeout;  // from sending the request through the last read
 };
 
 struct CHttpFile::Transfer {
@@ -25,7 +26,8 @@ public:
     explicit Transfer(HttpRequest request);
 
     // Sends the request and waits for the response headers; throws
-    // CInternetException when that fails.
+    // CInternetException when that fails, and when the server ends the
+    // connection before the header block is complete.
     void Send(std::string_view headers, std::string_view body);
     // See CHttpFile::Read.
     UINT Read(char* buffer, UINT count);

@@ -31,9 +31,9 @@ int ReadPort(const char* name, int fallback)
     return static_cast<int>(ReadNumber(name, fallback, kMaxPort, "a port number"));
 }
 
-std::chrono::seconds ReadSeconds(const char* name)
+std::chrono::seconds ReadSeconds(const char* name, long fallback)
 {
-    return std::chrono::seconds(ReadNumber(name, 60, kMaxSeconds, "a number of seconds"));
+    return std::chrono::seconds(ReadNumber(name, fallback, kMaxSeconds, "a number of seconds"));
 }
 
 }  // namespace
@@ -41,7 +41,8 @@ std::chrono::seconds ReadSeconds(const char* name)
 LayerSettings ReadLayerSettings()
 {
     return LayerSettings{ReadPort("NDXU_HTTP_PORT", 80), ReadPort("NDXU_FTP_PORT", 21),
-                         ReadSeconds("NDXU_CONNECT_TIMEOUT"), ReadSeconds("NDXU_RECEIVE_TIMEOUT")};
+                         ReadSeconds("NDXU_CONNECT_TIMEOUT", 60), ReadSeconds("NDXU_RECEIVE_TIMEOUT", 60),
+                         ReadSeconds("NDXU_EXCHANGE_TIMEOUT", 300)};
 }
 
 int PortOrDefault(int port, int fallback)

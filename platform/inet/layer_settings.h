@@ -9,6 +9,8 @@ struct LayerSettings {
     int ftpPort;                           // NDXU_FTP_PORT, default 21
     std::chrono::seconds connectTimeout;   // NDXU_CONNECT_TIMEOUT, default 60
     std::chrono::seconds receiveTimeout;   // NDXU_RECEIVE_TIMEOUT, default 60
+    std::chrono::seconds exchangeTimeout;  // NDXU_EXCHANGE_TIMEOUT, default 300: the most one HTTP
+                                           // request or one FTP login or transfer may take
 };
 
 // The current settings; an unset or empty variable takes its default. Throws

@@ -1,11 +1,14 @@
 #include "platform/inet/transfer_loop.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
 
 // The longest the loop sleeps between looks at the transfer and the window.
-constexpr int kPollMilliseconds = static_cast<int>(PaintPacer::kInterval.count());
+constexpr auto kPollInterval = std::chrono::duration_cast<std::chrono::milliseconds>(PaintPacer::kInterval);
+
+curl_socket_t RefuseSocket(void*, curlsocktype, curl_sockaddr*) { return CURL_SOCKET_BAD; }
 
 }  // namespace
 
@@ -13,24 +16,41 @@ TransferLoop::TransferLoop() : m_multi(NewCurlMulti()) {}
 
 TransferLoop::~TransferLoop() { Stop(); }
 
-void TransferLoop::Start(CURL* easy, std::chrono::milliseconds idleLimit)
+void TransferLoop::Start(CURL* easy, TransferLimits limits)
 {
     Stop();
     SetOption(easy, CURLOPT_PREREQFUNCTION, &TransferLoop::OnConnectionReady);
     SetOption(easy, CURLOPT_PREREQDATA, this);
+    Attach(easy, limits);
+}
+
+void TransferLoop::DropConnection(CURL* easy)
+{
+    Stop();
+    SetOption(easy, CURLOPT_PREREQFUNCTION, &TransferLoop::RefuseRequest);
+    SetOption(easy, CURLOPT_PREREQDATA, this);
+    // Refusing takes no time; the limits only guard against a connection
+    // being made against the caller's set-up.
+    Attach(easy, {kPollInterval, kPollInterval * 20});
+    RunToEnd();
+}
+
+void TransferLoop::Attach(CURL* easy, TransferLimits limits)
+{
     const CURLMcode added = curl_multi_add_handle(m_multi.get(), easy);
     if (added == CURLM_OUT_OF_MEMORY) throw std::bad_alloc();
     m_easy = easy;
     m_ended = false;
     m_result = CURLE_OK;
     m_clockRunning = false;
-    m_idleLimit = idleLimit;
+    m_limits = limits;
+    m_deadline = Clock::now() + limits.whole;
     if (added != CURLM_OK) End(CURLE_FAILED_INIT);
 }
 
 bool TransferLoop::RunUntil(const std::function<bool()>& ready)
 {
-    m_lastActivity = std::chrono::steady_clock::now();
+    m_lastActivity = Clock::now();
     while (!m_ended) {
         int running = 0;
         const CURLMcode performed = curl_multi_perform(m_multi.get(), &running);
@@ -44,12 +64,13 @@ bool TransferLoop::RunUntil(const std::function<bool()>& ready)
         }
         CollectResult();
         if (m_ended || ready()) break;
-        if (IdleTooLong()) {
+        const auto now = Clock::now();
+        if (now >= m_deadline || IdleTooLong(now)) {
             End(CURLE_OPERATION_TIMEDOUT);
             break;
         }
         m_painter.Tick();
-        if (curl_multi_poll(m_multi.get(), nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK)
+        if (curl_multi_poll(m_multi.get(), nullptr, 0, PollMilliseconds(now), nullptr) != CURLM_OK)
             End(CURLE_FAILED_INIT);
     }
     return m_ended;
@@ -64,7 +85,7 @@ CURLcode TransferLoop::RunToEnd()
 void TransferLoop::NoteActivity()
 {
     m_clockRunning = true;
-    m_lastActivity = std::chrono::steady_clock::now();
+    m_lastActivity = Clock::now();
 }
 
 void TransferLoop::Stop()
@@ -77,6 +98,8 @@ int TransferLoop::OnConnectionReady(void* self, char*, char*, int, int)
     static_cast<TransferLoop*>(self)->NoteActivity();
     return CURL_PREREQFUNC_OK;
 }
+
+int TransferLoop::RefuseRequest(void*, char*, char*, int, int) { return CURL_PREREQFUNC_ABORT; }
 
 void TransferLoop::End(CURLcode result)
 {
@@ -97,7 +120,19 @@ void TransferLoop::CollectResult()
     }
 }
 
-bool TransferLoop::IdleTooLong() const
+bool TransferLoop::IdleTooLong(Clock::time_point now) const
 {
-    return m_clockRunning && std::chrono::steady_clock::now() - m_lastActivity >= m_idleLimit;
+    return m_clockRunning && now - m_lastActivity >= m_limits.idle;
+}
+
+int TransferLoop::PollMilliseconds(Clock::time_point now) const
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - now) + std::chrono::milliseconds(1);
+    return static_cast<int>(std::clamp(left, std::chrono::milliseconds(0), kPollInterval).count());
+}
+
+void RefuseNewConnections(CURL* easy)
+{
+    SetOption(easy, CURLOPT_OPENSOCKETFUNCTION, &RefuseSocket);
+    SetOption(easy, CURLOPT_OPENSOCKETDATA, nullptr);
 }

@@ -1,11 +1,13 @@
 // Runs one transfer at a time on a multi handle while the caller blocks until
 // it has what it waits for: the transfer's end, or a state that the
 // transfer's callbacks bring about. Keeps the window painted meanwhile, and
-// ends a transfer that shows no activity for the idle limit.
+// ends a transfer that shows no activity for the idle limit or that goes on
+// longer than the whole-exchange limit.
 //
 // The idle clock starts when the transfer's connection is ready for its
 // request (before that the connect time-out applies) and restarts with every
-// NoteActivity and every RunUntil.
+// NoteActivity and every RunUntil. The whole-exchange clock starts with
+// Start and runs until the transfer ends, whether or not the caller waits.
 #pragma once
 
 #include <curl/curl.h>
@@ -15,6 +17,11 @@
 
 #include "platform/inet/curl_handles.h"
 #include "platform/inet/paint_pacer.h"
+
+struct TransferLimits {
+    std::chrono::milliseconds idle;   // the longest stretch without activity
+    std::chrono::milliseconds whole;  // the longest the whole transfer may take
+};
 
 class TransferLoop {
 public:
@@ -26,7 +33,13 @@ public:
     // Starts the transfer that `easy` is set up for; takes over the handle's
     // CURLOPT_PREREQFUNCTION. Stops a transfer still running. The handle
     // must outlive its transfer (or the loop).
-    void Start(CURL* easy, std::chrono::milliseconds idleLimit);
+    void Start(CURL* easy, TransferLimits limits);
+
+    // Closes the connection of the loop's cache that `easy` would reuse,
+    // without sending anything on it: the transfer is refused as soon as its
+    // connection is ready. Set `easy` up so that it makes no new connection
+    // (see RefuseNewConnections), else one is made and closed again.
+    void DropConnection(CURL* easy);
 
     // Runs the transfer until `ready()` holds or it has ended; true when it
     // has ended.
@@ -36,7 +49,7 @@ public:
     CURLcode RunToEnd();
 
     bool Ended() const { return m_ended; }
-    // CURLE_OPERATION_TIMEDOUT when the idle limit ended it.
+    // CURLE_OPERATION_TIMEDOUT when a limit ended it.
     CURLcode Result() const { return m_result; }
 
     // Bytes or replies have moved: restarts the idle clock.
@@ -49,16 +62,27 @@ public:
     void Stop();
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     static int OnConnectionReady(void* self, char* remoteIp, char* localIp, int remotePort, int localPort);
+    static int RefuseRequest(void* self, char* remoteIp, char* localIp, int remotePort, int localPort);
+    void Attach(CURL* easy, TransferLimits limits);
     void CollectResult();
-    bool IdleTooLong() const;
+    bool IdleTooLong(Clock::time_point now) const;
+    int PollMilliseconds(Clock::time_point now) const;
 
     CurlMulti m_multi;
     CURL* m_easy = nullptr;
     bool m_ended = true;
     CURLcode m_result = CURLE_OK;
     bool m_clockRunning = false;
-    std::chrono::milliseconds m_idleLimit{0};
-    std::chrono::steady_clock::time_point m_lastActivity{};
+    TransferLimits m_limits{};
+    Clock::time_point m_lastActivity{};
+    Clock::time_point m_deadline{};
     PaintPacer m_painter;
 };
+
+// Sets `easy` up to make no connection of its own: a transfer either reuses
+// a connection of the loop's cache or fails at once (CURLE_COULDNT_CONNECT)
+// without any traffic.
+void RefuseNewConnections(CURL* easy);

@@ -1,25 +1,39 @@
-// FTP sessions against the test FTP server: login, active mode, transfers
-// and their failures.
+// FTP sessions against the device simulator in download mode: logins,
+// active mode, transfers and their failures, the control connection kept in
+// step, the goodbye, and the local files a transfer may touch.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/inet/ftp_connection.h"
 #include "platform/inet/internet_session.h"
-#include "tests/inet/ftp_server_process.h"
 #include "tests/inet/inet_test_support.h"
-#include "tests/inet/loopback_server.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using Commands = std::vector<std::string>;
 
-constexpr char kProgramDirectory[] = "C:\\varn\\ndxu511";
-constexpr char kBackup[] = "C:\\varn\\ndxu511\\profback.bin";
+constexpr char kProgramDirectory[] = "C:\\varn\\ndxu511\\";
+constexpr std::size_t kImageSize = 150000;
+const std::string kPort = std::string("PORT 127,0,0,1,") + kMaskedPort;
+const Commands kAnonymousLogin = {"USER anonymous", "PASS ftp@example.com", "PWD"};
+
+// The commands of `parts`, one after the other.
+Commands Sequence(std::initializer_list<Commands> parts)
+{
+    Commands all;
+    for (const Commands& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+Commands Retrieve(const std::string& name) { return {kPort, "RETR " + name}; }
+Commands Store(const std::string& name) { return {kPort, "STOR " + name}; }
 
 std::string BinaryBytes(std::size_t size)
 {
@@ -28,15 +42,13 @@ std::string BinaryBytes(std::size_t size)
     return bytes;
 }
 
-// Writes `size` bytes of FillerByte to `path` in pieces.
-void WriteFillerFile(const std::filesystem::path& path, std::uint64_t size)
+// Writes `size` bytes of BinaryBytes' pattern to `path` in pieces.
+void WriteLargeFile(const std::filesystem::path& path, std::uint64_t size)
 {
     std::ofstream out(path, std::ios::binary);
-    std::string piece(1 << 20, '\0');
-    for (std::uint64_t offset = 0; offset < size; offset += piece.size()) {
-        for (std::size_t i = 0; i < piece.size(); ++i) piece[i] = FillerByte(offset + i);
+    const std::string piece = BinaryBytes(1 << 20);
+    for (std::uint64_t offset = 0; offset < size; offset += piece.size())
         out.write(piece.data(), static_cast<std::streamsize>(std::min<std::uint64_t>(piece.size(), size - offset)));
-    }
 }
 
 bool FilesEqual(const std::filesystem::path& a, const std::filesystem::path& b)
@@ -64,16 +76,19 @@ protected:
         std::filesystem::create_directories(m_local);
     }
 
-    FtpServerProcess& StartServer(const std::vector<std::string>& options = {})
+    // Starts the simulator in download mode with `options`.
+    DevSim& StartFtpDevice(std::vector<std::string> options = {})
     {
-        m_server = std::make_unique<FtpServerProcess>(m_directory.path(), options);
-        return *m_server;
+        options.insert(options.begin(), "--download-mode");
+        return StartDevice(std::move(options));
     }
 
     std::unique_ptr<CFtpConnection> Connect(const char* user = "", const char* password = "", BOOL passive = FALSE)
     {
-        return m_session.GetFtpConnection("127.0.0.1", user, password, m_server->Port(), passive);
+        return m_session.GetFtpConnection("127.0.0.1", user, password, Device().FtpPort(), passive);
     }
+
+    Commands Transcript() { return WithPortsMasked(Device().FtpCommands()); }
 
     // The names in the local directory other than `keep`.
     std::vector<std::string> OtherLocalFiles(const std::string& keep) const
@@ -86,227 +101,363 @@ protected:
 
     TempDir m_directory;
     std::filesystem::path m_local;
-    std::unique_ptr<FtpServerProcess> m_server;
     CInternetSession m_session{"test agent"};
 };
 
-TEST_F(FtpTest, AnonymousSessionTransfersInActiveModeOnOneLogin)
-{
-    FtpServerProcess& server = StartServer();
-    const std::string profile = BinaryBytes(70000);
-    WriteFileText(server.Root() / "prof.bin", profile);
-    WriteFileText(m_local / "prod.bin", BinaryBytes(150000));
+// One transfer of a session and its outcome. A download goes to the local
+// file "<remote>.back", an upload is made from the local file "<remote>".
+struct Transfer {
+    enum class Kind { Get, Put };
+    Kind kind;
+    std::string remote;
+    bool succeeds;
+    DWORD error = 0;  // the failure's code, when it matters
+};
 
-    std::unique_ptr<CFtpConnection> ftp = Connect();
-    EXPECT_TRUE(ftp->GetFile("prof.bin", kBackup, FALSE));
-    EXPECT_TRUE(ftp->PutFile(std::string(kProgramDirectory) + "\\prod.bin", "prod.bin"));
-    EXPECT_TRUE(ftp->GetFile("prof.bin", std::string(kProgramDirectory) + "\\again.bin", FALSE));
+Transfer Get(const std::string& remote, bool succeeds, DWORD error = 0)
+{
+    return {Transfer::Kind::Get, remote, succeeds, error};
+}
+
+Transfer Put(const std::string& remote, bool succeeds, DWORD error = 0)
+{
+    return {Transfer::Kind::Put, remote, succeeds, error};
+}
+
+// One session: the device's faults, the settings, the login, the transfers
+// made one after the other, the commands the device receives (ports masked)
+// and how long the transfers may take together.
+struct Session {
+    const char* id;
+    std::vector<std::string> device;
+    std::map<std::string, std::string> env;
+    std::vector<Transfer> transfers;
+    Commands transcript;
+    std::chrono::milliseconds below = 5s;
+    std::uint64_t uploadSize = kImageSize;
+    const char* user = "";
+    const char* password = "";
+    BOOL passive = FALSE;
+};
+
+const Session kSessions[] = {
+    {.id = "TransfersShareOneLogin",
+     .device = {},
+     .env = {},
+     .transfers = {Get("prof.bin", true), Put("prod.bin", true), Get("prod.bin", true)},
+     .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin"}, Store("prod.bin"),
+                             Retrieve("prod.bin"), {"QUIT"}})},
+    {.id = "RefusedUploadKeepsTheLogin",
+     .device = {"--stor-fault", "refuse"},
+     .env = {},
+     .transfers = {Put("prod.bin", false), Get("prof.bin", true)},
+     .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "STOR prod.bin"}, Retrieve("prof.bin"), {"QUIT"}})},
+    {.id = "MissingRemoteFileKeepsTheLogin",
+     .device = {"--no-profile"},
+     .env = {},
+     .transfers = {Get("prof.bin", false), Put("prod.bin", true)},
+     .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin"}, Store("prod.bin"), {"QUIT"}})},
+    // The device answers RETR with 150, opens no data connection and says
+    // 425 only after the client has given up: the upload after it must not
+    // take that 425 for its own reply.
+    {.id = "LateRefusalOfAnAbandonedDownloadIsNotTheNextReply",
+     .device = {"--retr-fault", "late-425", "--late-reply-delay", "2"},
+     .env = {{"NDXU_CONNECT_TIMEOUT", "1"}},
+     .transfers = {Get("prof.bin", false), Put("prod.bin", true)},
+     .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin"}, kAnonymousLogin,
+                             {kPort, "TYPE I", "STOR prod.bin"}, {"QUIT"}})},
+    {.id = "DataConnectionNeverOpenedFailsEachTransfer",
+     .device = {"--ftp-fault", "no-data-connection"},
+     .env = {{"NDXU_CONNECT_TIMEOUT", "1"}},
+     .transfers = {Get("prof.bin", false), Put("prod.bin", false)},
+     .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin"}, kAnonymousLogin,
+                             {kPort, "TYPE I", "STOR prod.bin"}})},
+    {.id = "UploadCutOffFailsAtOnceAndTheNextTransferLogsInAgain",
+     .device = {"--stor-fault", "drop", "--fault-after", "1048576"},
+     .env = {},
+     .transfers = {Put("prod.bin", false), Get("prof.bin", true)},
+     .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "STOR prod.bin"}, kAnonymousLogin,
+                             {kPort, "TYPE I", "RETR prof.bin"}, {"QUIT"}}),
+     .below = 3s,
+     .uploadSize = 16ull << 20},
+    {.id = "UploadThatStallsEndsOnTheReceiveTimeout",
+     .device = {"--stor-fault", "stall", "--fault-after", "1048576"},
+     .env = {{"NDXU_RECEIVE_TIMEOUT", "1"}},
+     .transfers = {Put("prod.bin", false, ERROR_INTERNET_TIMEOUT), Get("prof.bin", true)},
+     .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "STOR prod.bin"}, kAnonymousLogin,
+                             {kPort, "TYPE I", "RETR prof.bin"}, {"QUIT"}}),
+     .below = 4s,
+     .uploadSize = 64ull << 20},
+    {.id = "DownloadThatStallsEndsOnTheExchangeTimeout",
+     .device = {"--retr-fault", "stall:prof.bin"},
+     .env = {{"NDXU_EXCHANGE_TIMEOUT", "2"}},
+     .transfers = {Get("prof.bin", false, ERROR_INTERNET_TIMEOUT), Put("prod.bin", true)},
+     .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin"}, kAnonymousLogin,
+                             {kPort, "TYPE I", "STOR prod.bin"}, {"QUIT"}})},
+    {.id = "NamedUserLogsInWithItsPassword",
+     .device = {"--ftp-user", "device:secret"},
+     .env = {},
+     .transfers = {Get("prof.bin", true)},
+     .transcript = {"USER device", "PASS secret", "PWD", kPort, "TYPE I", "RETR prof.bin", "QUIT"},
+     .user = "device",
+     .password = "secret"},
+    {.id = "PassiveModeAsksForPasv",
+     .device = {"--allow-passive"},
+     .env = {},
+     .transfers = {Get("prof.bin", true)},
+     .transcript = Sequence({kAnonymousLogin, {"PASV", "TYPE I", "RETR prof.bin", "QUIT"}}),
+     .passive = TRUE},
+};
+
+void PrintTo(const Session& session, std::ostream* out) { *out << session.id; }
+
+class FtpSessionTest : public FtpTest, public ::testing::WithParamInterface<Session> {};
+
+TEST_P(FtpSessionTest, TransfersEndAsTheDeviceLetsThemAndTheDeviceSeesThisTranscript)
+{
+    const Session& session = GetParam();
+    SetEnv(session.env);
+    StartFtpDevice(session.device);
+    for (const Transfer& transfer : session.transfers)
+        if (transfer.kind == Transfer::Kind::Put) WriteLargeFile(m_local / transfer.remote, session.uploadSize);
+
+    std::unique_ptr<CFtpConnection> ftp = Connect(session.user, session.password, session.passive);
+    const auto waited = TimeOf([&] {
+        for (const Transfer& transfer : session.transfers) {
+            SCOPED_TRACE(transfer.remote);
+            const BOOL done = transfer.kind == Transfer::Kind::Get
+                                  ? ftp->GetFile(transfer.remote, kProgramDirectory + transfer.remote + ".back", FALSE)
+                                  : ftp->PutFile(kProgramDirectory + transfer.remote, transfer.remote);
+            EXPECT_EQ(done != FALSE, transfer.succeeds);
+            if (transfer.error) {
+                EXPECT_EQ(ftp->LastTransferError(), transfer.error);
+            }
+            if (!done || !transfer.succeeds) continue;
+            if (transfer.kind == Transfer::Kind::Get)
+                EXPECT_TRUE(FilesEqual(m_local / (transfer.remote + ".back"), Device().FtpRoot() / transfer.remote));
+            else
+                EXPECT_TRUE(FilesEqual(m_local / transfer.remote, Device().FtpRoot() / transfer.remote));
+        }
+    });
+    EXPECT_LT(waited, session.below);
     ftp->Close();
-
-    EXPECT_EQ(ReadFileText(m_local / "profback.bin"), profile);
-    EXPECT_EQ(ReadFileText(m_local / "again.bin"), profile);
-    EXPECT_EQ(ReadFileText(server.Root() / "prod.bin"), BinaryBytes(150000));
-    const std::vector<std::string> commands = server.Commands();
-    ASSERT_FALSE(commands.empty());
-    EXPECT_EQ(commands.front(), "USER anonymous");
-    EXPECT_EQ(CountVerb(commands, "USER"), 1);
-    EXPECT_EQ(CountVerb(commands, "PORT"), 3);
-    EXPECT_EQ(CountVerb(commands, "EPRT") + CountVerb(commands, "EPSV") + CountVerb(commands, "PASV"), 0);
-    EXPECT_EQ(CountVerb(commands, "TYPE A"), 0);
-    EXPECT_EQ(CountVerb(commands, "SIZE"), 0);
-    EXPECT_EQ(CountVerb(commands, "RETR prof.bin"), 2);
-    EXPECT_EQ(CountVerb(commands, "STOR prod.bin"), 1);
-    EXPECT_EQ(commands.back(), "QUIT");
+    EXPECT_EQ(Transcript(), session.transcript);
 }
 
-TEST_F(FtpTest, NamedUserLogsInWithItsPassword)
+INSTANTIATE_TEST_SUITE_P(Sessions, FtpSessionTest, ::testing::ValuesIn(kSessions),
+                         [](const ::testing::TestParamInfo<Session>& row) { return row.param.id; });
+
+// A login that fails: the device (or what listens in its place), the
+// settings, the code and text of the failure, and the commands the device
+// received.
+struct LoginFailure {
+    const char* id;
+    enum class Server { Device, NothingListening, QuietListener } server;
+    std::vector<std::string> device;
+    std::map<std::string, std::string> env;
+    DWORD code;
+    std::string text;  // the start of the failure's text
+    Commands transcript;
+};
+
+const LoginFailure kLoginFailures[] = {
+    {"GreetingOf421IsReportedInTheDevicesWords", LoginFailure::Server::Device,
+     {"--download-mode", "--ftp", "greeting-421"}, {}, ERROR_INTERNET_EXTENDED_ERROR,
+     "421 Too many connections, try again later.", {}},
+    {"RefusedLoginIsReportedInTheDevicesWords", LoginFailure::Server::Device,
+     {"--download-mode", "--ftp", "refuse-login"}, {}, ERROR_INTERNET_EXTENDED_ERROR, "530 ",
+     {"USER anonymous", "PASS ftp@example.com"}},
+    {"DeviceNotInDownloadModeCannotBeReached", LoginFailure::Server::Device, {}, {}, ERROR_INTERNET_CANNOT_CONNECT,
+     "A connection with the server could not be established", {}},
+    {"NothingListeningCannotBeReached", LoginFailure::Server::NothingListening, {}, {},
+     ERROR_INTERNET_CANNOT_CONNECT, "A connection with the server could not be established", {}},
+    {"ServerThatNeverGreetsEndsOnTheExchangeTimeout", LoginFailure::Server::QuietListener, {},
+     {{"NDXU_EXCHANGE_TIMEOUT", "1"}}, ERROR_INTERNET_TIMEOUT, "The operation timed out", {}},
+};
+
+void PrintTo(const LoginFailure& failure, std::ostream* out) { *out << failure.id; }
+
+class FtpLoginFailureTest : public FtpTest, public ::testing::WithParamInterface<LoginFailure> {};
+
+TEST_P(FtpLoginFailureTest, FailsWithItsCodeAndTextInTime)
 {
-    FtpServerProcess& server = StartServer();
-    std::unique_ptr<CFtpConnection> ftp = Connect("device", "secret");
-    ftp->Close();
-    const std::vector<std::string> commands = server.Commands();
-    ASSERT_GE(commands.size(), 2u);
-    EXPECT_EQ(commands[0], "USER device");
-    EXPECT_EQ(commands[1], "PASS secret");
+    const LoginFailure& failure = GetParam();
+    SetEnv(failure.env);
+    QuietListener quiet;
+    int port = quiet.Port();
+    if (failure.server == LoginFailure::Server::Device) port = StartDevice(failure.device).FtpPort();
+    if (failure.server == LoginFailure::Server::NothingListening) port = ClosedPort();
+
+    std::string text;
+    DWORD code = 0;
+    EXPECT_LT(TimeOf([&] { code = CodeThrownBy([&] { m_session.GetFtpConnection("127.0.0.1", "", "", port); }, &text); }),
+              3s);
+    EXPECT_EQ(code, failure.code);
+    EXPECT_TRUE(text.starts_with(failure.text)) << text;
+    if (m_device) {
+        EXPECT_EQ(Transcript(), failure.transcript);
+    }
 }
 
-TEST_F(FtpTest, NullUserAndPasswordLogInAnonymously)
-{
-    FtpServerProcess& server = StartServer();
-    std::unique_ptr<CFtpConnection> ftp = Connect(nullptr, nullptr);
-    ftp->Close();
-    ASSERT_FALSE(server.Commands().empty());
-    EXPECT_EQ(server.Commands().front(), "USER anonymous");
-}
+INSTANTIATE_TEST_SUITE_P(LoginFailures, FtpLoginFailureTest, ::testing::ValuesIn(kLoginFailures),
+                         [](const ::testing::TestParamInfo<LoginFailure>& row) { return row.param.id; });
 
-TEST_F(FtpTest, PortOfTheEnvironmentServesForTheServicesPort)
+TEST_F(FtpTest, DevicesRefusalIsShownAsItsOwnText)
 {
-    FtpServerProcess& server = StartServer();
-    SetEnv("NDXU_FTP_PORT", std::to_string(server.Port()));
-    for (const int port : {INTERNET_INVALID_PORT_NUMBER, INTERNET_DEFAULT_FTP_PORT})
-        m_session.GetFtpConnection("127.0.0.1", "", "", port)->Close();
-    EXPECT_EQ(CountVerb(server.Commands(), "USER"), 2);
-}
-
-TEST_F(FtpTest, RefusedLoginCarriesTheServerReply)
-{
-    StartServer({"--refuse-login"});
+    StartFtpDevice({"--ftp", "greeting-421"});
     try {
         Connect();
         FAIL() << "the login was taken";
     } catch (const CInternetException& e) {
-        EXPECT_EQ(e.m_dwError, ERROR_INTERNET_EXTENDED_ERROR);
-        EXPECT_TRUE(e.GetErrorMessage().starts_with("530 ")) << e.GetErrorMessage();
         e.ReportError();
     }
     ASSERT_EQ(m_host.MessageBoxes().size(), 1u);
-    EXPECT_TRUE(m_host.MessageBoxes()[0].text.starts_with("530 "));
+    EXPECT_EQ(m_host.MessageBoxes()[0].text, "421 Too many connections, try again later.");
 }
 
-TEST_F(FtpTest, NothingListeningCannotConnect)
+TEST_F(FtpTest, NullUserAndPasswordAndTheServicesPortLogInAnonymouslyOnTheConfiguredPort)
 {
-    try {
-        m_session.GetFtpConnection("127.0.0.1", "", "", ClosedPort());
-        FAIL() << "connected";
-    } catch (const CInternetException& e) {
-        EXPECT_EQ(e.m_dwError, ERROR_INTERNET_CANNOT_CONNECT);
-    }
+    StartFtpDevice();
+    SetEnv("NDXU_FTP_PORT", std::to_string(Device().FtpPort()));
+    m_session.GetFtpConnection("127.0.0.1", nullptr, nullptr, INTERNET_INVALID_PORT_NUMBER)->Close();
+    m_session.GetFtpConnection("127.0.0.1", "", "", INTERNET_DEFAULT_FTP_PORT)->Close();
+    EXPECT_EQ(Transcript(), Sequence({kAnonymousLogin, {"QUIT"}, kAnonymousLogin, {"QUIT"}}));
 }
 
 TEST_F(FtpTest, NameThatIsNotAHostNameIsNeverContacted)
 {
-    SetEnv("NDXU_RECEIVE_TIMEOUT", "1");  // the listener never greets: a regression fails fast
-    LoopbackServer listener({""});
-    const std::string address = "127.0.0.1:" + std::to_string(listener.Port());
-    for (const std::string& name : {address, address + "/x", "user@" + address, std::string("no-such-device.invalid")}) {
-        try {
-            m_session.GetFtpConnection(name, "", "", listener.Port());
-            ADD_FAILURE() << name << " connected";
-        } catch (const CInternetException& e) {
-            EXPECT_EQ(e.m_dwError, ERROR_INTERNET_NAME_NOT_RESOLVED) << name;
-        }
-    }
-    EXPECT_EQ(listener.Connections(), 0);
+    StartFtpDevice();
+    const std::string address = "127.0.0.1:" + std::to_string(Device().FtpPort());
+    for (const std::string& name : {address, address + "/x", "user@" + address, std::string("no-such-device.invalid")})
+        EXPECT_EQ(CodeThrownBy([&] { m_session.GetFtpConnection(name, "", "", Device().FtpPort()); }),
+                  ERROR_INTERNET_NAME_NOT_RESOLVED)
+            << name;
+    EXPECT_EQ(Transcript(), Commands{});
+}
+
+// The device never answers QUIT: the goodbye still ends within a few
+// seconds, however long the receive time-out, and the window is painted
+// meanwhile.
+TEST_F(FtpTest, GoodbyeLeftUnansweredEndsWithinSeconds)
+{
+    SetEnv("NDXU_RECEIVE_TIMEOUT", "60");
+    StartFtpDevice({"--ftp-fault", "quit-unanswered"});
+    std::unique_ptr<CFtpConnection> ftp = Connect();
+    const int paintsBefore = m_host.Paints();
+    const auto waited = TimeOf([&] { ftp->Close(); });
+    EXPECT_GE(waited, 2500ms);
+    EXPECT_LT(waited, 4s);
+    EXPECT_GE(m_host.Paints() - paintsBefore, 20);
+    EXPECT_EQ(Transcript(), Sequence({kAnonymousLogin, {"QUIT"}}));
+}
+
+TEST_F(FtpTest, AnsweredGoodbyeEndsAtOnceAndAClosedConnectionTransfersNothing)
+{
+    StartFtpDevice();
+    std::unique_ptr<CFtpConnection> ftp = Connect();
+    EXPECT_LT(TimeOf([&] { ftp->Close(); }), 1s);
+    EXPECT_FALSE(ftp->GetFile("prof.bin", std::string(kProgramDirectory) + "profback.bin", FALSE));
+    EXPECT_FALSE(ftp->PutFile(std::string(kProgramDirectory) + "profback.bin", "prof.bin"));
+    EXPECT_FALSE(std::filesystem::exists(m_local / "profback.bin"));
+    EXPECT_EQ(Transcript(), Sequence({kAnonymousLogin, {"QUIT"}}));
 }
 
 TEST_F(FtpTest, MissingRemoteFileLeavesTheLocalFileAsItWas)
 {
-    StartServer();
+    StartFtpDevice({"--no-profile"});
     WriteFileText(m_local / "profback.bin", "old profile");
     std::unique_ptr<CFtpConnection> ftp = Connect();
-    EXPECT_FALSE(ftp->GetFile("prof.bin", kBackup, FALSE));
+    EXPECT_FALSE(ftp->GetFile("prof.bin", std::string(kProgramDirectory) + "profback.bin", FALSE));
     EXPECT_EQ(ReadFileText(m_local / "profback.bin"), "old profile");
     EXPECT_TRUE(OtherLocalFiles("profback.bin").empty());
 }
 
 TEST_F(FtpTest, ExistingLocalFileIsKeptWhenAskedTo)
 {
-    FtpServerProcess& server = StartServer();
-    WriteFileText(server.Root() / "prof.bin", "new profile");
+    StartFtpDevice();
     WriteFileText(m_local / "profback.bin", "old profile");
     std::unique_ptr<CFtpConnection> ftp = Connect();
-    EXPECT_FALSE(ftp->GetFile("prof.bin", kBackup, TRUE));
+    const std::string backup = std::string(kProgramDirectory) + "profback.bin";
+    EXPECT_FALSE(ftp->GetFile("prof.bin", backup, TRUE));
     EXPECT_EQ(ReadFileText(m_local / "profback.bin"), "old profile");
-    EXPECT_TRUE(ftp->GetFile("prof.bin", kBackup, FALSE));
-    EXPECT_EQ(ReadFileText(m_local / "profback.bin"), "new profile");
+    EXPECT_TRUE(ftp->GetFile("prof.bin", backup, FALSE));
+    EXPECT_EQ(ReadFileText(m_local / "profback.bin"), ReadFileText(Device().FtpRoot() / "prof.bin"));
     EXPECT_TRUE(OtherLocalFiles("profback.bin").empty());
-    EXPECT_EQ(CountVerb(server.Commands(), "RETR"), 1);
+    ftp->Close();
+    EXPECT_EQ(Transcript(), Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin", "QUIT"}}));
 }
+
+// A local file that no transfer may use: nothing is sent for it, and what
+// it points at stays as it was.
+struct UnusableLocalFile {
+    const char* id;
+    bool upload;
+    std::function<void(const std::filesystem::path& local, const std::filesystem::path& elsewhere)> make;
+    const char* name;  // below the local directory
+};
+
+const UnusableLocalFile kUnusableLocalFiles[] = {
+    {"UploadOfADirectory", true, [](auto& local, auto&) { std::filesystem::create_directory(local / "fw.bin"); },
+     "fw.bin"},
+    {"UploadOfAPipe", true, [](auto& local, auto&) { ASSERT_EQ(mkfifo((local / "fw.bin").c_str(), 0600), 0); },
+     "fw.bin"},
+    {"UploadOfAMissingFile", true, [](auto&, auto&) {}, "fw.bin"},
+    {"UploadThroughADanglingLink", true,
+     [](auto& local, auto& elsewhere) { std::filesystem::create_symlink(elsewhere / "gone.bin", local / "fw.bin"); },
+     "fw.bin"},
+    {"DownloadThroughALink", false,
+     [](auto& local, auto& elsewhere) {
+         WriteFileText(elsewhere / "kept.bin", "kept");
+         std::filesystem::create_symlink(elsewhere / "kept.bin", local / "profback.bin");
+     },
+     "profback.bin"},
+    {"DownloadOverADirectory", false,
+     [](auto& local, auto&) { std::filesystem::create_directory(local / "profback.bin"); }, "profback.bin"},
+    {"DownloadIntoAFile", false, [](auto& local, auto&) { WriteFileText(local / "notes.txt", "notes"); },
+     "notes.txt\\profback.bin"},
+};
+
+void PrintTo(const UnusableLocalFile& file, std::ostream* out) { *out << file.id; }
+
+class FtpLocalFileTest : public FtpTest, public ::testing::WithParamInterface<UnusableLocalFile> {};
+
+TEST_P(FtpLocalFileTest, IsRefusedBeforeAnythingIsSent)
+{
+    const UnusableLocalFile& file = GetParam();
+    const std::filesystem::path elsewhere = m_directory.path() / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    file.make(m_local, elsewhere);
+    StartFtpDevice();
+    std::unique_ptr<CFtpConnection> ftp = Connect();
+    const std::string local = kProgramDirectory + std::string(file.name);
+    EXPECT_FALSE(file.upload ? ftp->PutFile(local, "fw.bin") : ftp->GetFile("prof.bin", local, FALSE));
+    ftp->Close();
+    EXPECT_EQ(Transcript(), Sequence({kAnonymousLogin, {"QUIT"}}));
+    EXPECT_FALSE(std::filesystem::exists(Device().FtpRoot() / "fw.bin"));
+    if (std::filesystem::exists(elsewhere / "kept.bin")) {
+        EXPECT_EQ(ReadFileText(elsewhere / "kept.bin"), "kept");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LocalFiles, FtpLocalFileTest, ::testing::ValuesIn(kUnusableLocalFiles),
+                         [](const ::testing::TestParamInfo<UnusableLocalFile>& row) { return row.param.id; });
 
 TEST_F(FtpTest, LargeUploadIsStreamedFromDisk)
 {
-    FtpServerProcess& server = StartServer();
+    StartFtpDevice();
     constexpr std::uint64_t kSize = 64ull * 1024 * 1024;
-    WriteFillerFile(m_local / "prod.bin", kSize);
+    WriteLargeFile(m_local / "prod.bin", kSize);
     std::unique_ptr<CFtpConnection> ftp = Connect();
     ResetPeakMemory();
     const long before = CurrentMemoryKiB();
-    EXPECT_TRUE(ftp->PutFile(std::string(kProgramDirectory) + "\\prod.bin", "prod.bin"));
+    EXPECT_TRUE(ftp->PutFile(std::string(kProgramDirectory) + "prod.bin", "prod.bin"));
     const long growth = PeakMemoryKiB() - before;
     ftp->Close();
     RecordProperty("PeakGrowthKiB", std::to_string(growth));
     if (kMemoryLimitsHold) {
         EXPECT_LT(growth, 4 * 1024);
     }
-    EXPECT_TRUE(FilesEqual(m_local / "prod.bin", server.Root() / "prod.bin"));
-}
-
-TEST_F(FtpTest, RefusedUploadFailsAndTheSessionGoesOn)
-{
-    FtpServerProcess& server = StartServer({"--refuse-store"});
-    WriteFileText(m_local / "prod.bin", BinaryBytes(1000));
-    WriteFileText(server.Root() / "prof.bin", "profile");
-    std::unique_ptr<CFtpConnection> ftp = Connect();
-    EXPECT_FALSE(ftp->PutFile(std::string(kProgramDirectory) + "\\prod.bin", "prod.bin"));
-    EXPECT_TRUE(ftp->GetFile("prof.bin", kBackup, FALSE));
-    EXPECT_FALSE(std::filesystem::exists(server.Root() / "prod.bin"));
-}
-
-TEST_F(FtpTest, MissingLocalFileIsNotUploaded)
-{
-    FtpServerProcess& server = StartServer();
-    std::unique_ptr<CFtpConnection> ftp = Connect();
-    EXPECT_FALSE(ftp->PutFile(std::string(kProgramDirectory) + "\\absent.bin", "absent.bin"));
-    ftp->Close();
-    EXPECT_EQ(CountVerb(server.Commands(), "STOR"), 0);
-}
-
-TEST_F(FtpTest, UploadCutOffMidwayFails)
-{
-    StartServer({"--drop-upload-after", "1048576"});
-    WriteFillerFile(m_local / "prod.bin", 16ull * 1024 * 1024);
-    std::unique_ptr<CFtpConnection> ftp = Connect();
-    const auto start = Clock::now();
-    EXPECT_FALSE(ftp->PutFile(std::string(kProgramDirectory) + "\\prod.bin", "prod.bin"));
-    EXPECT_LT(Clock::now() - start, 5s);
-}
-
-TEST_F(FtpTest, UploadThatStallsTimesOut)
-{
-    SetEnv("NDXU_RECEIVE_TIMEOUT", "1");
-    StartServer({"--stall-upload-after", "1048576"});
-    WriteFillerFile(m_local / "prod.bin", 64ull * 1024 * 1024);
-    std::unique_ptr<CFtpConnection> ftp = Connect();
-    const auto start = Clock::now();
-    EXPECT_FALSE(ftp->PutFile(std::string(kProgramDirectory) + "\\prod.bin", "prod.bin"));
-    const auto waited = Clock::now() - start;
-    EXPECT_GE(waited, 900ms);
-    EXPECT_LT(waited, 5s);
-    EXPECT_GT(m_host.Paints(), 0);
-}
-
-TEST_F(FtpTest, PassiveModeUsesPasv)
-{
-    FtpServerProcess& server = StartServer();
-    WriteFileText(server.Root() / "prof.bin", "profile");
-    std::unique_ptr<CFtpConnection> ftp = Connect("", "", TRUE);
-    EXPECT_TRUE(ftp->GetFile("prof.bin", kBackup, FALSE));
-    ftp->Close();
-    EXPECT_EQ(ReadFileText(m_local / "profback.bin"), "profile");
-    EXPECT_EQ(CountVerb(server.Commands(), "PASV"), 1);
-    EXPECT_EQ(CountVerb(server.Commands(), "PORT"), 0);
-}
-
-TEST_F(FtpTest, ClosedConnectionTransfersNothing)
-{
-    FtpServerProcess& server = StartServer();
-    WriteFileText(server.Root() / "prof.bin", "profile");
-    std::unique_ptr<CFtpConnection> ftp = Connect();
-    ftp->Close();
-    EXPECT_FALSE(ftp->GetFile("prof.bin", kBackup, FALSE));
-    EXPECT_FALSE(std::filesystem::exists(m_local / "profback.bin"));
-    EXPECT_EQ(server.Commands().back(), "QUIT");
-}
-
-TEST_F(FtpTest, CloseIsBoundedWhenQuitGoesUnanswered)
-{
-    SetEnv("NDXU_RECEIVE_TIMEOUT", "1");
-    FtpServerProcess& server = StartServer({"--ignore-quit"});
-    std::unique_ptr<CFtpConnection> ftp = Connect();
-    const auto start = Clock::now();
-    ftp->Close();
-    EXPECT_LT(Clock::now() - start, 3s);
-    EXPECT_EQ(server.Commands().back(), "QUIT");
+    EXPECT_TRUE(FilesEqual(m_local / "prod.bin", Device().FtpRoot() / "prod.bin"));
 }
 
 }  // namespace

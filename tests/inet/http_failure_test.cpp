@@ -1,24 +1,26 @@
-// Requests that fail: names, connections, silent or broken servers, and the
-// text the user is shown.
+// Requests that fail: names, connections, silent, slow or broken devices,
+// and the text the user is shown.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
+#include <map>
 #include <string>
+#include <ostream>
+#include <vector>
 
 #include "platform/inet/http_connection.h"
 #include "platform/inet/internet_session.h"
 #include "platform/ui/win_app.h"
 #include "tests/inet/inet_test_support.h"
-#include "tests/inet/loopback_server.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+
+constexpr char kCutHead[] = "HTTP/1.0 200 OK\r\nContent-Ty";
 
 class HttpFailureTest : public InetTest {
 protected:
@@ -29,19 +31,6 @@ protected:
         return m_connection->OpenRequest(HTTP_VERB_GET, "/stat1.htm");
     }
 
-    // The code of the CInternetException that `call` throws; 0 when it
-    // throws none.
-    static DWORD CodeThrownBy(const std::function<void()>& call, std::string* text = nullptr)
-    {
-        try {
-            call();
-        } catch (const CInternetException& e) {
-            if (text) *text = e.GetErrorMessage();
-            return e.m_dwError;
-        }
-        return 0;
-    }
-
     static DWORD SendFails(CHttpFile& request, std::string* text = nullptr)
     {
         return CodeThrownBy([&request] { request.SendRequest("", 0, nullptr, 0); }, text);
@@ -50,6 +39,73 @@ protected:
     CInternetSession m_session{"test agent"};
     std::unique_ptr<CHttpConnection> m_connection;
 };
+
+// One way a device fails a request: what the status page answers, the
+// settings, where the failure shows (SendRequest, or Read once the response
+// has begun), its code, and how long it may take.
+struct Failure {
+    const char* id;
+    std::string reply;  // the simulator's KIND for the status page
+    std::map<std::string, std::string> env;
+    bool inRead;
+    DWORD code;
+    std::chrono::milliseconds atLeast;
+    std::chrono::milliseconds below;
+};
+
+void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.id; }
+
+const Failure kFailures[] = {
+    {"SilentDeviceEndsOnTheReceiveTimeout", "silent", {{"NDXU_RECEIVE_TIMEOUT", "1"}}, false,
+     ERROR_INTERNET_TIMEOUT, 900ms, 3s},
+    {"CloseWithoutAReplyAborts", "close", {}, false, ERROR_INTERNET_CONNECTION_ABORTED, 0ms, 2s},
+    {"ResetWithoutAReplyIsAReset", RawKind("", 0, RawEnd::Reset), {}, false, ERROR_INTERNET_CONNECTION_RESET, 0ms,
+     2s},
+    {"HeaderBlockCutOffIsNoReply", "cut-headers", {}, false, ERROR_HTTP_INVALID_SERVER_RESPONSE, 0ms, 2s},
+    {"StatusLineAloneIsNoReply", RawKind("HTTP/1.0 200 OK\r\n"), {}, false, ERROR_HTTP_INVALID_SERVER_RESPONSE, 0ms,
+     2s},
+    {"HeaderBlockCutOffThenSilenceEndsOnTheReceiveTimeout", RawKind(kCutHead, 0, RawEnd::Stall),
+     {{"NDXU_RECEIVE_TIMEOUT", "1"}}, false, ERROR_INTERNET_TIMEOUT, 900ms, 3s},
+    {"NoStatusLineIsNoReply", RawKind("<html>hello</html>\r\n\r\n"), {}, false, ERROR_HTTP_INVALID_SERVER_RESPONSE,
+     0ms, 2s},
+    {"StatusLineWithoutACodeIsNoReply", RawKind("HTTP/1.0 abc\r\n\r\n"), {}, false,
+     ERROR_HTTP_INVALID_SERVER_RESPONSE, 0ms, 2s},
+    {"BodyCutShortAbortsTheRead", RawKind("HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n", 1000), {}, true,
+     ERROR_INTERNET_CONNECTION_ABORTED, 0ms, 2s},
+    {"StalledBodyEndsOnTheReceiveTimeout",
+     RawKind("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n", 1000, RawEnd::Stall),
+     {{"NDXU_RECEIVE_TIMEOUT", "1"}}, true, ERROR_INTERNET_TIMEOUT, 900ms, 3s},
+    {"DrippingBodyEndsOnTheExchangeTimeout", "drip=0.2", {{"NDXU_EXCHANGE_TIMEOUT", "2"}}, true,
+     ERROR_INTERNET_TIMEOUT, 1900ms, 4s},
+    {"SlowReplyEndsOnTheExchangeTimeout", "slow=30", {{"NDXU_EXCHANGE_TIMEOUT", "1"}}, false, ERROR_INTERNET_TIMEOUT,
+     900ms, 3s},
+};
+
+class HttpFailureTableTest : public HttpFailureTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(HttpFailureTableTest, FailsTheRequestWithItsCodeInTime)
+{
+    const Failure& failure = GetParam();
+    SetEnv(failure.env);
+    StartDevice({"--reply", "stat1=" + failure.reply});
+    std::unique_ptr<CHttpFile> request = Open("127.0.0.1", Device().HttpPort());
+    DWORD code = 0;
+    const auto waited = TimeOf([&] {
+        if (!failure.inRead) {
+            code = SendFails(*request);
+            return;
+        }
+        ASSERT_EQ(SendFails(*request), 0u);
+        char page[19999];
+        code = CodeThrownBy([&] { request->Read(page, sizeof page); });
+    });
+    EXPECT_EQ(code, failure.code);
+    EXPECT_GE(waited, failure.atLeast);
+    EXPECT_LT(waited, failure.below);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, HttpFailureTableTest, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<Failure>& row) { return row.param.id; });
 
 TEST_F(HttpFailureTest, UnresolvableNameFailsWithItsTextInAnApplicationBox)
 {
@@ -66,12 +122,17 @@ TEST_F(HttpFailureTest, UnresolvableNameFailsWithItsTextInAnApplicationBox)
     EXPECT_EQ(m_host.MessageBoxes(), expected);
 }
 
-TEST_F(HttpFailureTest, RefusedConnectionFailsWithItsText)
+TEST_F(HttpFailureTest, FailuresCarryThePlatformsTexts)
 {
-    std::unique_ptr<CHttpFile> request = Open("127.0.0.1", ClosedPort());
+    std::unique_ptr<CHttpFile> refused = Open("127.0.0.1", ClosedPort());
     std::string text;
-    EXPECT_EQ(SendFails(*request, &text), ERROR_INTERNET_CANNOT_CONNECT);
+    EXPECT_EQ(SendFails(*refused, &text), ERROR_INTERNET_CANNOT_CONNECT);
     EXPECT_EQ(text, "A connection with the server could not be established");
+
+    StartDevice({"--reply", "stat1=cut-headers"});
+    std::unique_ptr<CHttpFile> cut = Open("127.0.0.1", Device().HttpPort());
+    EXPECT_EQ(SendFails(*cut, &text), ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    EXPECT_EQ(text, "The server returned an invalid or unrecognized response");
 }
 
 TEST_F(HttpFailureTest, CodeWithoutTextReportsThatNoMessageIsAvailable)
@@ -82,30 +143,14 @@ TEST_F(HttpFailureTest, CodeWithoutTextReportsThatNoMessageIsAvailable)
     EXPECT_EQ(m_host.MessageBoxes(), expected);
 }
 
-TEST_F(HttpFailureTest, SilentServerTimesOutWhileTheWindowIsKeptPainted)
+TEST_F(HttpFailureTest, SilentDeviceTimesOutWhileTheWindowIsKeptPainted)
 {
     SetEnv("NDXU_RECEIVE_TIMEOUT", "1");
-    LoopbackServer server({"", 0, ServerScript::Then::Stall});
-    std::unique_ptr<CHttpFile> request = Open("127.0.0.1", server.Port());
-    const auto start = Clock::now();
+    StartDevice({"--reply", "stat1=silent"});
+    std::unique_ptr<CHttpFile> request = Open("127.0.0.1", Device().HttpPort());
     EXPECT_EQ(SendFails(*request), ERROR_INTERNET_TIMEOUT);
-    const auto waited = Clock::now() - start;
-    EXPECT_GE(waited, 900ms);
-    EXPECT_LT(waited, 3s);
     EXPECT_GE(m_host.Paints(), 5);
     EXPECT_LE(m_host.Paints(), 25);
-}
-
-TEST_F(HttpFailureTest, BodyThatStallsTimesOutInRead)
-{
-    SetEnv("NDXU_RECEIVE_TIMEOUT", "1");
-    LoopbackServer server({"HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n", 1000, ServerScript::Then::Stall});
-    std::unique_ptr<CHttpFile> request = Open("127.0.0.1", server.Port());
-    request->SendRequest("", 0, nullptr, 0);
-    char page[19999];
-    const auto start = Clock::now();
-    EXPECT_EQ(CodeThrownBy([&] { request->Read(page, sizeof page); }), ERROR_INTERNET_TIMEOUT);
-    EXPECT_LT(Clock::now() - start, 3s);
 }
 
 TEST_F(HttpFailureTest, ConnectTimeoutBoundsAConnectionThatIsNeverTaken)
@@ -125,58 +170,25 @@ TEST_F(HttpFailureTest, ConnectTimeoutBoundsAConnectionThatIsNeverTaken)
     ASSERT_EQ(connect(waiting, reinterpret_cast<sockaddr*>(&address), length), 0);
 
     std::unique_ptr<CHttpFile> request = Open("127.0.0.1", ntohs(address.sin_port));
-    const auto start = Clock::now();
-    EXPECT_EQ(SendFails(*request), ERROR_INTERNET_TIMEOUT);
-    EXPECT_LT(Clock::now() - start, 5s);
+    DWORD code = 0;
+    EXPECT_LT(TimeOf([&] { code = SendFails(*request); }), 5s);
+    EXPECT_EQ(code, ERROR_INTERNET_TIMEOUT);
     close(waiting);
     close(listener);
 }
 
-TEST_F(HttpFailureTest, ServerClosingWithoutAReplyAbortsTheConnection)
-{
-    LoopbackServer server({"", 0, ServerScript::Then::Close});
-    std::unique_ptr<CHttpFile> request = Open("127.0.0.1", server.Port());
-    EXPECT_EQ(SendFails(*request), ERROR_INTERNET_CONNECTION_ABORTED);
-}
-
-TEST_F(HttpFailureTest, ServerResettingTheConnectionIsReportedAsAReset)
-{
-    LoopbackServer server({"", 0, ServerScript::Then::Reset});
-    std::unique_ptr<CHttpFile> request = Open("127.0.0.1", server.Port());
-    std::string text;
-    EXPECT_EQ(SendFails(*request, &text), ERROR_INTERNET_CONNECTION_RESET);
-    EXPECT_EQ(text, "The connection with the server was reset");
-}
-
-TEST_F(HttpFailureTest, BodyCutShortAbortsTheRead)
-{
-    LoopbackServer server({"HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n", 1000});
-    std::unique_ptr<CHttpFile> request = Open("127.0.0.1", server.Port());
-    request->SendRequest("", 0, nullptr, 0);
-    char page[19999];
-    EXPECT_EQ(CodeThrownBy([&] { request->Read(page, sizeof page); }), ERROR_INTERNET_CONNECTION_ABORTED);
-}
-
-TEST_F(HttpFailureTest, ReplyThatIsNotHttpIsAnInvalidResponse)
-{
-    for (const std::string reply : {"<html>hello</html>\r\n\r\n", "HTTP/1.0 abc\r\n\r\n"}) {
-        LoopbackServer server({reply});
-        std::unique_ptr<CHttpFile> request = Open("127.0.0.1", server.Port());
-        EXPECT_EQ(SendFails(*request), ERROR_HTTP_INVALID_SERVER_RESPONSE) << reply;
-    }
-}
-
-// Every name carries the test server's address and port, so that anything
-// passed on to the transfer library would reach it.
+// Every name carries the device's address and port, so that anything passed
+// on to the transfer library would reach it.
 TEST_F(HttpFailureTest, NameThatIsNotAHostNameFailsBeforeAnythingIsSent)
 {
-    LoopbackServer server({"HTTP/1.0 200 OK\r\n\r\nok"});
-    const std::string address = "127.0.0.1:" + std::to_string(server.Port());
+    StartDevice();
+    const int port = Device().HttpPort();
+    const std::string address = "127.0.0.1:" + std::to_string(port);
     const std::string names[] = {address,
                                  address + "/x",
                                  address + "/\r\nX-Injected: 1",
                                  address + "\n",
-                                 "127.0.0.1\r\n:" + std::to_string(server.Port()),
+                                 "127.0.0.1\r\n:" + std::to_string(port),
                                  "user@" + address,
                                  address + "?x",
                                  address + "#x",
@@ -188,42 +200,42 @@ TEST_F(HttpFailureTest, NameThatIsNotAHostNameFailsBeforeAnythingIsSent)
                                  "evil.com/x",
                                  ""};
     for (const std::string& name : names) {
-        std::unique_ptr<CHttpFile> request = Open(name, server.Port());
+        std::unique_ptr<CHttpFile> request = Open(name, port);
         EXPECT_EQ(SendFails(*request), ERROR_INTERNET_NAME_NOT_RESOLVED) << name;
     }
-    EXPECT_EQ(server.Connections(), 0);
-    EXPECT_EQ(server.Received(), "");
+    EXPECT_TRUE(Device().HttpRequests().empty());
 }
 
 TEST_F(HttpFailureTest, HostNamesAndAddressesWork)
 {
-    LoopbackServer v4({"HTTP/1.0 200 OK\r\n\r\nok"});
+    StartDevice({"--reply", RawReply("stat1", "HTTP/1.0 200 OK\r\n\r\nok")});
     for (const std::string name : {"127.0.0.1", "localhost"}) {
-        std::unique_ptr<CHttpFile> request = Open(name, v4.Port());
+        std::unique_ptr<CHttpFile> request = Open(name, Device().HttpPort());
         request->SendRequest("", 0, nullptr, 0);
         char page[4] = {};
         EXPECT_EQ(request->Read(page, 3), 2u) << name;
         request->Close();
     }
-    EXPECT_EQ(v4.Connections(), 2);
+    EXPECT_EQ(Device().HttpRequests().size(), 2u);
 }
 
 TEST_F(HttpFailureTest, Ipv6AddressesWorkBareAndInBrackets)
 {
-    std::unique_ptr<LoopbackServer> v6;
     try {
-        v6 = std::make_unique<LoopbackServer>(ServerScript{"HTTP/1.0 200 OK\r\n\r\nok"}, AF_INET6);
+        StartDevice({"--host", "::1", "--reply", RawReply("stat1", "HTTP/1.0 200 OK\r\n\r\nok")});
     } catch (const std::runtime_error& e) {
         GTEST_SKIP() << "no IPv6 loopback here: " << e.what();
     }
     for (const std::string name : {"::1", "[::1]"}) {
-        std::unique_ptr<CHttpFile> request = Open(name, v6->Port());
+        std::unique_ptr<CHttpFile> request = Open(name, Device().HttpPort());
         request->SendRequest("", 0, nullptr, 0);
         char page[4] = {};
         EXPECT_EQ(request->Read(page, 3), 2u) << name;
         request->Close();
     }
-    EXPECT_TRUE(v6->Received().find("Host: [::1]:") != std::string::npos);
+    const std::vector<HttpRecord> requests = Device().HttpRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_NE(requests[0].raw.find("Host: [::1]:"), std::string::npos) << requests[0].raw;
 }
 
 }  // namespace

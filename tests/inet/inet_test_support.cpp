@@ -15,7 +15,7 @@
 namespace {
 
 const char* const kLayerVariables[] = {"NDXU_HTTP_PORT", "NDXU_FTP_PORT", "NDXU_CONNECT_TIMEOUT",
-                                       "NDXU_RECEIVE_TIMEOUT"};
+                                       "NDXU_RECEIVE_TIMEOUT", "NDXU_EXCHANGE_TIMEOUT"};
 
 long StatusFieldKiB(const std::string& field)
 {
@@ -37,6 +37,17 @@ void InetTest::SetUp()
 
 void InetTest::TearDown() { AfxSetHost(nullptr); }
 
+DevSim& InetTest::StartDevice(std::vector<std::string> options)
+{
+    m_device = std::make_unique<DevSim>(std::move(options));
+    return *m_device;
+}
+
+void InetTest::SetEnv(const std::map<std::string, std::string>& values)
+{
+    for (const auto& [name, value] : values) SetEnv(name, value);
+}
+
 void InetTest::SetEnv(const std::string& name, const std::optional<std::string>& value)
 {
     if (value)
@@ -56,17 +67,56 @@ void ResetPeakMemory()
     if (!clear) throw std::runtime_error("cannot reset the peak memory figure");
 }
 
-int ClosedPort()
+namespace {
+
+// A socket bound to a free loopback port; listening with `backlog` when
+// that is not negative.
+int BoundSocket(int backlog, int& port)
 {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (probe < 0) throw std::runtime_error("cannot make a socket");
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     const bool bound = bind(probe, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                       (backlog < 0 || listen(probe, backlog) == 0) &&
                        getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    close(probe);
-    if (!bound) throw std::runtime_error("cannot find a free loopback port");
-    return ntohs(address.sin_port);
+    if (!bound) {
+        close(probe);
+        throw std::runtime_error("cannot take a free loopback port");
+    }
+    port = ntohs(address.sin_port);
+    return probe;
+}
+
+}  // namespace
+
+int ClosedPort()
+{
+    int port = 0;
+    close(BoundSocket(-1, port));
+    return port;
+}
+
+QuietListener::QuietListener() { m_socket = BoundSocket(8, m_port); }
+
+QuietListener::~QuietListener() { close(m_socket); }
+
+DWORD CodeThrownBy(const std::function<void()>& call, std::string* text)
+{
+    try {
+        call();
+    } catch (const CInternetException& e) {
+        if (text) *text = e.GetErrorMessage();
+        return e.m_dwError;
+    }
+    return 0;
+}
+
+std::chrono::milliseconds TimeOf(const std::function<void()>& call)
+{
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
 }

@@ -1,16 +1,21 @@
 // What the tests of the Internet layer share: the program's resources, a
 // recording window host that counts paint requests, environment variables
-// set for one test alone (with no proxy unless the test sets one), a
-// directory of the test's own, and the process's memory figures.
+// set for one test alone (with no proxy unless the test sets one), the
+// device simulator, the process's memory figures and time limits.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/recording/recording_host.h"
+#include "platform/inet/internet_exception.h"
+#include "tests/support/devsim.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -30,8 +35,14 @@ protected:
 
     // Sets (or, with no value, unsets) `name` until the test ends.
     void SetEnv(const std::string& name, const std::optional<std::string>& value);
+    void SetEnv(const std::map<std::string, std::string>& values);
+
+    // Starts the device simulator with `options` for this test.
+    DevSim& StartDevice(std::vector<std::string> options = {});
+    DevSim& Device() { return *m_device; }
 
     PaintCountingHost m_host;
+    std::unique_ptr<DevSim> m_device;
 
 private:
     ScopedEnv m_env;
@@ -54,3 +65,27 @@ void ResetPeakMemory();
 
 // A loopback port with nothing listening on it.
 int ClosedPort();
+
+// A loopback listener that never takes its connections: the system completes
+// them, and a client then waits for a server that never says a word. The
+// simulator always answers on its FTP port, so this is the one server of the
+// tests besides it.
+class QuietListener {
+public:
+    QuietListener();
+    ~QuietListener();
+    QuietListener(const QuietListener&) = delete;
+    QuietListener& operator=(const QuietListener&) = delete;
+    int Port() const { return m_port; }
+
+private:
+    int m_socket = -1;
+    int m_port = 0;
+};
+
+// The code of the CInternetException that `call` throws (its text in `text`);
+// 0 when it throws none.
+DWORD CodeThrownBy(const std::function<void()>& call, std::string* text = nullptr);
+
+// How long `call` takes.
+std::chrono::milliseconds TimeOf(const std::function<void()>& call);

@@ -7,8 +7,8 @@
 #include "platform/inet/ftp_connection.h"
 #include "platform/inet/http_connection.h"
 #include "platform/inet/internet_session.h"
+#include "platform/inet/layer_settings.h"
 #include "tests/inet/inet_test_support.h"
-#include "tests/inet/loopback_server.h"
 
 namespace {
 
@@ -29,6 +29,7 @@ TEST_F(LayerSettingsTest, BadValueIsRefusedNamingItsVariable)
         {"NDXU_HTTP_PORT", "-80"},         {"NDXU_FTP_PORT", "21x"},         {"NDXU_FTP_PORT", "99999"},
         {"NDXU_CONNECT_TIMEOUT", "0"},     {"NDXU_CONNECT_TIMEOUT", "-1"},   {"NDXU_CONNECT_TIMEOUT", "1.5"},
         {"NDXU_RECEIVE_TIMEOUT", "soon"},  {"NDXU_RECEIVE_TIMEOUT", " 5"},   {"NDXU_RECEIVE_TIMEOUT", "0"},
+        {"NDXU_EXCHANGE_TIMEOUT", "0"},    {"NDXU_EXCHANGE_TIMEOUT", "86401"}, {"NDXU_EXCHANGE_TIMEOUT", "5m"},
     };
     for (const BadValue& bad : cases) {
         SetEnv(bad.variable, bad.value);
@@ -47,6 +48,21 @@ TEST_F(LayerSettingsTest, BadValueIsRefusedNamingItsVariable)
     }
 }
 
+TEST_F(LayerSettingsTest, UnsetVariablesTakeTheirDefaultsAndSetOnesTheirValues)
+{
+    using std::chrono::seconds;
+    const LayerSettings defaults = ReadLayerSettings();
+    EXPECT_EQ(defaults.httpPort, 80);
+    EXPECT_EQ(defaults.ftpPort, 21);
+    EXPECT_EQ(defaults.connectTimeout, seconds(60));
+    EXPECT_EQ(defaults.receiveTimeout, seconds(60));
+    EXPECT_EQ(defaults.exchangeTimeout, seconds(300));
+    SetEnv("NDXU_EXCHANGE_TIMEOUT", "86400");
+    SetEnv("NDXU_RECEIVE_TIMEOUT", "");
+    EXPECT_EQ(ReadLayerSettings().exchangeTimeout, seconds(86400));
+    EXPECT_EQ(ReadLayerSettings().receiveTimeout, seconds(60));
+}
+
 TEST_F(LayerSettingsTest, PortOutOfRangeIsRefused)
 {
     EXPECT_THROW(m_session.GetHttpConnection("127.0.0.1", 65536), std::invalid_argument);
@@ -56,15 +72,15 @@ TEST_F(LayerSettingsTest, PortOutOfRangeIsRefused)
 
 TEST_F(LayerSettingsTest, HttpPortOfTheEnvironmentServesWhenNoneIsGiven)
 {
-    LoopbackServer server({"HTTP/1.0 200 OK\r\n\r\nok"});
-    SetEnv("NDXU_HTTP_PORT", std::to_string(server.Port()));
+    DevSim& device = StartDevice({"--reply", RawReply("stat1", "HTTP/1.0 200 OK\r\n\r\nok")});
+    SetEnv("NDXU_HTTP_PORT", std::to_string(device.HttpPort()));
     std::unique_ptr<CHttpConnection> connection = m_session.GetHttpConnection("127.0.0.1", INTERNET_INVALID_PORT_NUMBER);
     std::unique_ptr<CHttpFile> request = connection->OpenRequest(HTTP_VERB_GET, "/stat1.htm");
     request->SendRequest("", 0, nullptr, 0);
     char page[4] = {};
     EXPECT_EQ(request->Read(page, 3), 2u);
     request->Close();
-    EXPECT_EQ(server.Connections(), 1);
+    EXPECT_EQ(device.HttpRequests().size(), 1u);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "tests/support/devsim.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,7 +15,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto kStartLimit = 15s;
-constexpr auto kStopLimit = 5s;
 
 std::vector<nlohmann::json> ReadTranscript(const std::filesystem::path& path)
 {
@@ -35,11 +32,22 @@ std::string StringField(const nlohmann::json& record, const char* name)
     return it != record.end() && it->is_string() ? it->get<std::string>() : std::string{};
 }
 
-bool Exited(pid_t pid)
-{
-    int status = 0;
-    return ::waitpid(pid, &status, WNOHANG) == pid;
-}
+// A descriptor of `path` opened for writing, closed with the object.
+class OutputFile {
+public:
+    explicit OutputFile(const std::filesystem::path& path)
+        : m_fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644))
+    {
+        if (m_fd < 0) throw std::runtime_error("cannot write " + path.string());
+    }
+    ~OutputFile() { ::close(m_fd); }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    int Fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
 
 }  // namespace
 
@@ -65,6 +73,53 @@ std::string Base64Decode(const std::string& text)
     return out;
 }
 
+std::string Base64Encode(const std::string& bytes)
+{
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned group = static_cast<unsigned char>(bytes[i]) << 16 |
+                               static_cast<unsigned char>(bytes[i + 1]) << 8 | static_cast<unsigned char>(bytes[i + 2]);
+        for (int shift : {18, 12, 6, 0}) out.push_back(alphabet[(group >> shift) & 0x3F]);
+    }
+    const std::size_t rest = bytes.size() - i;
+    if (rest > 0) {
+        unsigned group = static_cast<unsigned>(static_cast<unsigned char>(bytes[i])) << 16;
+        if (rest == 2) group |= static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        out.push_back(alphabet[(group >> 18) & 0x3F]);
+        out.push_back(alphabet[(group >> 12) & 0x3F]);
+        out.push_back(rest == 2 ? alphabet[(group >> 6) & 0x3F] : '=');
+        out.push_back('=');
+    }
+    return out;
+}
+
+std::string RawKind(const std::string& bytes, std::uint64_t filler, RawEnd end)
+{
+    const char* then = end == RawEnd::Close ? "close" : end == RawEnd::Reset ? "reset" : "stall";
+    return std::string("raw:") + then + ":" + std::to_string(filler) + ":" + Base64Encode(bytes);
+}
+
+std::string RawReply(const std::string& page, const std::string& bytes, std::uint64_t filler, RawEnd end)
+{
+    return page + "=" + RawKind(bytes, filler, end);
+}
+
+char FillerByte(std::uint64_t index) { return static_cast<char>('a' + index % 26); }
+
+std::vector<std::string> WithPortsMasked(std::vector<std::string> commands)
+{
+    for (std::string& command : commands) {
+        if (!command.starts_with("PORT ")) continue;
+        // The fourth comma ends the address; the two numbers after it are the port.
+        std::size_t comma = 0;
+        for (int count = 0; count < 4 && comma != std::string::npos; ++count) comma = command.find(',', comma + 1);
+        if (comma != std::string::npos) command = command.substr(0, comma + 1) + kMaskedPort;
+    }
+    return commands;
+}
+
 DevSim::DevSim(std::vector<std::string> options)
 {
     std::vector<std::string> args = {"/usr/bin/python3",
@@ -75,18 +130,11 @@ DevSim::DevSim(std::vector<std::string> options)
                                      "--ftp-root", FtpRoot().string(),
                                      "--lifetime", "300"};
     args.insert(args.end(), options.begin(), options.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    m_pid = ::fork();
-    if (m_pid < 0) throw std::runtime_error("cannot start the device simulator");
-    if (m_pid == 0) {
-        int devNull = ::open("/dev/null", O_WRONLY);
-        ::dup2(devNull, 1);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
+    const OutputFile output(m_dir / "output.txt");
+    ChildOptions child;
+    child.out = output.Fd();
+    child.err = output.Fd();
+    m_process = std::make_unique<ChildProcess>(args, child);
     WaitUntilReady();
 }
 
@@ -101,27 +149,15 @@ void DevSim::WaitUntilReady()
             m_ftpPort = ports.at("ftp_port").get<int>();
             return;
         }
-        if (Exited(m_pid)) {
-            m_pid = -1;
-            throw std::runtime_error("the device simulator ended at start");
-        }
+        if (m_process->Ended())
+            throw std::runtime_error("the device simulator ended at start: " + ReadFileText(m_dir / "output.txt"));
         std::this_thread::sleep_for(20ms);
     }
-    throw std::runtime_error("the device simulator did not become ready");
+    m_process->Stop();
+    throw std::runtime_error("the device simulator did not become ready: " + ReadFileText(m_dir / "output.txt"));
 }
 
-DevSim::~DevSim()
-{
-    if (m_pid <= 0) return;
-    ::kill(m_pid, SIGTERM);
-    auto deadline = std::chrono::steady_clock::now() + kStopLimit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (Exited(m_pid)) return;
-        std::this_thread::sleep_for(10ms);
-    }
-    ::kill(m_pid, SIGKILL);
-    ::waitpid(m_pid, nullptr, 0);
-}
+DevSim::~DevSim() = default;
 
 std::vector<HttpRecord> DevSim::HttpRequests() const
 {

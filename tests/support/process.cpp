@@ -6,10 +6,51 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
+#include <thread>
+
+extern char** environ;
 
 namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kReapInterval = 10ms;
+
+// This process's environment with `changes` applied, as "NAME=value" entries.
+std::vector<std::string> ChangedEnvironment(const std::map<std::string, std::string>& changes)
+{
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        if (!changes.count(text.substr(0, text.find('=')))) entries.push_back(text);
+    }
+    for (const auto& [name, value] : changes)
+        if (!value.empty()) entries.push_back(name + "=" + value);
+    return entries;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts)
+{
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// In the child: only calls that are safe after fork in a threaded process.
+[[noreturn]] void ExecChild(char* const* argv, char* const* envp, const ChildOptions& options)
+{
+    if ((options.in >= 0 && ::dup2(options.in, STDIN_FILENO) < 0) ||
+        (options.out >= 0 && ::dup2(options.out, STDOUT_FILENO) < 0) ||
+        (options.err >= 0 && ::dup2(options.err, STDERR_FILENO) < 0))
+        ::_exit(126);
+    if (!options.directory.empty() && ::chdir(options.directory.c_str()) != 0) ::_exit(126);
+    ::execve(argv[0], argv, envp);
+    ::_exit(127);
+}
 
 struct Pipe {
     int read = -1;
@@ -17,58 +58,95 @@ struct Pipe {
     Pipe()
     {
         int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("cannot make a pipe");
+        if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
         read = fds[0];
         write = fds[1];
     }
+    ~Pipe()
+    {
+        CloseRead();
+        CloseWrite();
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    void CloseRead() { Close(read); }
+    void CloseWrite() { Close(write); }
+    static void Close(int& fd)
+    {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
 };
 
-void CloseFd(int& fd)
-{
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-}
-
-[[noreturn]] void ExecChild(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                            const std::string& directory, Pipe& in, Pipe& out, Pipe& err)
-{
-    ::dup2(in.read, 0);
-    ::dup2(out.write, 1);
-    ::dup2(err.write, 2);
-    if (!directory.empty() && ::chdir(directory.c_str()) != 0) ::_exit(126);
-    for (const auto& [name, value] : env) {
-        if (value.empty())
-            ::unsetenv(name.c_str());
-        else
-            ::setenv(name.c_str(), value.c_str(), 1);
-    }
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    ::execv(args[0], args.data());
-    ::_exit(127);
-}
-
 }  // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOptions& options)
+{
+    std::vector<std::string> arguments = argv;
+    std::vector<std::string> environment = ChangedEnvironment(options.env);
+    const std::vector<char*> argp = Pointers(arguments);
+    const std::vector<char*> envp = Pointers(environment);
+    m_pid = ::fork();
+    if (m_pid < 0) throw std::runtime_error("cannot start " + argv.at(0) + ": " + std::strerror(errno));
+    if (m_pid == 0) ExecChild(argp.data(), envp.data(), options);
+}
+
+ChildProcess::~ChildProcess() { Stop(); }
+
+bool ChildProcess::Ended()
+{
+    if (m_pid < 0) return true;
+    int status = 0;
+    if (::waitpid(m_pid, &status, WNOHANG) != m_pid) return false;
+    Reaped(status);
+    return true;
+}
+
+int ChildProcess::Wait()
+{
+    if (m_pid >= 0) {
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        Reaped(status);
+    }
+    return m_exitStatus;
+}
+
+int ChildProcess::Stop(std::chrono::milliseconds grace)
+{
+    if (Ended()) return m_exitStatus;
+    ::kill(m_pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + grace;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (Ended()) return m_exitStatus;
+        std::this_thread::sleep_for(kReapInterval);
+    }
+    ::kill(m_pid, SIGKILL);
+    return Wait();
+}
+
+void ChildProcess::Reaped(int status)
+{
+    m_exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    m_pid = -1;
+}
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                          const std::string& input, const std::string& directory, std::chrono::seconds limit)
 {
     Pipe in, out, err;
-    pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("cannot start " + argv.at(0));
-    if (pid == 0) ExecChild(argv, env, directory, in, out, err);
-
-    CloseFd(in.read);
-    CloseFd(out.write);
-    CloseFd(err.write);
+    ChildProcess child(argv, {env, directory, in.read, out.write, err.write});
+    in.CloseRead();
+    out.CloseWrite();
+    err.CloseWrite();
     signal(SIGPIPE, SIG_IGN);
     // A child that reads no input closes its end early; that is no failure.
-    [[maybe_unused]] ssize_t written = input.empty() ? 0 : ::write(in.write, input.data(), input.size());
-    CloseFd(in.write);
+    [[maybe_unused]] const ssize_t written = input.empty() ? 0 : ::write(in.write, input.data(), input.size());
+    in.CloseWrite();
 
     ProcessResult result;
-    auto deadline = std::chrono::steady_clock::now() + limit;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     pollfd fds[2] = {{out.read, POLLIN, 0}, {err.read, POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
     int open = 2;
@@ -77,22 +155,15 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<st
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
             char buffer[4096];
-            ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
             if (n > 0) {
                 sinks[i]->append(buffer, static_cast<std::size_t>(n));
             } else {
-                ::close(fds[i].fd);
                 fds[i].fd = -1;
                 --open;
             }
         }
     }
-    if (open > 0) ::kill(pid, SIGKILL);
-    for (pollfd& fd : fds)
-        if (fd.fd >= 0) ::close(fd.fd);
-
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+    result.exitStatus = open > 0 ? child.Stop() : child.Wait();
     return result;
 }

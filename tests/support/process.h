@@ -1,11 +1,52 @@
-// Runs a program to its end, feeding standard input and keeping what it
-// prints, within a time limit.
+// Child processes of the tests: one way to start them (fork and exec, with
+// changes to the environment and the standard streams), to wait for them,
+// and to stop them (SIGTERM, then SIGKILL when they do not end in time).
 #pragma once
+
+#include <sys/types.h>
 
 #include <chrono>
 #include <map>
 #include <string>
 #include <vector>
+
+struct ChildOptions {
+    // Added to (or, with an empty value, removed from) the environment.
+    std::map<std::string, std::string> env;
+    // The child's current directory; empty: this process's.
+    std::string directory;
+    // Descriptors the child takes as its standard input, output and error;
+    // -1 keeps this process's.
+    int in = -1;
+    int out = -1;
+    int err = -1;
+};
+
+class ChildProcess {
+public:
+    // Starts `argv[0]` (a path) with arguments `argv`; throws
+    // std::runtime_error when it cannot fork.
+    explicit ChildProcess(const std::vector<std::string>& argv, const ChildOptions& options = {});
+    // Stops the child when it is still running.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t Pid() const { return m_pid; }
+    // Whether the child has ended (it is reaped then); does not wait.
+    bool Ended();
+    // Waits for the end; the exit status, or -1 when it did not exit normally.
+    int Wait();
+    // Sends SIGTERM, then SIGKILL when the child has not ended within
+    // `grace`, and reaps it; the exit status as Wait gives it.
+    int Stop(std::chrono::milliseconds grace = std::chrono::seconds(5));
+
+private:
+    void Reaped(int status);
+
+    pid_t m_pid = -1;
+    int m_exitStatus = -1;
+};
 
 struct ProcessResult {
     int exitStatus = -1;  // -1 when it did not exit normally
@@ -13,6 +54,8 @@ struct ProcessResult {
     std::string err;
 };
 
+// Runs a program to its end, feeding `input` to its standard input and
+// keeping what it prints; stopped when it takes longer than `limit`.
 // `env` adds to (or, with an empty value, removes from) the environment.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
                          const std::string& input = {}, const std::string& directory = {},
