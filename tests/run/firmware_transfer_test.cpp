@@ -323,10 +323,13 @@ TEST_F(FirmwareTransferTest, FailedAlternateUploadEndsTheRunToo)
 }
 
 struct UnsendableAlternate {
+    const char* label;
     const char* name;  // in the staging directory, and on the device
     const char* confirmation;
     void (*plant)(const std::filesystem::path&);
 };
+
+void PrintTo(const UnsendableAlternate& row, std::ostream* out) { *out << row.label; }
 
 // An alternate that exists but is no readable regular file ends the run
 // through the failed-upload path, and nothing of it is sent.
@@ -362,10 +365,15 @@ void PlantUnreadableFile(const std::filesystem::path& path)
 INSTANTIATE_TEST_SUITE_P(
     Files, UnsendableAlternateTest,
     ::testing::Values(
-        UnsendableAlternate{"prof.bin", "Alternate Prof.bin found.  Click OK to upload.", PlantDirectory},
-        UnsendableAlternate{"prof.bin", "Alternate Prof.bin found.  Click OK to upload.", PlantUnreadableFile},
-        UnsendableAlternate{"boot.bin", "Alternate Boot.bin found.  Click OK to upload.", PlantDirectory},
-        UnsendableAlternate{"boot.bin", "Alternate Boot.bin found.  Click OK to upload.", PlantFifo}));
+        UnsendableAlternate{"ProfileIsADirectory", "prof.bin", "Alternate Prof.bin found.  Click OK to upload.",
+                            PlantDirectory},
+        UnsendableAlternate{"UnreadableProfile", "prof.bin", "Alternate Prof.bin found.  Click OK to upload.",
+                            PlantUnreadableFile},
+        UnsendableAlternate{"BootImageIsADirectory", "boot.bin", "Alternate Boot.bin found.  Click OK to upload.",
+                            PlantDirectory},
+        UnsendableAlternate{"BootImageIsAFifo", "boot.bin", "Alternate Boot.bin found.  Click OK to upload.",
+                            PlantFifo}),
+    [](const ::testing::TestParamInfo<UnsendableAlternate>& param) { return std::string(param.param.label); });
 
 TEST_F(FirmwareTransferTest, ReadmeCopyReplacesAPlantedLinkAndLeavesItsTargetAlone)
 {
