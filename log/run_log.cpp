@@ -1,6 +1,7 @@
 #include "log/run_log.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,13 +20,30 @@ std::FILE* g_log = nullptr;
 
 constexpr char kSeparator[] = "***************************************************\n";
 
+// The log may lie in a directory other users can write to (TEMP or TMPDIR
+// may name one): a symbolic link planted under its name is not followed, and
+// a file that is not a regular file of this user with a single name is not
+// written, so that nobody else can redirect, share or pre-create it. The log
+// holds device pages: it is for its owner's eyes only.
+bool IsOwnLogFile(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return false;
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1) return false;
+    return (info.st_mode & 077) == 0 || ::fchmod(fd, 0600) == 0;
+}
+
 std::FILE* OpenForAppend(const std::string& path)
 {
     std::optional<std::filesystem::path> hostPath = HostPathOf(path);
     if (!hostPath) return nullptr;
-    // The log holds device pages: a new file is for its owner's eyes only.
-    int fd = ::open(hostPath->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    // O_NONBLOCK: a FIFO planted under the name must not hold the program.
+    int fd = ::open(hostPath->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) return nullptr;
+    if (!IsOwnLogFile(fd)) {
+        ::close(fd);
+        return nullptr;
+    }
     std::FILE* stream = ::fdopen(fd, "a");
     if (!stream) ::close(fd);
     return stream;

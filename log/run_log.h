@@ -5,8 +5,10 @@
 #include <string>
 
 // Opens the log at `path` (a path of the program's form) for appending,
-// creating it readable by its owner only. Shows "Cannot open logfile" and
-// returns 1 when it cannot be opened; 0 on success.
+// creating it readable by its owner only. Only a regular file of the
+// effective user with one name is opened, never through a symbolic link; an
+// existing log readable by others is made 0600. Shows "Cannot open logfile"
+// and returns 1 when it cannot be opened; 0 on success.
 int OpenRunLog(std::string path);
 
 // Appends "******", the text, a line feed and a line of 51 asterisks; the

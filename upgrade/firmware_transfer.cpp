@@ -22,6 +22,18 @@ void LogAndShow(WizardPage& page, const std::string& text)
     page.ShowStatus(text);
 }
 
+// The device's reason for a refused connection goes into the log; the
+// exception still leaves the run, and the framework shows its text.
+std::unique_ptr<CFtpConnection> OpenFtpConnection(CInternetSession& session, const std::string& address)
+{
+    try {
+        return session.GetFtpConnection(address, "", "", INTERNET_DEFAULT_FTP_PORT, FALSE);
+    } catch (const CInternetException& e) {
+        WriteLogLine("FTP connection failed: " + e.GetErrorMessage());
+        throw;
+    }
+}
+
 // Phase 9: no input and no button until the run ends.
 void ShowTransferScreen(WizardPage& page)
 {
@@ -49,10 +61,10 @@ void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& sta
 
 // Phase 12: an alternate image in the staging directory takes the place of
 // the package's image. Returns the image to upload.
-std::string ChooseFirmwareImage(WizardPage& page, const std::string& staging)
+std::string ChooseFirmwareImage(WizardPage& page)
 {
     LogAndShow(page, AfxLoadString(IDS_CHECKING_PROD));
-    const std::string alternatePath = staging + "\\prod.bin";
+    const std::string alternatePath = AlternateImagePath();
     if (!PathExists(alternatePath)) return AfxLoadString(IDS_FIRMWARE_FILE);
     WriteLogLine("Alternate prod.bin found");
     page.DialogMessage(AfxLoadString(IDS_PROD_FOUND));
@@ -60,11 +72,14 @@ std::string ChooseFirmwareImage(WizardPage& page, const std::string& staging)
     return alternatePath;
 }
 
-// Uploads one file; a refused or broken upload ends the run with its own
-// message and the Cancel button back, so that the window can be closed.
+// Uploads one file; a local file that is not a readable regular file is not
+// sent at all (a directory would leave an empty image on the device). A
+// refused, broken or unsent upload ends the run with its own message and the
+// Cancel button back, so that the window can be closed.
 bool Upload(WizardPage& page, CFtpConnection& ftp, const std::string& localPath, const std::string& remoteName)
 {
-    if (ftp.PutFile(localPath, remoteName, kDefaultTransferType, 1)) return true;
+    const bool sendable = !ReadableFileProblem(localPath, EmptyFile::Allowed);
+    if (sendable && ftp.PutFile(localPath, remoteName, kDefaultTransferType, 1)) return true;
     const std::string text = "Cannot Upload " + localPath + " as " + remoteName;
     LogAndShow(page, text);
     page.ApplicationMessage(text);
@@ -113,14 +128,14 @@ bool RunFirmwareTransfer(WizardPage& page, const std::string& address)
 {
     LogAndShow(page, AfxLoadString(IDS_OPENING_FTP_SESSION));
     CInternetSession session(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    std::unique_ptr<CFtpConnection> ftp = session.GetFtpConnection(address, "", "", INTERNET_DEFAULT_FTP_PORT, FALSE);
+    std::unique_ptr<CFtpConnection> ftp = OpenFtpConnection(session, address);
 
     ShowTransferScreen(page);
     const std::string staging = StagePackage();
     BackUpProfile(page, *ftp, staging);
 
-    const std::string image = ChooseFirmwareImage(page, staging);
-    if (!PathExists(image)) {
+    const std::string image = ChooseFirmwareImage(page);
+    if (ReadableFileProblem(image, EmptyFile::Allowed)) {
         const std::string text = "Cannot find " + image;
         LogAndShow(page, text);
         page.DialogMessage(text);

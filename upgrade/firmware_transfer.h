@@ -7,5 +7,6 @@
 #include "upgrade/wizard_page.h"
 
 // Returns true when the completion screen is shown. Throws CInternetException
-// when the FTP connection cannot be opened.
+// when the FTP connection cannot be opened, after logging "FTP connection
+// failed: " and the device's reason.
 bool RunFirmwareTransfer(WizardPage& page, const std::string& address);

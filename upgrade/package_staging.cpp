@@ -11,6 +11,14 @@ constexpr char kParentDirectory[] = "C:\\varn";
 constexpr DWORD kCurrentDirectoryBuffer = 255;
 }  // namespace
 
+std::string AlternateImagePath() { return std::string(kStagingDirectory) + "\\prod.bin"; }
+
+std::optional<std::string> StagingDirectoryProblem()
+{
+    if (std::optional<std::string> problem = PrivateDirectoryProblem(kParentDirectory)) return problem;
+    return PrivateDirectoryProblem(kStagingDirectory);
+}
+
 std::string StagePackage()
 {
     CreateDirectoryEx(kDriveRoot, kParentDirectory, nullptr);
@@ -23,7 +31,7 @@ std::string StagePackage()
     const std::string sourcePath = std::string(packageDirectory) + "\\ndxuback.txt";
 
     WriteLogLine("Copying ndxuback.txt from package to " + readmePath);
-    if (!CopyFile(sourcePath, readmePath, FALSE)) {
+    if (StagingDirectoryProblem() || !CopyFile(sourcePath, readmePath, FALSE)) {
         std::string text = "Cannot Copy " + sourcePath + " to " + readmePath;
         WriteLogLine(text);
         AfxMessageBox(text, MB_OK);

@@ -8,6 +8,7 @@
 #include "platform/ui/win_app.h"
 #include "res/resource.h"
 #include "upgrade/firmware_transfer.h"
+#include "upgrade/package_check.h"
 #include "upgrade/web_exchange.h"
 
 namespace {
@@ -44,6 +45,7 @@ void RunUpgrade(WizardPage& page)
 
     page.SetEnd(RunEnd::EarlyFailure);
     page.ShowCancelAsDefault();
+    if (!CheckPackage(page)) return;
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
     if (!RunWebExchange(page, address, password)) return;
 

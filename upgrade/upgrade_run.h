@@ -1,5 +1,5 @@
-// The upgrade run that the Continue button starts: it checks the inputs, then
-// logs into the device, checks its version, switches it into download mode
+// The upgrade run that the Continue button starts: it checks the inputs and
+// the package, then logs into the device, checks its version, switches it into download mode
 // and transfers the firmware, all before it returns.
 #pragma once
 

@@ -1,20 +1,38 @@
 #include "platform/files/environment.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/files/paths.h"
 
 namespace {
 
-std::string HostTemporaryDirectory()
+// The user's own state directory for the program, made private when it is
+// made. The run log lives there unless TEMP or TMPDIR names another place:
+// a shared directory such as /tmp would let another user pre-create, read or
+// redirect the log.
+std::optional<std::string> PrivateStateDirectory()
+{
+    std::optional<std::filesystem::path> state = XdgDirectory("XDG_STATE_HOME", ".local/state");
+    if (!state) return std::nullopt;
+    const std::filesystem::path directory = *state / "ndxu-upgrade";
+    std::error_code ec;
+    std::filesystem::create_directories(*state, ec);
+    ::mkdir(directory.c_str(), 0700);
+    return directory.string();
+}
+
+std::optional<std::string> HostTemporaryDirectory()
 {
     for (const char* name : {"TEMP", "TMPDIR"}) {
         if (const char* value = std::getenv(name); value && *value) return value;
     }
-    return "/tmp";
+    return PrivateStateDirectory();
 }
 
 // A host path becomes a program path; a value already in program form stays.
@@ -34,7 +52,10 @@ DWORD CopyOut(const std::string& value, char* buffer, DWORD size)
 
 DWORD GetEnvironmentVariable(const char* name, char* buffer, DWORD size)
 {
-    if (std::strcmp(name, "TEMP") == 0) return CopyOut(AsProgramPath(HostTemporaryDirectory()), buffer, size);
+    if (std::strcmp(name, "TEMP") == 0) {
+        std::optional<std::string> temporary = HostTemporaryDirectory();
+        return temporary ? CopyOut(AsProgramPath(*temporary), buffer, size) : 0;
+    }
     const char* value = std::getenv(name);
     if (!value) return 0;
     return CopyOut(value, buffer, size);

@@ -55,4 +55,6 @@ BOOL CFtpConnection::PutFile(const std::string& localFile, const std::string& re
 
 DWORD CFtpConnection::LastTransferError() const { return m_control ? m_control->LastError() : 0; }
 
+std::string CFtpConnection::LastResponse() const { return m_control ? m_control->LastResponse() : std::string(); }
+
 void CFtpConnection::Close() { m_control.reset(); }

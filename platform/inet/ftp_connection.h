@@ -35,6 +35,10 @@ public:
     // when a time limit ended it, ...); 0 after a success or when no
     // transfer was made.
     DWORD LastTransferError() const;
+    // The last line of the server's last reply to the last failed transfer
+    // ("552 Insufficient storage."); empty after a success or when the
+    // server said nothing.
+    std::string LastResponse() const;
 
     // Says goodbye to the server (QUIT, its reply awaited a few seconds at
     // most) and closes the connection; the destructor does the same.

@@ -119,6 +119,7 @@ bool CFtpConnection::Control::Transfer(std::FILE* file)
 {
     const CURLcode result = Run(file, Limits());
     m_lastError = result == CURLE_OK ? 0 : InternetErrorOf(result, m_easy.get());
+    m_lastResponse = result == CURLE_OK ? std::string() : m_reply.substr(m_reply.rfind('\n') + 1);
     if (result != CURLE_OK && !EndedOnARefusal()) DropControlConnection();
     return result == CURLE_OK;
 }

@@ -50,6 +50,9 @@ public:
     bool Upload(std::FILE* in, const std::string& remote);
     // The platform's code for the last transfer's failure; 0 after a success.
     DWORD LastError() const { return m_lastError; }
+    // The last line of the server's last reply to the last transfer, when it
+    // failed; empty otherwise.
+    const std::string& LastResponse() const { return m_lastResponse; }
 
     // Sends QUIT on the open control connection, if there is one, waits for
     // the reply at most kGoodbyeLimit (the window kept painted), and closes
@@ -78,6 +81,7 @@ private:
     bool m_replyDone = true;
     std::string m_refusal;   // the last reply of class 4xx or 5xx
     DWORD m_lastError = 0;
+    std::string m_lastResponse;
     std::exception_ptr m_failure;
     TransferLoop m_loop;     // after the handle: stopped first
 };

@@ -111,17 +111,18 @@ struct Transfer {
     Kind kind;
     std::string remote;
     bool succeeds;
-    DWORD error = 0;  // the failure's code, when it matters
+    DWORD error = 0;       // the failure's code, when it matters
+    std::string response;  // the start of the device's last word on a failure, when it matters
 };
 
-Transfer Get(const std::string& remote, bool succeeds, DWORD error = 0)
+Transfer Get(const std::string& remote, bool succeeds, DWORD error = 0, const std::string& response = {})
 {
-    return {Transfer::Kind::Get, remote, succeeds, error};
+    return {Transfer::Kind::Get, remote, succeeds, error, response};
 }
 
-Transfer Put(const std::string& remote, bool succeeds, DWORD error = 0)
+Transfer Put(const std::string& remote, bool succeeds, DWORD error = 0, const std::string& response = {})
 {
-    return {Transfer::Kind::Put, remote, succeeds, error};
+    return {Transfer::Kind::Put, remote, succeeds, error, response};
 }
 
 // One session: the device's faults, the settings, the login, the transfers
@@ -150,12 +151,12 @@ const Session kSessions[] = {
     {.id = "RefusedUploadKeepsTheLogin",
      .device = {"--stor-fault", "refuse"},
      .env = {},
-     .transfers = {Put("prod.bin", false), Get("prof.bin", true)},
+     .transfers = {Put("prod.bin", false, 0, "552 "), Get("prof.bin", true)},
      .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "STOR prod.bin"}, Retrieve("prof.bin"), {"QUIT"}})},
     {.id = "MissingRemoteFileKeepsTheLogin",
      .device = {"--no-profile"},
      .env = {},
-     .transfers = {Get("prof.bin", false), Put("prod.bin", true)},
+     .transfers = {Get("prof.bin", false, 0, "550 "), Put("prod.bin", true)},
      .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin"}, Store("prod.bin"), {"QUIT"}})},
     // The device answers RETR with 150, opens no data connection and says
     // 425 only after the client has given up: the upload after it must not
@@ -232,6 +233,8 @@ TEST_P(FtpSessionTest, TransfersEndAsTheDeviceLetsThemAndTheDeviceSeesThisTransc
             if (transfer.error) {
                 EXPECT_EQ(ftp->LastTransferError(), transfer.error);
             }
+            const std::string response = ftp->LastResponse();
+            EXPECT_TRUE(transfer.succeeds ? response.empty() : response.starts_with(transfer.response)) << response;
             if (!done || !transfer.succeeds) continue;
             if (transfer.kind == Transfer::Kind::Get)
                 EXPECT_TRUE(FilesEqual(m_local / (transfer.remote + ".back"), Device().FtpRoot() / transfer.remote));

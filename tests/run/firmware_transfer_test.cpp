@@ -1,9 +1,13 @@
 // The FTP phases end to end against the simulator: staging, the profile
 // backup, the firmware and alternate uploads, the completion screen, and
 // every way these phases can end.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/files/paths.h"
 #include "platform/ui/resources.h"
@@ -112,24 +116,15 @@ TEST_F(FirmwareTransferTest, CompleteRunLeavesThisLog)
     EXPECT_TRUE(LogText().ends_with(expectedTail)) << LogText();
 }
 
-TEST_F(FirmwareTransferTest, FtpCommandsAreAnAnonymousLoginAndActiveTransfers)
+TEST_F(FirmwareTransferTest, FullRunSendsExactlyThisFtpTranscript)
 {
     Run();
-    std::vector<std::string> names;
-    for (const std::string& command : Device().FtpCommands()) names.push_back(command.substr(0, command.find(' ')));
-    EXPECT_EQ(std::count(names.begin(), names.end(), "USER"), 1);
-    EXPECT_EQ(Device().FtpCommands().front(), "USER anonymous");
-    EXPECT_EQ(std::count(names.begin(), names.end(), "PORT"), 2);
-    for (const char* passive : {"PASV", "EPSV", "EPRT"}) EXPECT_EQ(std::count(names.begin(), names.end(), passive), 0);
-    // Each transfer opens its data connection with PORT (a TYPE may stand
-    // between them).
-    names.erase(std::remove(names.begin(), names.end(), "TYPE"), names.end());
-    auto retr = std::find(names.begin(), names.end(), "RETR");
-    auto stor = std::find(names.begin(), names.end(), "STOR");
-    ASSERT_TRUE(retr != names.end() && stor != names.end());
-    EXPECT_LT(retr, stor);
-    EXPECT_EQ(*(retr - 1), "PORT");
-    EXPECT_EQ(*(stor - 1), "PORT");
+    // PORT arguments are masked by the simulator's rule (WithPortsMasked):
+    // the address, loopback, stays; the port the system chose goes.
+    const std::string port = std::string("PORT 127,0,0,1,") + kMaskedPort;
+    EXPECT_EQ(WithPortsMasked(Device().FtpCommands()),
+              (std::vector<std::string>{"USER anonymous", "PASS ftp@example.com", "PWD", port, "TYPE I",
+                                        "RETR prof.bin", port, "STOR fw512000.bin", "QUIT"}));
 }
 
 TEST_F(FirmwareTransferTest, AlternateImageTakesThePlaceOfThePackagesImage)
@@ -147,17 +142,34 @@ TEST_F(FirmwareTransferTest, AlternateImageTakesThePlaceOfThePackagesImage)
     EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
 }
 
-TEST_F(FirmwareTransferTest, MissingImageStopsBeforeAnyUploadWithNoButtonLeft)
+// The package check found the alternate image; it is taken away while the
+// confirmation waits for OK, so the late check stops the run.
+class VanishingImageTest : public FirmwareTransferTest,
+                           public ::testing::WithParamInterface<std::function<void(const std::filesystem::path&)>> {};
+
+TEST_P(VanishingImageTest, StopsBeforeAnyUploadWithNoButtonLeft)
 {
-    std::filesystem::remove(PackageDirectory() / "fw512000.bin");
+    PutInStaging("prod.bin", "alternate firmware image");
+    const std::filesystem::path image = StagingDirectory() / "prod.bin";
+    m_host.WhileBoxShows("Alternate Prod.bin found.  Click OK to upload.", [&] { GetParam()(image); });
     Run();
+    const std::string failure = "Cannot find C:\\varn\\ndxu511\\prod.bin";
     EXPECT_EQ(Transfers(), std::vector<std::string>{"RETR prof.bin"});
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Cannot find fw512000.bin"});
-    EXPECT_EQ(Text(IDC_STATUS), "Cannot find fw512000.bin");
-    EXPECT_TRUE(LogText().ends_with(LogEntry("Cannot find fw512000.bin")));
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Alternate Prod.bin found.  Click OK to upload.", failure}));
+    EXPECT_EQ(Text(IDC_STATUS), failure);
+    EXPECT_TRUE(LogText().ends_with(LogEntry(failure)));
     EXPECT_TRUE(VisibleButtons().empty());
     EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::LateFailure);
+    EXPECT_FALSE(std::filesystem::exists(Device().FtpRoot() / "fw512000.bin"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, VanishingImageTest,
+    ::testing::Values([](const std::filesystem::path& image) { std::filesystem::remove(image); },
+                      [](const std::filesystem::path& image) {
+                          std::filesystem::remove(image);
+                          std::filesystem::create_directory(image);
+                      }));
 
 TEST_F(FirmwareTransferTest, AlternateProfileFollowsThePackageImage)
 {
@@ -203,8 +215,12 @@ TEST_F(FirmwareTransferTest, GoodProfileDownloadReplacesAnOldBackup)
 {
     PutInStaging("profback.bin", "old backup");
     Run();
-    EXPECT_EQ(ReadFileText(StagingDirectory() / "profback.bin"), OnDevice("prof.bin"));
-    EXPECT_NE(OnDevice("prof.bin"), "old backup");
+    // The run uploads no profile of its own, so the device's prof.bin is the
+    // profile it served: the simulator's 4096 bytes.
+    ASSERT_EQ(Transfers(), (std::vector<std::string>{"RETR prof.bin", "STOR fw512000.bin"}));
+    const std::string profile = OnDevice("prof.bin");
+    EXPECT_EQ(profile.size(), 4096u);
+    EXPECT_EQ(ReadFileText(StagingDirectory() / "profback.bin"), profile);
 }
 
 TEST_F(FirmwareTransferTest, FailedProfileDownloadKeepsTheOldBackup)
@@ -217,25 +233,35 @@ TEST_F(FirmwareTransferTest, FailedProfileDownloadKeepsTheOldBackup)
             << entry.path();
 }
 
-TEST_F(FirmwareTransferTest, RefusedFtpConnectionShowsOneStopBoxAndKeepsTheInputs)
+struct RefusedConnection {
+    const char* ftpMode;      // the simulator's --ftp
+    const char* deviceReason; // what the device or the Internet layer says
+};
+
+class RefusedFtpConnectionTest : public FirmwareTransferTest,
+                                 public ::testing::WithParamInterface<RefusedConnection> {};
+
+TEST_P(RefusedFtpConnectionTest, LogsTheReasonShowsOneStopBoxAndKeepsTheInputs)
 {
-    Run({"--ftp", "off"});
-    EXPECT_EQ(m_host.MessageBoxes(),
-              std::vector<HostEvent>{BoxEvent("A connection with the server could not be established",
-                                              AfxGetAppName(), MessageIcon::Stop)});
-    EXPECT_TRUE(LogText().ends_with(LogEntry("Opening FTP Session...")));
+    Run({"--ftp", GetParam().ftpMode});
+    ASSERT_EQ(m_host.MessageBoxes().size(), 1u);
+    const HostEvent box = m_host.MessageBoxes()[0];
+    EXPECT_TRUE(box.text.starts_with(GetParam().deviceReason)) << box.text;
+    EXPECT_EQ(box.icon, MessageIcon::Stop);
+    EXPECT_EQ(box.caption, AfxGetAppName());
+    EXPECT_TRUE(LogText().ends_with(LogEntry("Opening FTP Session...") +
+                                    LogEntry("FTP connection failed: " + box.text)))
+        << LogText();
     EXPECT_EQ(Text(IDC_STATUS), "Opening FTP Session...");
     for (int id : {IDC_CONTINUE, IDCANCEL, IDC_ADDRESS, IDC_PASSWORD}) EXPECT_TRUE(Visible(id)) << id;
     EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::LateFailure);
 }
 
-TEST_F(FirmwareTransferTest, RefusedFtpLoginShowsTheServersAnswer)
-{
-    Run({"--ftp", "refuse-login"});
-    ASSERT_EQ(m_host.MessageBoxes().size(), 1u);
-    EXPECT_EQ(m_host.MessageBoxes()[0].icon, MessageIcon::Stop);
-    EXPECT_TRUE(m_host.MessageBoxes()[0].text.starts_with("530")) << m_host.MessageBoxes()[0].text;
-}
+INSTANTIATE_TEST_SUITE_P(
+    Devices, RefusedFtpConnectionTest,
+    ::testing::Values(RefusedConnection{"off", "A connection with the server could not be established"},
+                      RefusedConnection{"refuse-login", "530"},
+                      RefusedConnection{"greeting-421", "421 Too many connections, try again later."}));
 
 TEST_F(FirmwareTransferTest, FailedStagingCopyIsReportedAndTheRunGoesOn)
 {
@@ -254,6 +280,7 @@ TEST_F(FirmwareTransferTest, FailedStagingCopyIsReportedAndTheRunGoesOn)
 TEST_F(FirmwareTransferTest, PackageOnADriveRootGivesADoubledBackslash)
 {
     ScopedCurrentDirectory root("/");
+    PutInStaging("prod.bin", "alternate firmware image");
     Run();
     EXPECT_TRUE(LogHas("Cannot Copy Z:\\\\ndxuback.txt to C:\\varn\\ndxu511\\readme.txt"));
 }
@@ -293,6 +320,82 @@ TEST_F(FirmwareTransferTest, FailedAlternateUploadEndsTheRunToo)
     EXPECT_EQ(Text(IDC_STATUS), "Cannot Upload C:\\varn\\ndxu511\\boot.bin as boot.bin");
     EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::LateFailure);
     EXPECT_EQ(OnDevice("fw512000.bin"), PackageImage());
+}
+
+struct UnsendableAlternate {
+    const char* label;
+    const char* name;  // in the staging directory, and on the device
+    const char* confirmation;
+    void (*plant)(const std::filesystem::path&);
+};
+
+void PrintTo(const UnsendableAlternate& row, std::ostream* out) { *out << row.label; }
+
+// An alternate that exists but is no readable regular file ends the run
+// through the failed-upload path, and nothing of it is sent.
+class UnsendableAlternateTest : public FirmwareTransferTest,
+                                public ::testing::WithParamInterface<UnsendableAlternate> {};
+
+TEST_P(UnsendableAlternateTest, EndsTheRunWithoutAStor)
+{
+    const std::filesystem::path local = StagingDirectory() / GetParam().name;
+    std::filesystem::create_directories(StagingDirectory());
+    GetParam().plant(local);
+    if (::geteuid() == 0 && ::access(local.c_str(), R_OK) == 0 && std::filesystem::is_regular_file(local))
+        GTEST_SKIP() << "root reads a file of mode 000: run the tests as another user for this case";
+    Run();
+    const std::string failure = std::string("Cannot Upload C:\\varn\\ndxu511\\") + GetParam().name + " as " +
+                                GetParam().name;
+    EXPECT_EQ(Transfers(), (std::vector<std::string>{"RETR prof.bin", "STOR fw512000.bin"}));
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{GetParam().confirmation, failure}));
+    EXPECT_EQ(Text(IDC_STATUS), failure);
+    EXPECT_TRUE(LogText().ends_with(LogEntry(failure)));
+    EXPECT_EQ(VisibleButtons(), std::vector<int>{IDCANCEL});
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::LateFailure);
+}
+
+void PlantDirectory(const std::filesystem::path& path) { std::filesystem::create_directory(path); }
+void PlantFifo(const std::filesystem::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }
+void PlantUnreadableFile(const std::filesystem::path& path)
+{
+    WriteFileText(path, "unreadable");
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UnsendableAlternateTest,
+    ::testing::Values(
+        UnsendableAlternate{"ProfileIsADirectory", "prof.bin", "Alternate Prof.bin found.  Click OK to upload.",
+                            PlantDirectory},
+        UnsendableAlternate{"UnreadableProfile", "prof.bin", "Alternate Prof.bin found.  Click OK to upload.",
+                            PlantUnreadableFile},
+        UnsendableAlternate{"BootImageIsADirectory", "boot.bin", "Alternate Boot.bin found.  Click OK to upload.",
+                            PlantDirectory},
+        UnsendableAlternate{"BootImageIsAFifo", "boot.bin", "Alternate Boot.bin found.  Click OK to upload.",
+                            PlantFifo}),
+    [](const ::testing::TestParamInfo<UnsendableAlternate>& param) { return std::string(param.param.label); });
+
+TEST_F(FirmwareTransferTest, ReadmeCopyReplacesAPlantedLinkAndLeavesItsTargetAlone)
+{
+    const std::filesystem::path victim = m_dir / "victim.txt";
+    WriteFileText(victim, "someone else's file");
+    std::filesystem::create_directories(StagingDirectory());
+    std::filesystem::create_symlink(victim, StagingDirectory() / "readme.txt");
+    Run();
+    EXPECT_EQ(ReadFileText(victim), "someone else's file");
+    EXPECT_FALSE(std::filesystem::is_symlink(StagingDirectory() / "readme.txt"));
+    EXPECT_EQ(ReadFileText(StagingDirectory() / "readme.txt"), ReadFileText(PackageDirectory() / "ndxuback.txt"));
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
+}
+
+TEST_F(FirmwareTransferTest, StagingDirectoriesAreMadeForTheUserOnly)
+{
+    Run();
+    for (const std::filesystem::path& directory : {DriveC() / "varn", StagingDirectory()}) {
+        struct stat info {};
+        ASSERT_EQ(::lstat(directory.c_str(), &info), 0) << directory;
+        EXPECT_EQ(info.st_mode & 07777, 0700u) << directory;
+    }
 }
 
 }  // namespace

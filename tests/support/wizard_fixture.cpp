@@ -8,6 +8,12 @@ std::string LogEntry(const std::string& text)
     return "******" + text + "\n***************************************************\n";
 }
 
+void TestHost::OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon)
+{
+    RecordingHost::OnMessageBox(text, caption, icon);
+    if (auto action = m_boxActions.find(text); action != m_boxActions.end()) action->second();
+}
+
 void WizardTest::SetUp()
 {
     std::filesystem::create_directories(TempDirectory());

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -14,6 +16,23 @@
 #include "platform/recording/recording_host.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
+
+// The recording host, where a test may act while a message box waits for
+// OK, as a user may change files then.
+class TestHost : public RecordingHost {
+public:
+    // Runs `action` when a message box with exactly `text` is shown.
+    void WhileBoxShows(const std::string& text, std::function<void()> action)
+    {
+        m_boxActions[text] = std::move(action);
+    }
+
+protected:
+    void OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
+
+private:
+    std::map<std::string, std::function<void()>> m_boxActions;
+};
 
 // One run-log entry as the log frames it.
 std::string LogEntry(const std::string& text);
@@ -42,7 +61,7 @@ protected:
     std::string Text(int id) { return Wizard().GetDlgItemText(id); }
     bool Visible(int id) { return Wizard().IsControlVisible(id); }
 
-    RecordingHost m_host;
+    TestHost m_host;
     TempDir m_dir;
     ScopedEnv m_env;
     std::unique_ptr<ScopedCurrentDirectory> m_cwd;

@@ -74,10 +74,20 @@ def _option_parser(parse, **fixed):
     return convert
 
 
-def build_parser():
+class _HelpFormatter(argparse.HelpFormatter):
+    """--help with a one-line usage headed "Usage:", the form help2man reads
+    to make the manual page's synopsis."""
+
+    def add_usage(self, usage, actions, groups, prefix=None):
+        super().add_usage("%(prog)s [OPTION]...", actions, groups, prefix or "Usage: ")
+
+
+def build_parser(version=None):
     parser = argparse.ArgumentParser(
-        prog="ndxu-devsim",
+        prog="ndxu-devsim", formatter_class=_HelpFormatter,
         description="Simulates the LAN modem's web server and its FTP download mode on loopback.")
+    if version:
+        parser.add_argument("--version", action="version", version=f"ndxu-devsim {version}")
     parser.add_argument("--host", type=_loopback_host, default="127.0.0.1",
                         help="loopback address to listen on (default 127.0.0.1)")
     parser.add_argument("--http-port", type=_port, default=8080, help="web port, 0 picks one (default 8080)")
@@ -187,9 +197,9 @@ def run(args, parent):
         _wait_for_the_end(stop, args.lifetime, parent)
 
 
-def main(argv=None):
+def main(argv=None, version=None):
     parent = os.getppid()
-    args = build_parser().parse_args(argv)
+    args = build_parser(version).parse_args(argv)
     logging.basicConfig(level=logging.WARNING, format="ndxu-devsim: %(name)s: %(message)s")
     try:
         run(args, parent)

@@ -1,0 +1,143 @@
+// The package check before the device is touched: a package that cannot be
+// used, or a staging directory that is not the user's own, ends the run
+// before the first request, with the reason in the log.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/ui/win_app.h"
+#include "res/resource.h"
+#include "tests/support/device_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uid_t kOtherUser = 4242;
+
+struct PackageCase {
+    const char* name;
+    // Plants the files: gets the package and the staging directory.
+    std::function<void(const fs::path& package, const fs::path& staging)> plant;
+    const char* image;   // as "Cannot find" names it
+    const char* reason;  // the log entry after it
+    bool needsRoot = false;     // to give a file to another user
+    bool needsNonRoot = false;  // root reads a file of mode 000
+};
+
+void PrintTo(const PackageCase& row, std::ostream* out) { *out << row.name; }
+
+class PackageCheckTest : public DeviceTest, public ::testing::WithParamInterface<PackageCase> {
+protected:
+    void RunCase()
+    {
+        StartDevice();
+        StartWizard();
+        RunWith(kDeviceAddress, "");
+    }
+};
+
+TEST_P(PackageCheckTest, EndsTheRunBeforeTheDeviceIsTouched)
+{
+    const PackageCase& row = GetParam();
+    if (row.needsRoot && ::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    if (row.needsNonRoot && ::geteuid() == 0) GTEST_SKIP() << "root reads a file of mode 000";
+    row.plant(PackageDirectory(), StagingDirectory());
+    RunCase();
+
+    const std::string failure = std::string("Cannot find ") + row.image;
+    EXPECT_TRUE(LogText().ends_with(LogEntry("Server Specified: 127.0.0.1") + LogEntry(failure) +
+                                    LogEntry(std::string("Reason: ") + row.reason)))
+        << LogText();
+    EXPECT_EQ(m_host.Events(), (std::vector<HostEvent>{StatusEvent(failure),
+                                                       BoxEvent(failure, AfxGetAppName(), MessageIcon::None)}));
+    EXPECT_TRUE(Device().HttpRequests().empty());
+    EXPECT_TRUE(Device().FtpCommands().empty());
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::EarlyFailure);
+    for (int id : {IDC_CONTINUE, IDCANCEL, IDC_ADDRESS, IDC_PASSWORD}) EXPECT_TRUE(Visible(id)) << id;
+}
+
+void PutFile(const fs::path& path, const std::string& content) { WriteFileText(path, content); }
+
+void GiveToOtherUser(const fs::path& path) { ASSERT_EQ(::lchown(path.c_str(), kOtherUser, kOtherUser), 0) << path; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Packages, PackageCheckTest,
+    ::testing::Values(
+        PackageCase{"StartedOutsideThePackage",
+                    [](const fs::path& package, const fs::path&) { fs::remove_all(package / "fw512000.bin"); },
+                    "fw512000.bin", "No such file or directory"},
+        PackageCase{"EmptyImage",
+                    [](const fs::path& package, const fs::path&) { PutFile(package / "fw512000.bin", ""); },
+                    "fw512000.bin", "the file is empty"},
+        PackageCase{"ImageIsADirectory",
+                    [](const fs::path& package, const fs::path&) {
+                        fs::remove(package / "fw512000.bin");
+                        fs::create_directory(package / "fw512000.bin");
+                    },
+                    "fw512000.bin", "not a regular file"},
+        PackageCase{"ImageIsADanglingLink",
+                    [](const fs::path& package, const fs::path&) {
+                        fs::remove(package / "fw512000.bin");
+                        fs::create_symlink(package / "gone.bin", package / "fw512000.bin");
+                    },
+                    "fw512000.bin", "No such file or directory"},
+        PackageCase{"UnreadableImage",
+                    [](const fs::path& package, const fs::path&) {
+                        fs::permissions(package / "fw512000.bin", fs::perms::none);
+                    },
+                    "fw512000.bin", "Permission denied", false, true},
+        PackageCase{"EmptyAlternateImage",
+                    [](const fs::path&, const fs::path& staging) { PutFile(staging / "prod.bin", ""); },
+                    "C:\\varn\\ndxu511\\prod.bin", "the file is empty"},
+        PackageCase{"StagingIsAnotherUsersLink",
+                    [](const fs::path& package, const fs::path& staging) {
+                        PutFile(package / "planted" / "prod.bin", "another user's image");
+                        fs::create_directories(staging.parent_path());
+                        fs::create_directory_symlink(package / "planted", staging);
+                    },
+                    "C:\\varn\\ndxu511\\prod.bin", "C:\\varn\\ndxu511 is a symbolic link"},
+        PackageCase{"StagingWritableByOthers",
+                    [](const fs::path&, const fs::path& staging) {
+                        fs::create_directories(staging);
+                        fs::permissions(staging, fs::perms::others_write, fs::perm_options::add);
+                    },
+                    "fw512000.bin", "C:\\varn\\ndxu511 is writable by group or others"},
+        PackageCase{"StagingParentWritableByGroup",
+                    [](const fs::path&, const fs::path& staging) {
+                        fs::create_directories(staging);
+                        fs::permissions(staging.parent_path(), fs::perms::group_write, fs::perm_options::add);
+                    },
+                    "fw512000.bin", "C:\\varn is writable by group or others"},
+        PackageCase{"StagingOfAnotherUserWithAPlantedImage",
+                    [](const fs::path&, const fs::path& staging) {
+                        PutFile(staging / "prod.bin", "another user's image");
+                        GiveToOtherUser(staging);
+                    },
+                    "C:\\varn\\ndxu511\\prod.bin", "C:\\varn\\ndxu511 is owned by another user", true},
+        PackageCase{"StagingParentOfAnotherUser",
+                    [](const fs::path&, const fs::path& staging) {
+                        fs::create_directories(staging);
+                        GiveToOtherUser(staging.parent_path());
+                    },
+                    "fw512000.bin", "C:\\varn is owned by another user", true}),
+    [](const ::testing::TestParamInfo<PackageCase>& param) { return std::string(param.param.name); });
+
+TEST_F(PackageCheckTest, ContinueCanBePressedAgainOnceThePackageIsThere)
+{
+    fs::remove(PackageDirectory() / "fw512000.bin");
+    RunCase();
+    ASSERT_EQ(Wizard().LastRunEnd(), RunEnd::EarlyFailure);
+
+    WriteFileText(PackageDirectory() / "fw512000.bin", "image");
+    RunWith(kDeviceAddress, "");
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
+    EXPECT_EQ(ReadFileText(Device().FtpRoot() / "fw512000.bin"), "image");
+}
+
+}  // namespace
