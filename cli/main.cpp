@@ -30,14 +30,12 @@ int ExitStatusOf(RunEnd end)
     case RunEnd::Checked: return kExitCompleted;
     case RunEnd::InputRefused:
     case RunEnd::PackageRefused: return kExitInputRefused;
-    case RunEnd::EarlyFailure:
     case RunEnd::DeviceNotReached: return kExitDeviceNotReached;
     case RunEnd::PasswordRefused: return kExitPasswordRefused;
     case RunEnd::WrongDevice: return kExitWrongDevice;
     case RunEnd::DownloadModeRefused: return kExitDownloadModeRefused;
     case RunEnd::None: return kExitLogNotOpened;
-    case RunEnd::LateFailure:
-    case RunEnd::FtpNotReached: return kExitFtpNotReached;
+    case RunEnd::UploadNotStarted: return kExitUploadNotStarted;
     case RunEnd::UploadFailed: return kExitUploadFailed;
     case RunEnd::NotConfirmed: return kExitNotConfirmed;
     }

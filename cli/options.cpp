@@ -24,7 +24,8 @@ constexpr char kExitStatuses[] =
     "  6    the device is not a 5.x device\n"
     "  7    the device did not enter download mode\n"
     "  8    the run log could not be opened\n"
-    "  9    the device's FTP server was not reached (its firmware is untouched)\n"
+    "  9    the FTP phase ended before the upload (FTP server not reached, or the image gone);\n"
+    "       the firmware is untouched, the device may wait in download mode\n"
     "  10   an upload failed (the device may hold a partial image)\n"
     "  11   the upload completed but the device did not come back as expected\n"
     "  130  interrupted by SIGINT, 143 by SIGTERM (the run log says where)";

@@ -31,7 +31,7 @@ inline constexpr int kExitPasswordRefused = 5;
 inline constexpr int kExitWrongDevice = 6;
 inline constexpr int kExitDownloadModeRefused = 7;
 inline constexpr int kExitLogNotOpened = 8;
-inline constexpr int kExitFtpNotReached = 9;
+inline constexpr int kExitUploadNotStarted = 9;
 inline constexpr int kExitUploadFailed = 10;
 inline constexpr int kExitNotConfirmed = 11;
 

@@ -80,6 +80,7 @@ bool Upload(WizardPage& page, CFtpConnection& ftp, const std::string& localPath,
 {
     const bool sendable = !ReadableFileProblem(localPath, EmptyFile::Allowed);
     if (sendable && ftp.PutFile(localPath, remoteName, kDefaultTransferType, 1)) return true;
+    page.SetEnd(RunEnd::UploadFailed);
     const std::string text = "Cannot Upload " + localPath + " as " + remoteName;
     LogAndShow(page, text);
     page.ApplicationMessage(text);

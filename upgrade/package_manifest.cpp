@@ -46,9 +46,9 @@ std::optional<ManifestLine> ParseLine(std::string line)
 ImageVerification VerifyImage(const std::string& manifestPath, const std::string& imagePath,
                               const std::string& imageName)
 {
-    if (!PathExists(manifestPath)) return {ManifestVerdict::NoManifest, {}, {}};
     const std::optional<std::string> digest = Sha256OfFile(imagePath);
     if (!digest) return {ManifestVerdict::Unreadable, {}, "the image " + imagePath + " cannot be read"};
+    if (!PathExists(manifestPath)) return {ManifestVerdict::NoManifest, *digest, {}};
     const std::optional<std::filesystem::path> hostPath = HostPathOf(manifestPath);
     std::ifstream manifest(hostPath ? *hostPath : std::filesystem::path());
     if (!manifest) return {ManifestVerdict::Unreadable, *digest, manifestPath + " cannot be read"};

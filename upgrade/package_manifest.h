@@ -19,7 +19,7 @@ enum class ManifestVerdict {
 
 struct ImageVerification {
     ManifestVerdict verdict;
-    std::string digest;  // the image's SHA-256, when it could be read
+    std::string digest;  // the image's SHA-256, when it could be read (with or without a manifest)
     std::string reason;  // what went wrong, for the log
 };
 

@@ -8,13 +8,11 @@ enum class RunEnd {
     None,                 // no run yet, or the run log could not be opened
     InputRefused,         // an input check failed
     PackageRefused,       // the package failed its check; nothing was sent
-    EarlyFailure,         // the run ended before the FTP phase
     DeviceNotReached,     // a device page did not come back
     PasswordRefused,      // the device refused the password or reported a failed operation
     WrongDevice,          // the device is not a 5.x device
     DownloadModeRefused,  // the download-mode form was not answered
-    LateFailure,          // the run ended in or after the FTP phase
-    FtpNotReached,        // the FTP connection could not be opened
+    UploadNotStarted,     // the FTP phase ended before any upload: no FTP connection, or the image gone
     UploadFailed,         // an upload failed; the device may hold a partial image
     Completed,            // the completion screen is shown
     Checked,              // the device check found a 5.x device

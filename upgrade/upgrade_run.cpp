@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "upgrade/firmware_transfer.h"
 #include "upgrade/package_check.h"
+#include "upgrade/upgrade_confirmation.h"
 #include "upgrade/web_exchange.h"
 
 namespace {
@@ -24,6 +25,24 @@ std::optional<unsigned> CheckInputs(const std::string& address, const std::strin
     if (address.size() > kMaxAddressLength) return IDS_ADDRESS_TOO_LONG;
     if (password.size() > kMaxPasswordLength) return IDS_PASSWORD_TOO_LONG;
     return std::nullopt;
+}
+
+void LogAndShow(WizardPage& page, const std::string& text)
+{
+    WriteLogLine(text);
+    page.ShowStatus(text);
+}
+
+// The check of the device: the logins and the status page only.
+void RunCheck(WizardPage& page, const std::string& address, const std::string& password)
+{
+    NameImage(page);
+    page.ShowStatus(AfxLoadString(IDS_CONNECTING));
+    const std::optional<std::string> version = CheckDevice(page, address, password);
+    if (!version) return;
+    page.Report().versionBefore = *version;
+    LogAndShow(page, "Firmware Version: " + *version);
+    page.SetEnd(RunEnd::Checked);
 }
 
 }  // namespace
@@ -43,13 +62,18 @@ void RunUpgrade(WizardPage& page)
         return;
     }
 
-    page.SetEnd(RunEnd::EarlyFailure);
+    page.SetEnd(RunEnd::DeviceNotReached);
     page.ShowCancelAsDefault();
+    if (page.Options().checkOnly) return RunCheck(page, address, password);
+
+    page.SetEnd(RunEnd::PackageRefused);
     if (!CheckPackage(page)) return;
+    page.SetEnd(RunEnd::DeviceNotReached);
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
     if (!RunWebExchange(page, address, password)) return;
 
-    page.SetEnd(RunEnd::LateFailure);
+    page.SetEnd(RunEnd::UploadNotStarted);
     if (!RunFirmwareTransfer(page, address)) return;
     page.SetEnd(RunEnd::Completed);
+    if (page.Options().confirmWithin) ConfirmUpgrade(page, address, password);
 }

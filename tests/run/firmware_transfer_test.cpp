@@ -159,7 +159,7 @@ TEST_P(VanishingImageTest, StopsBeforeAnyUploadWithNoButtonLeft)
     EXPECT_EQ(Text(IDC_STATUS), failure);
     EXPECT_TRUE(LogText().ends_with(LogEntry(failure)));
     EXPECT_TRUE(VisibleButtons().empty());
-    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::LateFailure);
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::UploadNotStarted);
     EXPECT_FALSE(std::filesystem::exists(Device().FtpRoot() / "fw512000.bin"));
 }
 
@@ -254,7 +254,7 @@ TEST_P(RefusedFtpConnectionTest, LogsTheReasonShowsOneStopBoxAndKeepsTheInputs)
         << LogText();
     EXPECT_EQ(Text(IDC_STATUS), "Opening FTP Session...");
     for (int id : {IDC_CONTINUE, IDCANCEL, IDC_ADDRESS, IDC_PASSWORD}) EXPECT_TRUE(Visible(id)) << id;
-    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::LateFailure);
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::UploadNotStarted);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -308,7 +308,7 @@ TEST_P(FailedUploadTest, IsReportedAndNeverCongratulated)
     EXPECT_NE(Text(IDC_INTRO), kCongratulations);
     EXPECT_EQ(VisibleButtons(), std::vector<int>{IDCANCEL});
     EXPECT_EQ(Text(IDCANCEL), "Cancel");
-    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::LateFailure);
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::UploadFailed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, FailedUploadTest, ::testing::Values("refuse", "drop", "stall"));
@@ -318,7 +318,7 @@ TEST_F(FirmwareTransferTest, FailedAlternateUploadEndsTheRunToo)
     PutInStaging("boot.bin", "boot image");
     Run({"--stor-fault", "refuse:boot.bin"});
     EXPECT_EQ(Text(IDC_STATUS), "Cannot Upload C:\\varn\\ndxu511\\boot.bin as boot.bin");
-    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::LateFailure);
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::UploadFailed);
     EXPECT_EQ(OnDevice("fw512000.bin"), PackageImage());
 }
 
@@ -351,7 +351,7 @@ TEST_P(UnsendableAlternateTest, EndsTheRunWithoutAStor)
     EXPECT_EQ(Text(IDC_STATUS), failure);
     EXPECT_TRUE(LogText().ends_with(LogEntry(failure)));
     EXPECT_EQ(VisibleButtons(), std::vector<int>{IDCANCEL});
-    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::LateFailure);
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::UploadFailed);
 }
 
 void PlantDirectory(const std::filesystem::path& path) { std::filesystem::create_directory(path); }

@@ -58,7 +58,7 @@ TEST_P(PackageCheckTest, EndsTheRunBeforeTheDeviceIsTouched)
                                                        BoxEvent(failure, AfxGetAppName(), MessageIcon::None)}));
     EXPECT_TRUE(Device().HttpRequests().empty());
     EXPECT_TRUE(Device().FtpCommands().empty());
-    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::EarlyFailure);
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::PackageRefused);
     for (int id : {IDC_CONTINUE, IDCANCEL, IDC_ADDRESS, IDC_PASSWORD}) EXPECT_TRUE(Visible(id)) << id;
 }
 
@@ -132,7 +132,7 @@ TEST_F(PackageCheckTest, ContinueCanBePressedAgainOnceThePackageIsThere)
 {
     fs::remove(PackageDirectory() / "fw512000.bin");
     RunCase();
-    ASSERT_EQ(Wizard().LastRunEnd(), RunEnd::EarlyFailure);
+    ASSERT_EQ(Wizard().LastRunEnd(), RunEnd::PackageRefused);
 
     WriteFileText(PackageDirectory() / "fw512000.bin", "image");
     RunWith(kDeviceAddress, "");

@@ -155,7 +155,7 @@ TEST_F(WebExchangeTest, VersionMarkCountsOnlyWhereItBeginsANumber)
         RunWith(kDeviceAddress, "");
         EXPECT_EQ(LogHas("NDXU Version Verified"), verified) << version;
         EXPECT_EQ(LogHas("Device is not an NDXU"), !verified) << version;
-        EXPECT_EQ(Wizard().LastRunEnd(), verified ? RunEnd::FtpNotReached : RunEnd::WrongDevice) << version;
+        EXPECT_EQ(Wizard().LastRunEnd(), verified ? RunEnd::UploadNotStarted : RunEnd::WrongDevice) << version;
         ExitApplication();
         std::filesystem::remove(LogPath());
     }
@@ -209,8 +209,11 @@ TEST_F(WebExchangeTest, WholeExchangeLeavesThisLogAndNoPassword)
     Run(password, {"--password", password, "--ftp", "off"});
     std::string headers = "Referer: http://127.0.0.1/enter.htm\nContent-Type: application/x-www-form-urlencoded\n"
                           "Content-Length: 33\n";
+    // sha256 of the fixture's image, 4096 bytes of 'Z'.
+    const std::string digest = "f302957da5220938a7e3e51a8718c79b9e00dc13ab2119e8cfc978f041720382";
     std::string expectedStart =
-        LogEntry("Continue Button Pushed") + LogEntry("Server Specified: 127.0.0.1") + LogEntry(headers) +
+        LogEntry("Continue Button Pushed") + LogEntry("Server Specified: 127.0.0.1") +
+        LogEntry("Image SHA-256: " + digest + " (fw512000.bin)") + LogEntry(headers) +
         LogEntry("Call for page: 127.0.0.1###" + headers + "###Password=********&Enter=Submit\r\n###/enter.htm");
     std::string log = LogText();
     std::size_t start = log.find(LogEntry("Continue Button Pushed"));
