@@ -19,6 +19,8 @@
 //   stderr-has:   a text standard error holds (repeatable)
 //   device-gets:  "nothing" (no request reached the device), "no-ftp" (no
 //                 FTP login), or "image" (the device holds the package image)
+//   http:         "METHOD /path", the requests the device got, all of them in
+//                 order (repeatable)
 #pragma once
 
 #include <filesystem>
@@ -43,6 +45,7 @@ struct Scenario {
     std::string stdoutEnds;
     std::vector<std::string> stderrHas;
     std::string deviceGets;
+    std::vector<std::string> http;
 };
 
 // Reads a scenario file; throws std::runtime_error naming the file and line

@@ -1,10 +1,12 @@
 // The fault campaign: every scenario under tests/scenarios, run end to end
 // with ndxu-upgrade against the simulator. Besides what a scenario expects,
 // every run must keep what holds for all of them: within its time bound, the
-// password in no file or output, the earlier profile backup never lost, and
-// the device holding a whole image whenever the run says it completed.
+// password in no file or output, the earlier profile backup never lost, the
+// device holding a whole image whenever the run says it completed, and
+// nothing uploaded by a check.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -111,6 +113,11 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
         EXPECT_TRUE(sim.HttpRequests().empty());
         EXPECT_TRUE(sim.FtpRecords().empty());
     }
+    if (!s.http.empty()) {
+        std::vector<std::string> requests;
+        for (const HttpRecord& request : sim.HttpRequests()) requests.push_back(request.method + " " + request.path);
+        EXPECT_EQ(requests, s.http);
+    }
     if (s.deviceGets == "no-ftp") {
         EXPECT_TRUE(sim.FtpRecords().empty());
     }
@@ -125,8 +132,12 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
     const std::string backup = ReadIfThere(Staging() / "profback.bin");
     EXPECT_TRUE(backup == kEarlierBackup || backup == ReadIfThere(sim.FtpRoot() / "prof.bin"))
         << "the earlier backup was lost";
-    if (result.exitStatus == 0) {
+    const bool check = std::find(s.args.begin(), s.args.end(), "--check") != s.args.end();
+    if (result.exitStatus == 0 && !check) {
         EXPECT_TRUE(onDevice == image) << "completed without the whole image on the device";
+    }
+    if (check) {
+        EXPECT_EQ(onDevice, "") << "a check changed the device";
     }
 }
 
