@@ -44,8 +44,10 @@ BOOL CUpgradeWizardDlg::OnInitDialog()
 void CUpgradeWizardDlg::OpenLogAndWriteBanner()
 {
     char temp[255] = "";
-    GetEnvironmentVariable("TEMP", temp, sizeof temp);
-    std::string logPath = std::string(temp) + "\\ndxulog.txt";
+    // Without a temporary directory of the user's own (no TEMP, TMPDIR or
+    // home directory) there is no log path, and the log cannot be opened.
+    const bool known = GetEnvironmentVariable("TEMP", temp, sizeof temp) != 0;
+    const std::string logPath = known ? std::string(temp) + "\\ndxulog.txt" : std::string();
     if (OpenRunLog(logPath) == 1) PostMessage(WM_QUIT, 0, 0);
     WriteLogLine("\n\n\n\nNDXU Upgrade Started - " + AfxLoadString(IDS_NO_ADDRESS));
 }

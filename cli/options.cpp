@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/version.h"
+
 namespace {
 
 constexpr char kDescription[] =
@@ -30,7 +32,6 @@ constexpr char kExitStatuses[] =
     "  11   the upload completed but the device did not come back as expected\n"
     "  130  interrupted by SIGINT, 143 by SIGTERM (the run log says where)";
 
-constexpr char kVersion[] = "ndxu-upgrade 5.12 Build 194";
 
 }  // namespace
 
@@ -38,7 +39,7 @@ ParseResult ParseOptions(int argc, char** argv)
 {
     CLI::App app(kDescription, "ndxu-upgrade");
     app.footer(kExitStatuses);
-    app.set_version_flag("--version", kVersion);
+    app.set_version_flag("--version", std::string("ndxu-upgrade ") + kNdxuVersionText);
 
     Options options;
     std::string address;

@@ -66,10 +66,14 @@ void WriteLogLine(std::string text)
 {
     if (!g_log) return;
     text = MaskSecrets(std::move(text));
+    // One entry at a time, whole, when another thread writes one too (the
+    // console's last entry on an interruption).
+    ::flockfile(g_log);
     std::fputs("******", g_log);
     std::fwrite(text.data(), 1, text.size(), g_log);
     std::fputs("\n", g_log);
     std::fputs(kSeparator, g_log);
     // A crash must not lose the trail of a failed upgrade.
     std::fflush(g_log);
+    ::funlockfile(g_log);
 }
