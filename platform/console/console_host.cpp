@@ -15,7 +15,7 @@ void ConsoleHost::OnMessageBox(const std::string& text, const std::string& capti
     m_err << '[' << EscapeControlCharacters(caption) << "] " << EscapeControlCharacters(text) << std::endl;
 }
 
-void ConsoleHost::OnProgress(const TransferProgress* progress)
+void ConsoleHost::OnProgress(const ProgressReport* progress)
 {
     if (!m_meter) return;
     if (progress)

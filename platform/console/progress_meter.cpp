@@ -33,7 +33,7 @@ std::string Duration(double seconds)
 
 }  // namespace
 
-std::string ProgressLine(const TransferProgress& progress, std::chrono::duration<double> elapsed)
+std::string ProgressLine(const ProgressReport& progress, std::chrono::duration<double> elapsed)
 {
     std::string line = EscapeControlCharacters(progress.name) + "  " + Bytes(static_cast<double>(progress.done));
     if (progress.total > 0) {
@@ -50,7 +50,7 @@ std::string ProgressLine(const TransferProgress& progress, std::chrono::duration
     return line;
 }
 
-void ProgressMeter::Update(const TransferProgress& progress)
+void ProgressMeter::Update(const ProgressReport& progress)
 {
     const Clock::time_point now = Clock::now();
     if (!m_started) m_started = now;

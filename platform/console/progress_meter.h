@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ui/transfer_progress.h"
+#include "platform/ui/progress_report.h"
 
 class ProgressMeter {
 public:
@@ -16,7 +16,7 @@ public:
 
     explicit ProgressMeter(std::ostream& out) : m_out(out) {}
 
-    void Update(const TransferProgress& progress);
+    void Update(const ProgressReport& progress);
     void Clear();
 
 private:
@@ -27,4 +27,4 @@ private:
 };
 
 // The meter's line for `progress` after `elapsed` of the transfer.
-std::string ProgressLine(const TransferProgress& progress, std::chrono::duration<double> elapsed);
+std::string ProgressLine(const ProgressReport& progress, std::chrono::duration<double> elapsed);

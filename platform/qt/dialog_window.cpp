@@ -47,7 +47,7 @@ DialogWindow::DialogWindow(CDialog& dialog, QWidget* owner, const QIcon& icon)
     SetTabOrder();
 }
 
-void DialogWindow::ShowProgress(const TransferProgress& progress)
+void DialogWindow::ShowProgress(const ProgressReport& progress)
 {
     if (!m_progress) {
         m_progress = new QProgressBar(this);

@@ -33,7 +33,7 @@ public:
 
     // A bar under the window's controls, shown while a transfer runs: the
     // window grows by its height, and shrinks back at the end.
-    void ShowProgress(const TransferProgress& progress);
+    void ShowProgress(const ProgressReport& progress);
     void EndProgress();
 
     // Whether one of this window's commands is being carried out.

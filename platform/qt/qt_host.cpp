@@ -148,7 +148,7 @@ void QtHost::DeliverQuit()
 
 void QtHost::SetWaitCursor() { BeginWaitCursor(); }
 
-void QtHost::ShowProgress(CDialog& dialog, const TransferProgress& progress)
+void QtHost::ShowProgress(CDialog& dialog, const ProgressReport& progress)
 {
     WindowOf(dialog).ShowProgress(progress);
     KeepPainted();

@@ -42,7 +42,7 @@ public:
     void PostQuit(int exitCode) override;
     void SetWaitCursor() override;
     void KeepPainted() override;
-    void ShowProgress(CDialog& dialog, const TransferProgress& progress) override;
+    void ShowProgress(CDialog& dialog, const ProgressReport& progress) override;
     void EndProgress(CDialog& dialog) override;
 
 private:

@@ -7,7 +7,7 @@ void RecordingHost::OnMessageBox(const std::string& text, const std::string& cap
     m_events.push_back(BoxEvent(text, caption, icon));
 }
 
-void RecordingHost::OnProgress(const TransferProgress* progress)
+void RecordingHost::OnProgress(const ProgressReport* progress)
 {
     m_progress.push_back(progress ? progress->name + " " + std::to_string(progress->done) + "/" +
                                         std::to_string(progress->total)

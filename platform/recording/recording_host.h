@@ -35,7 +35,7 @@ public:
 protected:
     void OnStatus(const std::string& text) override;
     void OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
-    void OnProgress(const TransferProgress* progress) override;
+    void OnProgress(const ProgressReport* progress) override;
 
 private:
     std::vector<HostEvent> m_events;

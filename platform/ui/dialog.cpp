@@ -123,7 +123,7 @@ int CDialog::MessageBox(const std::string& text, const char* caption, UINT type)
     return AfxGetHost().MessageBox(this, MaskSecrets(text), caption ? std::string(caption) : AfxGetAppName(), icon);
 }
 
-void CDialog::ShowProgress(const TransferProgress& progress)
+void CDialog::ShowProgress(const ProgressReport& progress)
 {
     if (m_hasWindow) AfxGetHost().ShowProgress(*this, progress);
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/ui/control.h"
-#include "platform/ui/transfer_progress.h"
+#include "platform/ui/progress_report.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/win_types.h"
 #include "platform/ui/wnd.h"
@@ -53,7 +53,7 @@ public:
 
     // A transfer's progress, shown by the window while the transfer runs; the
     // end hides it again.
-    void ShowProgress(const TransferProgress& progress);
+    void ShowProgress(const ProgressReport& progress);
     void EndProgress();
 
     // Posts a message to this window: WM_QUIT ends the message loop.

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/ui/control.h"
-#include "platform/ui/transfer_progress.h"
+#include "platform/ui/progress_report.h"
 #include "platform/ui/win_types.h"
 
 class CDialog;
@@ -46,7 +46,7 @@ public:
 
     // A transfer of the dialog's is under way and has come this far; shown
     // until EndProgress. Called at most a few times a second.
-    virtual void ShowProgress(CDialog& dialog, const TransferProgress& progress) = 0;
+    virtual void ShowProgress(CDialog& dialog, const ProgressReport& progress) = 0;
     virtual void EndProgress(CDialog& dialog) = 0;
 };
 

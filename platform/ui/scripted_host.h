@@ -31,14 +31,14 @@ public:
     void PostQuit(int exitCode) override { m_quitCode = exitCode; }
     void SetWaitCursor() override {}
     void KeepPainted() override {}
-    void ShowProgress(CDialog&, const TransferProgress& progress) override { OnProgress(&progress); }
+    void ShowProgress(CDialog&, const ProgressReport& progress) override { OnProgress(&progress); }
     void EndProgress(CDialog&) override { OnProgress(nullptr); }
 
 protected:
     virtual void OnStatus(const std::string& text) = 0;
     virtual void OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
     // A transfer's progress; null when the transfer has ended.
-    virtual void OnProgress(const TransferProgress* progress) = 0;
+    virtual void OnProgress(const ProgressReport* progress) = 0;
 
 private:
     bool TakeAction();

@@ -6,7 +6,7 @@
 namespace {
 
 struct MeterCase {
-    TransferProgress progress;
+    ProgressReport progress;
     double seconds;
     const char* line;
 };

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-struct TransferProgress {
+struct ProgressReport {
     std::string name;        // the file on the device
     bool upload = false;
     std::uint64_t done = 0;  // bytes moved so far
