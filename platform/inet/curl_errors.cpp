@@ -1,8 +1,7 @@
 #include "platform/inet/curl_errors.h"
 
 #include <cerrno>
-
-#include "platform/inet/internet_exception.h"
+#include <system_error>
 
 DWORD InternetErrorOf(CURLcode code, long osErrno)
 {
@@ -28,4 +27,20 @@ DWORD InternetErrorOf(CURLcode code, CURL* easy)
     long osErrno = 0;
     if (curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno) != CURLE_OK) osErrno = 0;
     return InternetErrorOf(code, osErrno);
+}
+
+std::string ConnectionDetail(CURLcode code, CURL* easy, const std::string& host, int port)
+{
+    if (code == CURLE_COULDNT_RESOLVE_HOST) return host + ": name not resolved";
+    if (code != CURLE_COULDNT_CONNECT) return {};
+    long osErrno = 0;
+    if (curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno) != CURLE_OK) osErrno = 0;
+    const std::string reason =
+        osErrno ? std::generic_category().message(static_cast<int>(osErrno)) : curl_easy_strerror(code);
+    return host + " port " + std::to_string(port) + ": " + reason;
+}
+
+CInternetException InternetFailure(CURLcode code, CURL* easy, const std::string& host, int port)
+{
+    return CInternetException(InternetErrorOf(code, easy), {}, ConnectionDetail(code, easy, host, port));
 }

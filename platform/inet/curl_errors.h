@@ -1,8 +1,12 @@
-// The platform's error code for a failed transfer.
+// The platform's error code for a failed transfer, and the exception that
+// reports it.
 #pragma once
 
 #include <curl/curl.h>
 
+#include <string>
+
+#include "platform/inet/internet_exception.h"
 #include "platform/ui/win_types.h"
 
 // The code for result `code`; `osErrno` (the system error the library saw)
@@ -11,3 +15,13 @@ DWORD InternetErrorOf(CURLcode code, long osErrno);
 
 // The code for the failed transfer on `easy`.
 DWORD InternetErrorOf(CURLcode code, CURL* easy);
+
+// For a transfer on `easy` to `host` and `port` that ended with `code`: the
+// system's reason when the connection was refused or failed ("device port
+// 21: Connection refused"), "device: name not resolved" when the name has no
+// address; empty for any other failure.
+std::string ConnectionDetail(CURLcode code, CURL* easy, const std::string& host, int port);
+
+// The exception for the transfer on `easy` to `host` and `port` that ended
+// with `code`: its code, and its detail as ConnectionDetail says.
+CInternetException InternetFailure(CURLcode code, CURL* easy, const std::string& host, int port);

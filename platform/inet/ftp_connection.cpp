@@ -1,5 +1,8 @@
 #include "platform/inet/ftp_connection.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 
@@ -10,6 +13,31 @@
 #include "platform/inet/local_file.h"
 #include "platform/inet/part_file.h"
 
+namespace {
+
+constexpr char kClosed[] = "the connection to the device is closed";
+// The reason that stays when the status callback throws out of a transfer.
+constexpr char kStopped[] = "the transfer was stopped by its status callback";
+
+// Hands the transfer's progress to the session's status callback.
+std::optional<ProgressNotifier> ProgressFor(CInternetSession& session, DWORD_PTR context, InternetTransferProgress start)
+{
+    if (!session.StatusCallbackEnabled()) return std::nullopt;
+    return ProgressNotifier(std::move(start), [&session, context](DWORD status, const InternetTransferProgress& info) {
+        session.OnStatusCallback(context, status, &info, static_cast<DWORD>(sizeof info));
+    });
+}
+
+// The size of the open file; 0 when the system cannot say.
+std::uint64_t SizeOf(std::FILE* file)
+{
+    struct stat status {};
+    if (fstat(fileno(file), &status) != 0 || status.st_size < 0) return 0;
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+}  // namespace
+
 std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::string& server, const char* userName,
                                                                    const char* password, int port, BOOL passive)
 {
@@ -17,44 +45,72 @@ std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::st
     // The service's own port, given as such, means the configured one.
     const int serverPort = PortOrDefault(port == INTERNET_DEFAULT_FTP_PORT ? 0 : port, settings.ftpPort);
     const std::optional<std::string> host = UrlHostOf(server);
-    if (!host) throw CInternetException(ERROR_INTERNET_NAME_NOT_RESOLVED);
-    FtpServer ftpServer{"ftp://" + *host + ":" + std::to_string(serverPort) + "/", userName ? userName : "",
-                        password ? password : "", passive != FALSE, settings};
+    if (!host) throw CInternetException(ERROR_INTERNET_NAME_NOT_RESOLVED, {}, server + ": name not resolved");
+    FtpServer ftpServer{"ftp://" + *host + ":" + std::to_string(serverPort) + "/",
+                        server,
+                        serverPort,
+                        userName ? userName : "",
+                        password ? password : "",
+                        passive != FALSE || settings.ftpPassive,
+                        settings};
     auto control = std::make_unique<CFtpConnection::Control>(std::move(ftpServer));
     control->LogIn();
-    return std::unique_ptr<CFtpConnection>(new CFtpConnection(std::move(control)));
+    return std::unique_ptr<CFtpConnection>(new CFtpConnection(*this, std::move(control)));
 }
 
-CFtpConnection::CFtpConnection(std::unique_ptr<Control> control) : m_control(std::move(control)) {}
+CFtpConnection::CFtpConnection(CInternetSession& session, std::unique_ptr<Control> control)
+    : m_session(session), m_control(std::move(control))
+{
+}
 
 CFtpConnection::~CFtpConnection() = default;
 
-// Transfers are always binary; attributes, flags and context are not used.
+// Transfers are always binary; attributes and flags are not used.
 BOOL CFtpConnection::GetFile(const std::string& remoteFile, const std::string& localFile, BOOL failIfExists, DWORD,
-                             DWORD, DWORD_PTR)
+                             DWORD, DWORD_PTR context)
 {
-    if (!m_control) return FALSE;
+    if (!m_control) return Fail(kClosed);
     const std::optional<std::filesystem::path> target = HostPathOf(localFile);
-    if (!target || !IsDownloadTarget(*target)) return FALSE;
+    if (!target) return Fail(UnmappedPathText(localFile));
+    if (std::string problem = DownloadTargetProblem(*target); !problem.empty()) return Fail(std::move(problem));
     std::error_code error;
-    if (failIfExists && std::filesystem::exists(*target, error)) return FALSE;
+    if (failIfExists && std::filesystem::exists(*target, error)) return Fail(LocalFileProblem(*target, EEXIST));
     PartFile part(*target);
-    if (!part.Stream() || !m_control->Download(remoteFile, part.Stream())) return FALSE;
-    return part.Commit() ? TRUE : FALSE;
+    if (!part.Stream()) return Fail(LocalFileProblem(*target, part.Error()));
+    std::optional<ProgressNotifier> progress = ProgressFor(m_session, context, {remoteFile, false, 0, 0});
+    m_lastFailureReason = kStopped;
+    const bool arrived = m_control->Download({remoteFile, part.Stream(), *target, progress ? &*progress : nullptr});
+    m_lastFailureReason = m_control->LastFailureReason();
+    if (!arrived) return FALSE;
+    if (!part.Commit()) return Fail(LocalFileProblem(*target, part.Error()));
+    return TRUE;
 }
 
-BOOL CFtpConnection::PutFile(const std::string& localFile, const std::string& remoteFile, DWORD, DWORD_PTR)
+BOOL CFtpConnection::PutFile(const std::string& localFile, const std::string& remoteFile, DWORD, DWORD_PTR context)
 {
-    if (!m_control) return FALSE;
+    if (!m_control) return Fail(kClosed);
     const std::optional<std::filesystem::path> source = HostPathOf(localFile);
-    if (!source) return FALSE;
-    const FileStream in = OpenUploadSource(*source);
-    if (!in) return FALSE;
-    return m_control->Upload(in.get(), remoteFile) ? TRUE : FALSE;
+    if (!source) return Fail(UnmappedPathText(localFile));
+    std::string problem;
+    const FileStream in = OpenUploadSource(*source, problem);
+    if (!in) return Fail(std::move(problem));
+    std::optional<ProgressNotifier> progress = ProgressFor(m_session, context, {remoteFile, true, 0, SizeOf(in.get())});
+    m_lastFailureReason = kStopped;
+    const bool stored = m_control->Upload({remoteFile, in.get(), *source, progress ? &*progress : nullptr});
+    m_lastFailureReason = m_control->LastFailureReason();
+    return stored ? TRUE : FALSE;
+}
+
+BOOL CFtpConnection::Fail(std::string reason)
+{
+    m_lastFailureReason = std::move(reason);
+    return FALSE;
 }
 
 DWORD CFtpConnection::LastTransferError() const { return m_control ? m_control->LastError() : 0; }
 
 std::string CFtpConnection::LastResponse() const { return m_control ? m_control->LastResponse() : std::string(); }
+
+std::string CFtpConnection::LastFailureReason() const { return m_lastFailureReason; }
 
 void CFtpConnection::Close() { m_control.reset(); }

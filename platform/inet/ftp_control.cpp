@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <utility>
 
 #include "platform/inet/curl_errors.h"
+#include "platform/inet/local_file.h"
 
 namespace {
 
@@ -50,26 +53,26 @@ void CFtpConnection::Control::LogIn()
     // The server's own refusal says more than the library's reading of it
     // (a "421" greeting, say, which the library takes for a time-out).
     if (!m_refusal.empty()) throw CInternetException(ERROR_INTERNET_EXTENDED_ERROR, m_refusal);
-    throw CInternetException(InternetErrorOf(result, m_easy.get()));
+    throw InternetFailure(result, m_easy.get(), m_server.host, m_server.port);
 }
 
-bool CFtpConnection::Control::Download(const std::string& remote, std::FILE* out)
+bool CFtpConnection::Control::Download(const FtpFile& file)
 {
-    SetUp(remote);
+    SetUp(file.remote);
     // RETR without a SIZE first, as the platform's client does.
     SetOption(m_easy.get(), CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     SetOption(m_easy.get(), CURLOPT_WRITEFUNCTION, &Control::OnWrite);
     SetOption(m_easy.get(), CURLOPT_WRITEDATA, this);
-    return Transfer(out);
+    return Transfer(file);
 }
 
-bool CFtpConnection::Control::Upload(std::FILE* in, const std::string& remote)
+bool CFtpConnection::Control::Upload(const FtpFile& file)
 {
-    SetUp(remote);
+    SetUp(file.remote);
     SetOption(m_easy.get(), CURLOPT_UPLOAD, 1L);
     SetOption(m_easy.get(), CURLOPT_READFUNCTION, &Control::OnRead);
     SetOption(m_easy.get(), CURLOPT_READDATA, this);
-    return Transfer(in);
+    return Transfer(file);
 }
 
 void CFtpConnection::Control::Goodbye() noexcept
@@ -94,6 +97,8 @@ void CFtpConnection::Control::SetUp(const std::string& remote)
     CURL* easy = m_easy.get();
     curl_easy_reset(easy);
     m_refusal.clear();
+    m_errorText[0] = '\0';
+    SetOption(easy, CURLOPT_ERRORBUFFER, m_errorText);
     SetOption(easy, CURLOPT_URL, (m_server.url + Escaped(easy, remote)).c_str());
     SetOption(easy, CURLOPT_PROTOCOLS_STR, "ftp");
     SetOption(easy, CURLOPT_NOSIGNAL, 1L);
@@ -115,25 +120,89 @@ void CFtpConnection::Control::SetUp(const std::string& remote)
     SetOption(easy, CURLOPT_HEADERDATA, this);
 }
 
-bool CFtpConnection::Control::Transfer(std::FILE* file)
+bool CFtpConnection::Control::Transfer(const FtpFile& file)
 {
-    const CURLcode result = Run(file, Limits());
+    if (file.progress) file.progress->Watch(m_easy.get());
+    m_localError = 0;
+    const CURLcode result = Run(file.stream, Limits(), file.progress);
     m_lastError = result == CURLE_OK ? 0 : InternetErrorOf(result, m_easy.get());
     m_lastResponse = result == CURLE_OK ? std::string() : m_reply.substr(m_reply.rfind('\n') + 1);
+    m_lastFailureReason = result == CURLE_OK ? std::string() : FailureReason(result, file.local);
     if (result != CURLE_OK && !EndedOnARefusal()) DropControlConnection();
+    if (file.progress) file.progress->Finish(result == CURLE_OK);
     return result == CURLE_OK;
 }
 
-CURLcode CFtpConnection::Control::Run(std::FILE* file, TransferLimits limits)
+CURLcode CFtpConnection::Control::Run(std::FILE* file, TransferLimits limits, ProgressNotifier* progress)
 {
     m_file = file;
     m_replyDone = true;
     m_reply.clear();
     m_loop.Start(m_easy.get(), limits);
-    const CURLcode result = m_loop.RunToEnd();
+    CURLcode result = CURLE_OK;
+    try {
+        result = progress ? m_loop.RunToEnd([progress] { progress->Deliver(); }) : m_loop.RunToEnd();
+    } catch (...) {
+        // Cut off in mid-transfer: the control connection may owe replies.
+        m_file = nullptr;
+        DropControlConnection();
+        throw;
+    }
+    if (progress) progress->Settle(m_easy.get());
     m_file = nullptr;
     if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
     return result;
+}
+
+std::string CFtpConnection::Control::FailureReason(CURLcode result, const std::filesystem::path& local) const
+{
+    if (m_localError) return LocalFileProblem(local, m_localError);
+    if (EndedOnARefusal()) return m_lastResponse;
+    switch (result) {
+    case CURLE_FTP_ACCEPT_FAILED:
+    case CURLE_FTP_ACCEPT_TIMEOUT: {
+        const char* address = nullptr;
+        if (curl_easy_getinfo(m_easy.get(), CURLINFO_PRIMARY_IP, &address) != CURLE_OK || !address || !*address)
+            address = m_server.host.c_str();
+        return std::string("the device did not open the data connection (active FTP); a firewall on this machine "
+                           "may be dropping incoming connections: allow incoming connections from ") +
+               address + ", or use passive FTP (NDXU_FTP_PASSIVE=1)";
+    }
+    case CURLE_OPERATION_TIMEDOUT: return TimeoutReason();
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+        return "cannot connect to the device: " + ConnectionDetail(result, m_easy.get(), m_server.host, m_server.port);
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE: return DroppedReason();
+    default:
+        return std::string("the transfer failed: ") + (m_errorText[0] ? m_errorText : curl_easy_strerror(result));
+    }
+}
+
+std::string CFtpConnection::Control::TimeoutReason() const
+{
+    switch (m_loop.ExceededLimit()) {
+    case TransferLoop::Limit::Whole:
+        return "the transfer timed out: it took longer than " +
+               std::to_string(m_server.settings.exchangeTimeout.count()) + " s (NDXU_EXCHANGE_TIMEOUT)";
+    case TransferLoop::Limit::Idle:
+        return "the transfer timed out: nothing moved for " +
+               std::to_string(m_server.settings.receiveTimeout.count()) + " s (NDXU_RECEIVE_TIMEOUT)";
+    case TransferLoop::Limit::None: break;
+    }
+    return std::string("the transfer timed out: the device did not answer in time") +
+           (m_errorText[0] ? std::string(" (") + m_errorText + ")" : std::string());
+}
+
+std::string CFtpConnection::Control::DroppedReason() const
+{
+    long osErrno = 0;
+    if (curl_easy_getinfo(m_easy.get(), CURLINFO_OS_ERRNO, &osErrno) != CURLE_OK) osErrno = 0;
+    const std::string why =
+        osErrno ? std::generic_category().message(static_cast<int>(osErrno)) : std::string(m_errorText);
+    return "the connection to the device was dropped during the transfer" + (why.empty() ? "" : " (" + why + ")");
 }
 
 TransferLimits CFtpConnection::Control::Limits() const
@@ -180,7 +249,9 @@ size_t CFtpConnection::Control::OnWrite(char* data, size_t, size_t count, void* 
 {
     auto& control = *static_cast<Control*>(self);
     control.m_loop.NoteActivity();
-    return std::fwrite(data, 1, count, control.m_file);
+    const size_t written = std::fwrite(data, 1, count, control.m_file);
+    if (written < count) control.m_localError = errno ? errno : EIO;
+    return written;
 }
 
 size_t CFtpConnection::Control::OnRead(char* data, size_t, size_t count, void* self)
@@ -188,6 +259,9 @@ size_t CFtpConnection::Control::OnRead(char* data, size_t, size_t count, void* s
     auto& control = *static_cast<Control*>(self);
     control.m_loop.NoteActivity();
     const size_t read = std::fread(data, 1, count, control.m_file);
-    if (read == 0 && std::ferror(control.m_file)) return CURL_READFUNC_ABORT;
+    if (read == 0 && std::ferror(control.m_file)) {
+        control.m_localError = errno ? errno : EIO;
+        return CURL_READFUNC_ABORT;
+    }
     return read;
 }

@@ -43,7 +43,7 @@ std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(int verb, const std::str
     if (verb != HTTP_VERB_POST && verb != HTTP_VERB_GET)
         throw std::invalid_argument("unknown HTTP verb index " + std::to_string(verb));
     const LayerSettings settings = ReadLayerSettings();
-    HttpRequest request{UrlOf(m_server, m_port, object), verb == HTTP_VERB_POST, m_session.Agent(),
+    HttpRequest request{UrlOf(m_server, m_port, object), m_server, m_port, verb == HTTP_VERB_POST, m_session.Agent(),
                         settings.connectTimeout, settings.receiveTimeout, settings.exchangeTimeout};
     return std::unique_ptr<CHttpFile>(new CHttpFile(std::make_unique<CHttpFile::Transfer>(std::move(request))));
 }

@@ -15,7 +15,8 @@ CHttpFile::Transfer::Transfer(HttpRequest request) : m_request(std::move(request
 void CHttpFile::Transfer::Send(std::string_view headers, std::string_view body)
 {
     if (m_state == State::Closed) throw std::logic_error("SendRequest on a closed request");
-    if (!m_request.url) throw CInternetException(ERROR_INTERNET_NAME_NOT_RESOLVED);
+    if (!m_request.url)
+        throw CInternetException(ERROR_INTERNET_NAME_NOT_RESOLVED, {}, m_request.host + ": name not resolved");
     m_loop.Stop();
     m_buffer.clear();
     m_taken = 0;
@@ -104,7 +105,7 @@ void CHttpFile::Transfer::Resume()
 
 void CHttpFile::Transfer::ThrowFailure()
 {
-    throw CInternetException(InternetErrorOf(m_loop.Result(), m_easy.get()));
+    throw InternetFailure(m_loop.Result(), m_easy.get(), m_request.host, m_request.port);
 }
 
 size_t CHttpFile::Transfer::OnHeader(char* data, size_t, size_t count, void* self)

@@ -14,6 +14,8 @@
 
 struct HttpRequest {
     std::optional<std::string> url;  // none when the server name is not a host name
+    std::string host;                // the server name as given
+    int port;
     bool post;
     std::string agent;
     std::chrono::seconds connectTimeout;

@@ -21,8 +21,8 @@ std::string PlatformText(DWORD error)
 
 }  // namespace
 
-CInternetException::CInternetException(DWORD error, std::string serverResponse)
-    : m_dwError(error), m_serverResponse(std::move(serverResponse))
+CInternetException::CInternetException(DWORD error, std::string serverResponse, std::string detail)
+    : m_dwError(error), m_serverResponse(std::move(serverResponse)), m_detail(std::move(detail))
 {
 }
 

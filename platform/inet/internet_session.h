@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/inet/internet_exception.h"
+#include "platform/inet/transfer_status.h"
 #include "platform/ui/win_types.h"
 
 class CHttpConnection;
@@ -30,8 +31,12 @@ public:
     // Switches status notifications off and closes the session.
     virtual void Close();
 
+    // Switches status notifications on or off: with them on, FTP transfers
+    // report their progress (see transfer_status.h).
     BOOL EnableStatusCallback(BOOL enable = TRUE);
-    // A notification about traffic through this session; does nothing here.
+    // A notification about traffic through this session, on the thread that
+    // made the call causing it; does nothing here. What it throws ends that
+    // call.
     virtual void OnStatusCallback(DWORD_PTR context, DWORD internetStatus, const void* statusInformation,
                                   DWORD statusInformationLength);
 

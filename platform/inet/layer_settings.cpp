@@ -36,13 +36,24 @@ std::chrono::seconds ReadSeconds(const char* name, long fallback)
     return std::chrono::seconds(ReadNumber(name, fallback, kMaxSeconds, "a number of seconds"));
 }
 
+// Variable `name` as a switch: "1" or "0"; `fallback` when unset or empty.
+bool ReadSwitch(const char* name, bool fallback)
+{
+    const char* text = std::getenv(name);
+    if (!text || !*text) return fallback;
+    const std::string_view value(text);
+    if (value == "1") return true;
+    if (value == "0") return false;
+    throw std::invalid_argument(std::string(name) + " must be 1 or 0, not \"" + text + "\"");
+}
+
 }  // namespace
 
 LayerSettings ReadLayerSettings()
 {
     return LayerSettings{ReadPort("NDXU_HTTP_PORT", 80), ReadPort("NDXU_FTP_PORT", 21),
                          ReadSeconds("NDXU_CONNECT_TIMEOUT", 60), ReadSeconds("NDXU_RECEIVE_TIMEOUT", 60),
-                         ReadSeconds("NDXU_EXCHANGE_TIMEOUT", 300)};
+                         ReadSeconds("NDXU_EXCHANGE_TIMEOUT", 300), ReadSwitch("NDXU_FTP_PASSIVE", false)};
 }
 
 int PortOrDefault(int port, int fallback)

@@ -11,6 +11,8 @@ struct LayerSettings {
     std::chrono::seconds receiveTimeout;   // NDXU_RECEIVE_TIMEOUT, default 60
     std::chrono::seconds exchangeTimeout;  // NDXU_EXCHANGE_TIMEOUT, default 300: the most one HTTP
                                            // request or one FTP login or transfer may take
+    bool ftpPassive;                       // NDXU_FTP_PASSIVE, 1 or 0, default 0: every FTP
+                                           // connection in passive mode (PASV)
 };
 
 // The current settings; an unset or empty variable takes its default. Throws

@@ -3,15 +3,20 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 PartFile::PartFile(const std::filesystem::path& target) : m_target(target), m_temporary(target.string() + ".part-XXXXXX")
 {
     const int descriptor = mkstemp(m_temporary.data());
     if (descriptor < 0) {
+        m_error = errno;
         m_temporary.clear();
         return;
     }
     m_stream = fdopen(descriptor, "wb");
-    if (!m_stream) close(descriptor);
+    if (m_stream) return;
+    m_error = errno;
+    close(descriptor);
 }
 
 PartFile::~PartFile()
@@ -26,5 +31,6 @@ bool PartFile::Commit()
     const bool closed = std::fclose(m_stream) == 0;
     m_stream = nullptr;
     m_committed = closed && std::rename(m_temporary.c_str(), m_target.c_str()) == 0;
+    if (!m_committed) m_error = errno;
     return m_committed;
 }

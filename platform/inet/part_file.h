@@ -9,7 +9,8 @@
 
 class PartFile {
 public:
-    // Makes "<target>.part-XXXXXX"; Stream() is null when it cannot.
+    // Makes "<target>.part-XXXXXX"; Stream() is null when it cannot, and
+    // Error() says why.
     explicit PartFile(const std::filesystem::path& target);
     // Removes the temporary file unless it was put in place.
     ~PartFile();
@@ -17,9 +18,11 @@ public:
     PartFile& operator=(const PartFile&) = delete;
 
     std::FILE* Stream() const { return m_stream; }
+    // The system's error number of the last step that failed; 0 when none did.
+    int Error() const { return m_error; }
 
     // Closes the temporary file and renames it over the target; false when
-    // either fails.
+    // either fails (Error() says why).
     bool Commit();
 
 private:
@@ -27,4 +30,5 @@ private:
     std::string m_temporary;
     std::FILE* m_stream = nullptr;
     bool m_committed = false;
+    int m_error = 0;
 };

@@ -42,6 +42,7 @@ void TransferLoop::Attach(CURL* easy, TransferLimits limits)
     m_easy = easy;
     m_ended = false;
     m_result = CURLE_OK;
+    m_exceeded = Limit::None;
     m_clockRunning = false;
     m_limits = limits;
     m_deadline = Clock::now() + limits.whole;
@@ -63,9 +64,10 @@ bool TransferLoop::RunUntil(const std::function<bool()>& ready)
             break;
         }
         CollectResult();
-        if (m_ended || ready()) break;
+        if (m_ended || Ready(ready)) break;
         const auto now = Clock::now();
         if (now >= m_deadline || IdleTooLong(now)) {
+            m_exceeded = now >= m_deadline ? Limit::Whole : Limit::Idle;
             End(CURLE_OPERATION_TIMEDOUT);
             break;
         }
@@ -76,9 +78,12 @@ bool TransferLoop::RunUntil(const std::function<bool()>& ready)
     return m_ended;
 }
 
-CURLcode TransferLoop::RunToEnd()
+CURLcode TransferLoop::RunToEnd(const std::function<void()>& eachStep)
 {
-    RunUntil([] { return false; });
+    RunUntil([&eachStep] {
+        if (eachStep) eachStep();
+        return false;
+    });
     return m_result;
 }
 
@@ -117,6 +122,16 @@ void TransferLoop::CollectResult()
             End(message->data.result);
             return;
         }
+    }
+}
+
+bool TransferLoop::Ready(const std::function<bool()>& ready)
+{
+    try {
+        return ready();
+    } catch (...) {
+        Stop();
+        throw;
     }
 }
 

@@ -42,15 +42,21 @@ public:
     void DropConnection(CURL* easy);
 
     // Runs the transfer until `ready()` holds or it has ended; true when it
-    // has ended.
+    // has ended. `ready` is asked after each step of the transfer; when it
+    // throws, the transfer is stopped and the exception passes on.
     bool RunUntil(const std::function<bool()>& ready);
 
-    // Runs the transfer to its end and returns its result.
-    CURLcode RunToEnd();
+    // Runs the transfer to its end and returns its result; `eachStep`, when
+    // given, is called after each step of it (as `ready` of RunUntil).
+    CURLcode RunToEnd(const std::function<void()>& eachStep = {});
 
     bool Ended() const { return m_ended; }
     // CURLE_OPERATION_TIMEDOUT when a limit ended it.
     CURLcode Result() const { return m_result; }
+
+    enum class Limit { None, Idle, Whole };
+    // The loop's own limit that ended the last transfer; None when none did.
+    Limit ExceededLimit() const { return m_exceeded; }
 
     // Bytes or replies have moved: restarts the idle clock.
     void NoteActivity();
@@ -68,6 +74,7 @@ private:
     static int RefuseRequest(void* self, char* remoteIp, char* localIp, int remotePort, int localPort);
     void Attach(CURL* easy, TransferLimits limits);
     void CollectResult();
+    bool Ready(const std::function<bool()>& ready);
     bool IdleTooLong(Clock::time_point now) const;
     int PollMilliseconds(Clock::time_point now) const;
 
@@ -75,6 +82,7 @@ private:
     CURL* m_easy = nullptr;
     bool m_ended = true;
     CURLcode m_result = CURLE_OK;
+    Limit m_exceeded = Limit::None;
     bool m_clockRunning = false;
     TransferLimits m_limits{};
     Clock::time_point m_lastActivity{};

@@ -1,28 +1,28 @@
 // FTP sessions against the device simulator in download mode: logins,
-// active mode, transfers and their failures, the control connection kept in
-// step, the goodbye, and the local files a transfer may touch.
+// active and passive mode, transfers and their failures with their reasons,
+// the control connection kept in step, the goodbye, and the local files a
+// transfer may touch.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "platform/inet/ftp_connection.h"
-#include "platform/inet/internet_session.h"
-#include "tests/inet/inet_test_support.h"
+#include "tests/inet/ftp_fixture.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Commands = std::vector<std::string>;
 
-constexpr char kProgramDirectory[] = "C:\\varn\\ndxu511\\";
 constexpr std::size_t kImageSize = 150000;
 const std::string kPort = std::string("PORT 127,0,0,1,") + kMaskedPort;
 const Commands kAnonymousLogin = {"USER anonymous", "PASS ftp@example.com", "PWD"};
+const std::string kFirewallReason =
+    "the device did not open the data connection (active FTP); a firewall on this machine may be dropping incoming "
+    "connections: allow incoming connections from 127.0.0.1, or use passive FTP (NDXU_FTP_PASSIVE=1)";
 
 // The commands of `parts`, one after the other.
 Commands Sequence(std::initializer_list<Commands> parts)
@@ -35,77 +35,9 @@ Commands Sequence(std::initializer_list<Commands> parts)
 Commands Retrieve(const std::string& name) { return {kPort, "RETR " + name}; }
 Commands Store(const std::string& name) { return {kPort, "STOR " + name}; }
 
-std::string BinaryBytes(std::size_t size)
-{
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + i / 251) & 0xFF);
-    return bytes;
-}
-
-// Writes `size` bytes of BinaryBytes' pattern to `path` in pieces.
-void WriteLargeFile(const std::filesystem::path& path, std::uint64_t size)
-{
-    std::ofstream out(path, std::ios::binary);
-    const std::string piece = BinaryBytes(1 << 20);
-    for (std::uint64_t offset = 0; offset < size; offset += piece.size())
-        out.write(piece.data(), static_cast<std::streamsize>(std::min<std::uint64_t>(piece.size(), size - offset)));
-}
-
-bool FilesEqual(const std::filesystem::path& a, const std::filesystem::path& b)
-{
-    std::ifstream left(a, std::ios::binary);
-    std::ifstream right(b, std::ios::binary);
-    std::vector<char> one(1 << 20);
-    std::vector<char> two(1 << 20);
-    while (left && right) {
-        left.read(one.data(), static_cast<std::streamsize>(one.size()));
-        right.read(two.data(), static_cast<std::streamsize>(two.size()));
-        if (left.gcount() != right.gcount() || !std::equal(one.begin(), one.begin() + left.gcount(), two.begin()))
-            return false;
-    }
-    return left.eof() && right.eof();
-}
-
-class FtpTest : public InetTest {
-protected:
-    void SetUp() override
-    {
-        InetTest::SetUp();
-        SetEnv("NDXU_DRIVE_C", (m_directory.path() / "drive_c").string());
-        m_local = m_directory.path() / "drive_c" / "varn" / "ndxu511";
-        std::filesystem::create_directories(m_local);
-    }
-
-    // Starts the simulator in download mode with `options`.
-    DevSim& StartFtpDevice(std::vector<std::string> options = {})
-    {
-        options.insert(options.begin(), "--download-mode");
-        return StartDevice(std::move(options));
-    }
-
-    std::unique_ptr<CFtpConnection> Connect(const char* user = "", const char* password = "", BOOL passive = FALSE)
-    {
-        return m_session.GetFtpConnection("127.0.0.1", user, password, Device().FtpPort(), passive);
-    }
-
-    Commands Transcript() { return WithPortsMasked(Device().FtpCommands()); }
-
-    // The names in the local directory other than `keep`.
-    std::vector<std::string> OtherLocalFiles(const std::string& keep) const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_local))
-            if (entry.path().filename() != keep) names.push_back(entry.path().filename().string());
-        return names;
-    }
-
-    TempDir m_directory;
-    std::filesystem::path m_local;
-    CInternetSession m_session{"test agent"};
-};
-
 // One transfer of a session and its outcome. A download goes to the local
 // file "<remote>.back", an upload is made from the local file "<remote>".
+// Every failure has a reason; a success has none.
 struct Transfer {
     enum class Kind { Get, Put };
     Kind kind;
@@ -113,16 +45,19 @@ struct Transfer {
     bool succeeds;
     DWORD error = 0;       // the failure's code, when it matters
     std::string response;  // the start of the device's last word on a failure, when it matters
+    std::string reason;    // the start of the failure's reason, when it matters
 };
 
-Transfer Get(const std::string& remote, bool succeeds, DWORD error = 0, const std::string& response = {})
+Transfer Get(const std::string& remote, bool succeeds, DWORD error = 0, const std::string& response = {},
+             const std::string& reason = {})
 {
-    return {Transfer::Kind::Get, remote, succeeds, error, response};
+    return {Transfer::Kind::Get, remote, succeeds, error, response, reason};
 }
 
-Transfer Put(const std::string& remote, bool succeeds, DWORD error = 0, const std::string& response = {})
+Transfer Put(const std::string& remote, bool succeeds, DWORD error = 0, const std::string& response = {},
+             const std::string& reason = {})
 {
-    return {Transfer::Kind::Put, remote, succeeds, error, response};
+    return {Transfer::Kind::Put, remote, succeeds, error, response, reason};
 }
 
 // One session: the device's faults, the settings, the login, the transfers
@@ -151,12 +86,13 @@ const Session kSessions[] = {
     {.id = "RefusedUploadKeepsTheLogin",
      .device = {"--stor-fault", "refuse"},
      .env = {},
-     .transfers = {Put("prod.bin", false, 0, "552 "), Get("prof.bin", true)},
+     .transfers = {Put("prod.bin", false, 0, "552 ", "552 Requested file action aborted: storage full."),
+                   Get("prof.bin", true)},
      .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "STOR prod.bin"}, Retrieve("prof.bin"), {"QUIT"}})},
     {.id = "MissingRemoteFileKeepsTheLogin",
      .device = {"--no-profile"},
      .env = {},
-     .transfers = {Get("prof.bin", false, 0, "550 "), Put("prod.bin", true)},
+     .transfers = {Get("prof.bin", false, 0, "550 ", "550 "), Put("prod.bin", true)},
      .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin"}, Store("prod.bin"), {"QUIT"}})},
     // The device answers RETR with 150, opens no data connection and says
     // 425 only after the client has given up: the upload after it must not
@@ -164,19 +100,20 @@ const Session kSessions[] = {
     {.id = "LateRefusalOfAnAbandonedDownloadIsNotTheNextReply",
      .device = {"--retr-fault", "late-425", "--late-reply-delay", "2"},
      .env = {{"NDXU_CONNECT_TIMEOUT", "1"}},
-     .transfers = {Get("prof.bin", false), Put("prod.bin", true)},
+     .transfers = {Get("prof.bin", false, 0, "", kFirewallReason), Put("prod.bin", true)},
      .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin"}, kAnonymousLogin,
                              {kPort, "TYPE I", "STOR prod.bin"}, {"QUIT"}})},
     {.id = "DataConnectionNeverOpenedFailsEachTransfer",
      .device = {"--ftp-fault", "no-data-connection"},
      .env = {{"NDXU_CONNECT_TIMEOUT", "1"}},
-     .transfers = {Get("prof.bin", false), Put("prod.bin", false)},
+     .transfers = {Get("prof.bin", false, 0, "", kFirewallReason), Put("prod.bin", false, 0, "", kFirewallReason)},
      .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin"}, kAnonymousLogin,
                              {kPort, "TYPE I", "STOR prod.bin"}})},
     {.id = "UploadCutOffFailsAtOnceAndTheNextTransferLogsInAgain",
      .device = {"--stor-fault", "drop", "--fault-after", "1048576"},
      .env = {},
-     .transfers = {Put("prod.bin", false), Get("prof.bin", true)},
+     .transfers = {Put("prod.bin", false, 0, "", "the connection to the device was dropped during the transfer"),
+                   Get("prof.bin", true)},
      .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "STOR prod.bin"}, kAnonymousLogin,
                              {kPort, "TYPE I", "RETR prof.bin"}, {"QUIT"}}),
      .below = 3s,
@@ -184,7 +121,9 @@ const Session kSessions[] = {
     {.id = "UploadThatStallsEndsOnTheReceiveTimeout",
      .device = {"--stor-fault", "stall", "--fault-after", "1048576"},
      .env = {{"NDXU_RECEIVE_TIMEOUT", "1"}},
-     .transfers = {Put("prod.bin", false, ERROR_INTERNET_TIMEOUT), Get("prof.bin", true)},
+     .transfers = {Put("prod.bin", false, ERROR_INTERNET_TIMEOUT, "",
+                       "the transfer timed out: nothing moved for 1 s (NDXU_RECEIVE_TIMEOUT)"),
+                   Get("prof.bin", true)},
      .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "STOR prod.bin"}, kAnonymousLogin,
                              {kPort, "TYPE I", "RETR prof.bin"}, {"QUIT"}}),
      .below = 4s,
@@ -192,7 +131,9 @@ const Session kSessions[] = {
     {.id = "DownloadThatStallsEndsOnTheExchangeTimeout",
      .device = {"--retr-fault", "stall:prof.bin"},
      .env = {{"NDXU_EXCHANGE_TIMEOUT", "2"}},
-     .transfers = {Get("prof.bin", false, ERROR_INTERNET_TIMEOUT), Put("prod.bin", true)},
+     .transfers = {Get("prof.bin", false, ERROR_INTERNET_TIMEOUT, "",
+                       "the transfer timed out: it took longer than 2 s (NDXU_EXCHANGE_TIMEOUT)"),
+                   Put("prod.bin", true)},
      .transcript = Sequence({kAnonymousLogin, {kPort, "TYPE I", "RETR prof.bin"}, kAnonymousLogin,
                              {kPort, "TYPE I", "STOR prod.bin"}, {"QUIT"}})},
     {.id = "NamedUserLogsInWithItsPassword",
@@ -207,6 +148,22 @@ const Session kSessions[] = {
      .env = {},
      .transfers = {Get("prof.bin", true)},
      .transcript = Sequence({kAnonymousLogin, {"PASV", "TYPE I", "RETR prof.bin", "QUIT"}}),
+     .passive = TRUE},
+    {.id = "PassiveModeOfTheEnvironmentOverridesTheCaller",
+     .device = {"--allow-passive"},
+     .env = {{"NDXU_FTP_PASSIVE", "1"}},
+     .transfers = {Put("prod.bin", true)},
+     .transcript = Sequence({kAnonymousLogin, {"PASV", "TYPE I", "STOR prod.bin", "QUIT"}})},
+    {.id = "PassiveModeRefusedByTheDeviceIsReportedInItsWords",
+     .device = {},
+     .env = {{"NDXU_FTP_PASSIVE", "1"}},
+     .transfers = {Put("prod.bin", false, 0, "502 ", "502 Passive mode not supported.")},
+     .transcript = Sequence({kAnonymousLogin, {"PASV", "QUIT"}})},
+    {.id = "ActiveModeOfTheEnvironmentLeavesTheCallersPassiveMode",
+     .device = {"--allow-passive"},
+     .env = {{"NDXU_FTP_PASSIVE", "0"}},
+     .transfers = {Put("prod.bin", true)},
+     .transcript = Sequence({kAnonymousLogin, {"PASV", "TYPE I", "STOR prod.bin", "QUIT"}}),
      .passive = TRUE},
 };
 
@@ -235,6 +192,9 @@ TEST_P(FtpSessionTest, TransfersEndAsTheDeviceLetsThemAndTheDeviceSeesThisTransc
             }
             const std::string response = ftp->LastResponse();
             EXPECT_TRUE(transfer.succeeds ? response.empty() : response.starts_with(transfer.response)) << response;
+            const std::string reason = ftp->LastFailureReason();
+            EXPECT_EQ(reason.empty(), transfer.succeeds) << reason;
+            EXPECT_TRUE(reason.starts_with(transfer.reason)) << reason;
             if (!done || !transfer.succeeds) continue;
             if (transfer.kind == Transfer::Kind::Get)
                 EXPECT_TRUE(FilesEqual(m_local / (transfer.remote + ".back"), Device().FtpRoot() / transfer.remote));
@@ -261,6 +221,7 @@ struct LoginFailure {
     DWORD code;
     std::string text;  // the start of the failure's text
     Commands transcript;
+    std::string detail = {};  // the failure's detail, "<port>" standing for the port
 };
 
 const LoginFailure kLoginFailures[] = {
@@ -271,9 +232,10 @@ const LoginFailure kLoginFailures[] = {
      {"--download-mode", "--ftp", "refuse-login"}, {}, ERROR_INTERNET_EXTENDED_ERROR, "530 ",
      {"USER anonymous", "PASS ftp@example.com"}},
     {"DeviceNotInDownloadModeCannotBeReached", LoginFailure::Server::Device, {}, {}, ERROR_INTERNET_CANNOT_CONNECT,
-     "A connection with the server could not be established", {}},
+     "A connection with the server could not be established", {}, "127.0.0.1 port <port>: Connection refused"},
     {"NothingListeningCannotBeReached", LoginFailure::Server::NothingListening, {}, {},
-     ERROR_INTERNET_CANNOT_CONNECT, "A connection with the server could not be established", {}},
+     ERROR_INTERNET_CANNOT_CONNECT, "A connection with the server could not be established", {},
+     "127.0.0.1 port <port>: Connection refused"},
     {"ServerThatNeverGreetsEndsOnTheExchangeTimeout", LoginFailure::Server::QuietListener, {},
      {{"NDXU_EXCHANGE_TIMEOUT", "1"}}, ERROR_INTERNET_TIMEOUT, "The operation timed out", {}},
 };
@@ -292,11 +254,18 @@ TEST_P(FtpLoginFailureTest, FailsWithItsCodeAndTextInTime)
     if (failure.server == LoginFailure::Server::NothingListening) port = ClosedPort();
 
     std::string text;
+    std::string detail;
     DWORD code = 0;
-    EXPECT_LT(TimeOf([&] { code = CodeThrownBy([&] { m_session.GetFtpConnection("127.0.0.1", "", "", port); }, &text); }),
+    EXPECT_LT(TimeOf([&] {
+                  code = CodeThrownBy([&] { m_session.GetFtpConnection("127.0.0.1", "", "", port); }, &text, &detail);
+              }),
               3s);
     EXPECT_EQ(code, failure.code);
     EXPECT_TRUE(text.starts_with(failure.text)) << text;
+    std::string expectedDetail = failure.detail;
+    if (const std::size_t at = expectedDetail.find("<port>"); at != std::string::npos)
+        expectedDetail.replace(at, 6, std::to_string(port));
+    EXPECT_EQ(detail, expectedDetail);
     if (m_device) {
         EXPECT_EQ(Transcript(), failure.transcript);
     }
@@ -346,11 +315,11 @@ TEST_F(FtpTest, GoodbyeLeftUnansweredEndsWithinSeconds)
     SetEnv("NDXU_RECEIVE_TIMEOUT", "60");
     StartFtpDevice({"--ftp-fault", "quit-unanswered"});
     std::unique_ptr<CFtpConnection> ftp = Connect();
-    const int paintsBefore = m_host.Paints();
+    const int paintsBefore = Paints();
     const auto waited = TimeOf([&] { ftp->Close(); });
     EXPECT_GE(waited, 2500ms);
     EXPECT_LT(waited, 4s);
-    EXPECT_GE(m_host.Paints() - paintsBefore, 20);
+    EXPECT_GE(Paints() - paintsBefore, 20);
     EXPECT_EQ(Transcript(), Sequence({kAnonymousLogin, {"QUIT"}}));
 }
 
@@ -382,6 +351,7 @@ TEST_F(FtpTest, ExistingLocalFileIsKeptWhenAskedTo)
     std::unique_ptr<CFtpConnection> ftp = Connect();
     const std::string backup = std::string(kProgramDirectory) + "profback.bin";
     EXPECT_FALSE(ftp->GetFile("prof.bin", backup, TRUE));
+    EXPECT_EQ(ftp->LastFailureReason(), (m_local / "profback.bin: File exists").string());
     EXPECT_EQ(ReadFileText(m_local / "profback.bin"), "old profile");
     EXPECT_TRUE(ftp->GetFile("prof.bin", backup, FALSE));
     EXPECT_EQ(ReadFileText(m_local / "profback.bin"), ReadFileText(Device().FtpRoot() / "prof.bin"));
@@ -396,28 +366,30 @@ struct UnusableLocalFile {
     const char* id;
     bool upload;
     std::function<void(const std::filesystem::path& local, const std::filesystem::path& elsewhere)> make;
-    const char* name;  // below the local directory
+    const char* name;    // below the local directory
+    const char* reason;  // the failure's reason, after the local directory's path and "/"
 };
 
 const UnusableLocalFile kUnusableLocalFiles[] = {
     {"UploadOfADirectory", true, [](auto& local, auto&) { std::filesystem::create_directory(local / "fw.bin"); },
-     "fw.bin"},
+     "fw.bin", "fw.bin: Is a directory"},
     {"UploadOfAPipe", true, [](auto& local, auto&) { ASSERT_EQ(mkfifo((local / "fw.bin").c_str(), 0600), 0); },
-     "fw.bin"},
-    {"UploadOfAMissingFile", true, [](auto&, auto&) {}, "fw.bin"},
+     "fw.bin", "fw.bin: not a regular file"},
+    {"UploadOfAMissingFile", true, [](auto&, auto&) {}, "fw.bin", "fw.bin: No such file or directory"},
     {"UploadThroughADanglingLink", true,
      [](auto& local, auto& elsewhere) { std::filesystem::create_symlink(elsewhere / "gone.bin", local / "fw.bin"); },
-     "fw.bin"},
+     "fw.bin", "fw.bin: No such file or directory"},
     {"DownloadThroughALink", false,
      [](auto& local, auto& elsewhere) {
          WriteFileText(elsewhere / "kept.bin", "kept");
          std::filesystem::create_symlink(elsewhere / "kept.bin", local / "profback.bin");
      },
-     "profback.bin"},
+     "profback.bin", "profback.bin: a symbolic link"},
     {"DownloadOverADirectory", false,
-     [](auto& local, auto&) { std::filesystem::create_directory(local / "profback.bin"); }, "profback.bin"},
+     [](auto& local, auto&) { std::filesystem::create_directory(local / "profback.bin"); }, "profback.bin",
+     "profback.bin: Is a directory"},
     {"DownloadIntoAFile", false, [](auto& local, auto&) { WriteFileText(local / "notes.txt", "notes"); },
-     "notes.txt\\profback.bin"},
+     "notes.txt\\profback.bin", "notes.txt: Not a directory"},
 };
 
 void PrintTo(const UnusableLocalFile& file, std::ostream* out) { *out << file.id; }
@@ -434,6 +406,7 @@ TEST_P(FtpLocalFileTest, IsRefusedBeforeAnythingIsSent)
     std::unique_ptr<CFtpConnection> ftp = Connect();
     const std::string local = kProgramDirectory + std::string(file.name);
     EXPECT_FALSE(file.upload ? ftp->PutFile(local, "fw.bin") : ftp->GetFile("prof.bin", local, FALSE));
+    EXPECT_EQ(ftp->LastFailureReason(), (m_local / file.reason).string());
     ftp->Close();
     EXPECT_EQ(Transcript(), Sequence({kAnonymousLogin, {"QUIT"}}));
     EXPECT_FALSE(std::filesystem::exists(Device().FtpRoot() / "fw.bin"));

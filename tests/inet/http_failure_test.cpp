@@ -31,9 +31,9 @@ protected:
         return m_connection->OpenRequest(HTTP_VERB_GET, "/stat1.htm");
     }
 
-    static DWORD SendFails(CHttpFile& request, std::string* text = nullptr)
+    static DWORD SendFails(CHttpFile& request, std::string* text = nullptr, std::string* detail = nullptr)
     {
-        return CodeThrownBy([&request] { request.SendRequest("", 0, nullptr, 0); }, text);
+        return CodeThrownBy([&request] { request.SendRequest("", 0, nullptr, 0); }, text, detail);
     }
 
     CInternetSession m_session{"test agent"};
@@ -115,6 +115,7 @@ TEST_F(HttpFailureTest, UnresolvableNameFailsWithItsTextInAnApplicationBox)
         FAIL() << "the request went through";
     } catch (const CInternetException& e) {
         EXPECT_EQ(e.m_dwError, ERROR_INTERNET_NAME_NOT_RESOLVED);
+        EXPECT_EQ(e.Detail(), "no-such-device.invalid: name not resolved");
         e.ReportError();
     }
     const std::vector<HostEvent> expected = {
@@ -122,17 +123,22 @@ TEST_F(HttpFailureTest, UnresolvableNameFailsWithItsTextInAnApplicationBox)
     EXPECT_EQ(m_host.MessageBoxes(), expected);
 }
 
+// The platform's texts, and the detail that says where a connection failed.
 TEST_F(HttpFailureTest, FailuresCarryThePlatformsTexts)
 {
-    std::unique_ptr<CHttpFile> refused = Open("127.0.0.1", ClosedPort());
+    const int closed = ClosedPort();
+    std::unique_ptr<CHttpFile> refused = Open("127.0.0.1", closed);
     std::string text;
-    EXPECT_EQ(SendFails(*refused, &text), ERROR_INTERNET_CANNOT_CONNECT);
+    std::string detail;
+    EXPECT_EQ(SendFails(*refused, &text, &detail), ERROR_INTERNET_CANNOT_CONNECT);
     EXPECT_EQ(text, "A connection with the server could not be established");
+    EXPECT_EQ(detail, "127.0.0.1 port " + std::to_string(closed) + ": Connection refused");
 
     StartDevice({"--reply", "stat1=cut-headers"});
     std::unique_ptr<CHttpFile> cut = Open("127.0.0.1", Device().HttpPort());
-    EXPECT_EQ(SendFails(*cut, &text), ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    EXPECT_EQ(SendFails(*cut, &text, &detail), ERROR_HTTP_INVALID_SERVER_RESPONSE);
     EXPECT_EQ(text, "The server returned an invalid or unrecognized response");
+    EXPECT_EQ(detail, "");
 }
 
 TEST_F(HttpFailureTest, CodeWithoutTextReportsThatNoMessageIsAvailable)
@@ -149,8 +155,8 @@ TEST_F(HttpFailureTest, SilentDeviceTimesOutWhileTheWindowIsKeptPainted)
     StartDevice({"--reply", "stat1=silent"});
     std::unique_ptr<CHttpFile> request = Open("127.0.0.1", Device().HttpPort());
     EXPECT_EQ(SendFails(*request), ERROR_INTERNET_TIMEOUT);
-    EXPECT_GE(m_host.Paints(), 5);
-    EXPECT_LE(m_host.Paints(), 25);
+    EXPECT_GE(Paints(), 5);
+    EXPECT_LE(Paints(), 25);
 }
 
 TEST_F(HttpFailureTest, ConnectTimeoutBoundsAConnectionThatIsNeverTaken)
@@ -201,7 +207,9 @@ TEST_F(HttpFailureTest, NameThatIsNotAHostNameFailsBeforeAnythingIsSent)
                                  ""};
     for (const std::string& name : names) {
         std::unique_ptr<CHttpFile> request = Open(name, port);
-        EXPECT_EQ(SendFails(*request), ERROR_INTERNET_NAME_NOT_RESOLVED) << name;
+        std::string detail;
+        EXPECT_EQ(SendFails(*request, nullptr, &detail), ERROR_INTERNET_NAME_NOT_RESOLVED) << name;
+        EXPECT_EQ(detail, name + ": name not resolved");
     }
     EXPECT_TRUE(Device().HttpRequests().empty());
 }

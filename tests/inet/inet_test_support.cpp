@@ -8,6 +8,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "platform/inet/paint_pacer.h"
 #include "platform/ui/host.h"
 #include "platform/ui/resources.h"
 #include "res/program_resources.h"
@@ -15,7 +16,7 @@
 namespace {
 
 const char* const kLayerVariables[] = {"NDXU_HTTP_PORT", "NDXU_FTP_PORT", "NDXU_CONNECT_TIMEOUT",
-                                       "NDXU_RECEIVE_TIMEOUT", "NDXU_EXCHANGE_TIMEOUT"};
+                                       "NDXU_RECEIVE_TIMEOUT", "NDXU_EXCHANGE_TIMEOUT", "NDXU_FTP_PASSIVE"};
 
 long StatusFieldKiB(const std::string& field)
 {
@@ -31,11 +32,16 @@ void InetTest::SetUp()
 {
     AfxSetResourceModule(&ProgramResources());
     AfxSetHost(&m_host);
+    SetTransferPaintCallback([this] { ++m_paints; });
     UnsetProxySettings(m_env);
     for (const char* name : kLayerVariables) SetEnv(name, std::nullopt);
 }
 
-void InetTest::TearDown() { AfxSetHost(nullptr); }
+void InetTest::TearDown()
+{
+    SetTransferPaintCallback(nullptr);
+    AfxSetHost(nullptr);
+}
 
 DevSim& InetTest::StartDevice(std::vector<std::string> options)
 {
@@ -103,12 +109,13 @@ QuietListener::QuietListener() { m_socket = BoundSocket(8, m_port); }
 
 QuietListener::~QuietListener() { close(m_socket); }
 
-DWORD CodeThrownBy(const std::function<void()>& call, std::string* text)
+DWORD CodeThrownBy(const std::function<void()>& call, std::string* text, std::string* detail)
 {
     try {
         call();
     } catch (const CInternetException& e) {
         if (text) *text = e.GetErrorMessage();
+        if (detail) *detail = e.Detail();
         return e.m_dwError;
     }
     return 0;

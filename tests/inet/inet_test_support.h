@@ -1,7 +1,8 @@
 // What the tests of the Internet layer share: the program's resources, a
-// recording window host that counts paint requests, environment variables
-// set for one test alone (with no proxy unless the test sets one), the
-// device simulator, the process's memory figures and time limits.
+// recording window host that counts paint requests, the layer's paint
+// callback counting its calls, environment variables set for one test alone
+// (with no proxy unless the test sets one), the device simulator, the
+// process's memory figures and time limits.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -41,8 +42,12 @@ protected:
     DevSim& StartDevice(std::vector<std::string> options = {});
     DevSim& Device() { return *m_device; }
 
+    // Calls of the layer's paint callback, registered by SetUp.
+    int Paints() const { return m_paints; }
+
     PaintCountingHost m_host;
     std::unique_ptr<DevSim> m_device;
+    int m_paints = 0;
 
 private:
     ScopedEnv m_env;
@@ -83,9 +88,9 @@ private:
     int m_port = 0;
 };
 
-// The code of the CInternetException that `call` throws (its text in `text`);
-// 0 when it throws none.
-DWORD CodeThrownBy(const std::function<void()>& call, std::string* text = nullptr);
+// The code of the CInternetException that `call` throws (its text in `text`,
+// its detail in `detail`); 0 when it throws none.
+DWORD CodeThrownBy(const std::function<void()>& call, std::string* text = nullptr, std::string* detail = nullptr);
 
 // How long `call` takes.
 std::chrono::milliseconds TimeOf(const std::function<void()>& call);

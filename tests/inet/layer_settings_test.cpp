@@ -30,9 +30,16 @@ TEST_F(LayerSettingsTest, BadValueIsRefusedNamingItsVariable)
         {"NDXU_CONNECT_TIMEOUT", "0"},     {"NDXU_CONNECT_TIMEOUT", "-1"},   {"NDXU_CONNECT_TIMEOUT", "1.5"},
         {"NDXU_RECEIVE_TIMEOUT", "soon"},  {"NDXU_RECEIVE_TIMEOUT", " 5"},   {"NDXU_RECEIVE_TIMEOUT", "0"},
         {"NDXU_EXCHANGE_TIMEOUT", "0"},    {"NDXU_EXCHANGE_TIMEOUT", "86401"}, {"NDXU_EXCHANGE_TIMEOUT", "5m"},
+        {"NDXU_FTP_PASSIVE", "yes"},       {"NDXU_FTP_PASSIVE", "2"},        {"NDXU_FTP_PASSIVE", "1 "},
     };
     for (const BadValue& bad : cases) {
         SetEnv(bad.variable, bad.value);
+        try {
+            ReadLayerSettings();
+            ADD_FAILURE() << bad.variable << "=" << bad.value << " was read";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_NE(std::string(e.what()).find(bad.variable), std::string::npos) << e.what();
+        }
         for (const bool ftp : {false, true}) {
             try {
                 if (ftp)
@@ -57,10 +64,16 @@ TEST_F(LayerSettingsTest, UnsetVariablesTakeTheirDefaultsAndSetOnesTheirValues)
     EXPECT_EQ(defaults.connectTimeout, seconds(60));
     EXPECT_EQ(defaults.receiveTimeout, seconds(60));
     EXPECT_EQ(defaults.exchangeTimeout, seconds(300));
+    EXPECT_FALSE(defaults.ftpPassive);
     SetEnv("NDXU_EXCHANGE_TIMEOUT", "86400");
     SetEnv("NDXU_RECEIVE_TIMEOUT", "");
-    EXPECT_EQ(ReadLayerSettings().exchangeTimeout, seconds(86400));
-    EXPECT_EQ(ReadLayerSettings().receiveTimeout, seconds(60));
+    SetEnv("NDXU_FTP_PASSIVE", "1");
+    const LayerSettings set = ReadLayerSettings();
+    EXPECT_EQ(set.exchangeTimeout, seconds(86400));
+    EXPECT_EQ(set.receiveTimeout, seconds(60));
+    EXPECT_TRUE(set.ftpPassive);
+    SetEnv("NDXU_FTP_PASSIVE", "0");
+    EXPECT_FALSE(ReadLayerSettings().ftpPassive);
 }
 
 TEST_F(LayerSettingsTest, PortOutOfRangeIsRefused)
