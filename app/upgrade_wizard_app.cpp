@@ -1,5 +1,7 @@
 #include "app/upgrade_wizard_app.h"
 
+#include "platform/inet/paint_pacer.h"
+#include "platform/ui/host.h"
 #include "res/resource.h"
 
 namespace {
@@ -8,6 +10,8 @@ constexpr char kSessionAgent[] = "ReZED";
 
 BOOL CUpgradeWizardApp::InitInstance()
 {
+    // Transfers keep the window painted while they block the run.
+    SetTransferPaintCallback(&AfxKeepPainted);
     m_pWizard = std::make_unique<CUpgradeWizardDlg>();
     if (!m_pWizard->Create(IDD_UPGRADEWIZARD_DIALOG)) return FALSE;
     m_pWizard->ShowWindow(SW_SHOW);

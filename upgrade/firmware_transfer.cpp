@@ -9,6 +9,7 @@
 #include "platform/ui/resources.h"
 #include "res/resource.h"
 #include "upgrade/package_staging.h"
+#include "upgrade/transfer_session.h"
 
 namespace {
 
@@ -24,12 +25,14 @@ void LogAndShow(WizardPage& page, const std::string& text)
 
 // The device's reason for a refused connection goes into the log; the
 // exception still leaves the run, and the framework shows its text.
-std::unique_ptr<CFtpConnection> OpenFtpConnection(CInternetSession& session, const std::string& address)
+std::unique_ptr<CFtpConnection> OpenFtpConnection(WizardPage& page, CInternetSession& session,
+                                                  const std::string& address)
 {
     try {
         return session.GetFtpConnection(address, "", "", INTERNET_DEFAULT_FTP_PORT, FALSE);
     } catch (const CInternetException& e) {
         WriteLogLine("FTP connection failed: " + e.GetErrorMessage());
+        if (!e.Detail().empty()) page.ExplainNextMessage(e.Detail());
         throw;
     }
 }
@@ -53,10 +56,12 @@ void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& sta
 {
     const std::string backupPath = staging + "\\" + AfxLoadString(IDS_PROFILE_BACKUP_FILE);
     LogAndShow(page, AfxLoadString(IDS_BACKING_UP_PROFILE));
-    if (ftp.GetFile(kRemoteProfile, backupPath, FALSE, FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1))
+    if (ftp.GetFile(kRemoteProfile, backupPath, FALSE, FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1)) {
         LogAndShow(page, AfxLoadString(IDS_PROFILE_SAVED));
-    else
-        LogAndShow(page, "Profile Not Saved");
+        return;
+    }
+    LogAndShow(page, "Profile Not Saved");
+    WriteLogLine("Reason: " + ftp.LastFailureReason());
 }
 
 // Phase 12: an alternate image in the staging directory takes the place of
@@ -83,6 +88,7 @@ bool Upload(WizardPage& page, CFtpConnection& ftp, const std::string& localPath,
     page.SetEnd(RunEnd::UploadFailed);
     const std::string text = "Cannot Upload " + localPath + " as " + remoteName;
     LogAndShow(page, text);
+    if (sendable) page.ExplainNextMessage(ftp.LastFailureReason());
     page.ApplicationMessage(text);
     page.ShowCancelAsDefault();
     return false;
@@ -128,8 +134,8 @@ void ShowCompletionScreen(WizardPage& page)
 bool RunFirmwareTransfer(WizardPage& page, const std::string& address)
 {
     LogAndShow(page, AfxLoadString(IDS_OPENING_FTP_SESSION));
-    CInternetSession session(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    std::unique_ptr<CFtpConnection> ftp = OpenFtpConnection(session, address);
+    TransferSession session(page);
+    std::unique_ptr<CFtpConnection> ftp = OpenFtpConnection(page, session, address);
 
     ShowTransferScreen(page);
     const std::string staging = StagePackage();

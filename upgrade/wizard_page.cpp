@@ -1,5 +1,7 @@
 #include "upgrade/wizard_page.h"
 
+#include "log/run_log.h"
+#include "platform/ui/host.h"
 #include "platform/ui/secrets.h"
 #include "platform/ui/win_app.h"
 
@@ -13,6 +15,12 @@ void WizardPage::ShowStatus(const std::string& text)
 {
     m_status = MaskSecrets(text);
     m_dialog.UpdateData(FALSE);
+}
+
+void WizardPage::ExplainNextMessage(const std::string& reason)
+{
+    WriteLogLine("Reason: " + reason);
+    AfxGetHost().SetMessageDetail(MaskSecrets(reason));
 }
 
 void WizardPage::DialogMessage(const std::string& text) { m_dialog.MessageBox(text, nullptr, MB_OK); }

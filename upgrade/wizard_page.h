@@ -31,13 +31,17 @@ public:
     void SetStatusValue(const std::string& text) { m_status = text; }
     void WriteValues() { m_dialog.UpdateData(FALSE); }
 
+    // Why the next message box comes: a "Reason: " log entry, and on the
+    // console the line after that box.
+    void ExplainNextMessage(const std::string& reason);
+
     // The dialog's own message box: no icon.
     void DialogMessage(const std::string& text);
     // The application's message box: the exclamation icon.
     void ApplicationMessage(const std::string& text);
 
     // A transfer's progress, shown while it runs; the end hides it.
-    void ShowProgress(const TransferProgress& progress) { m_dialog.ShowProgress(progress); }
+    void ShowProgress(const ProgressReport& progress) { m_dialog.ShowProgress(progress); }
     void EndProgress() { m_dialog.EndProgress(); }
 
     void SetText(int id, const std::string& text) { m_dialog.SetDlgItemText(id, text); }

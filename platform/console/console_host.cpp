@@ -13,6 +13,8 @@ void ConsoleHost::OnStatus(const std::string& text)
 void ConsoleHost::OnMessageBox(const std::string& text, const std::string& caption, MessageIcon)
 {
     m_err << '[' << EscapeControlCharacters(caption) << "] " << EscapeControlCharacters(text) << std::endl;
+    if (!m_detail.empty()) m_err << "  reason: " << EscapeControlCharacters(m_detail) << std::endl;
+    m_detail.clear();
 }
 
 void ConsoleHost::OnProgress(const ProgressReport* progress)

@@ -27,6 +27,12 @@ protected:
     void OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
     void OnProgress(const ProgressReport* progress) override;
 
+public:
+    void SetMessageDetail(const std::string& detail) override { m_detail = detail; }
+
+private:
+    std::string m_detail;
+
 private:
     std::ostream& m_out;
     std::ostream& m_err;

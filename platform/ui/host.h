@@ -48,6 +48,11 @@ public:
     // until EndProgress. Called at most a few times a second.
     virtual void ShowProgress(CDialog& dialog, const ProgressReport& progress) = 0;
     virtual void EndProgress(CDialog& dialog) = 0;
+
+    // Why the next message box comes: a host that has room for it (the
+    // console) shows it on the line after that box; the window leaves it to
+    // the run log.
+    virtual void SetMessageDetail(const std::string&) {}
 };
 
 // The process's host; set once at start (and by each test).

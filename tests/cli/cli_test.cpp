@@ -152,7 +152,10 @@ TEST_F(CliTest, FtpFailureFailsInTheTransfer)
     ProcessResult result = Run(DeviceArgs(sim));
     EXPECT_EQ(result.exitStatus, 9);
     EXPECT_TRUE(result.out.ends_with("Opening FTP Session...\n"));
-    EXPECT_EQ(result.err, "[ndxu-upgrade] A connection with the server could not be established\n");
+    EXPECT_TRUE(result.err.starts_with("[ndxu-upgrade] A connection with the server could not be established\n"
+                                       "  reason: 127.0.0.1 port "))
+        << result.err;
+    EXPECT_TRUE(result.err.ends_with(": Connection refused\n")) << result.err;
 }
 
 TEST_F(CliTest, UnopenableLogEndsWithoutARun)
@@ -289,6 +292,44 @@ TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
             terminal.Type(c.keys);
         EXPECT_EQ(terminal.Wait(std::chrono::seconds(10)), c.exitStatus) << c.name << terminal.Screen();
         EXPECT_TRUE(Log().ends_with(LogEntry(c.lastEntry))) << c.name << Log();
+    }
+}
+
+struct MeterCase {
+    const char* name;
+    std::vector<std::string> options;
+    bool onTerminal;
+    bool meter;
+};
+
+TEST_F(CliTest, ProgressMeterOnlyOnATerminalAndNeverInTheLog)
+{
+    WriteFileText(m_dir / "package" / "fw512000.bin", std::string(600 * 1024, '\x42'));
+    const MeterCase cases[] = {
+        {"terminal", {}, true, true},
+        {"terminal, --quiet", {"--quiet"}, true, false},
+        {"pipe", {}, false, false},
+        {"pipe, --progress", {"--progress"}, false, true},
+    };
+    for (const MeterCase& c : cases) {
+        DevSim sim({"--throttle", "300000", "--password", "pw"});
+        std::vector<std::string> args = DeviceArgs(sim);
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        std::string shown;
+        if (c.onTerminal) {
+            args.insert(args.begin(), NDXU_UPGRADE_EXE);
+            TerminalSession terminal(args, Environment({{"NDXU_PASSWORD", "pw"}}), PackageDirectory());
+            EXPECT_EQ(terminal.Wait(), 0) << c.name << terminal.Screen();
+            shown = terminal.Screen();
+        } else {
+            ProcessResult result = Run(args, {{"NDXU_PASSWORD", "pw"}});
+            EXPECT_EQ(result.exitStatus, 0) << c.name << result.err;
+            shown = result.err;
+        }
+        EXPECT_EQ(shown.find("fw512000.bin  ") != std::string::npos && shown.find("KiB/s") != std::string::npos,
+                  c.meter)
+            << c.name << shown;
+        EXPECT_EQ(Log().find("KiB/s"), std::string::npos) << c.name;
     }
 }
 

@@ -1,9 +1,12 @@
 // Whole upgrade runs through the real widgets against the device simulator:
-// the completion screen, and a failure during the transfer.
+// the completion screen, the progress bar, and a failure during the transfer.
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QCoreApplication>
+#include <algorithm>
 
 #include "platform/ui/resources.h"
 #include "res/resource.h"
@@ -102,6 +105,38 @@ TEST_F(UpgradeRunTest, RefusedUploadLeavesTheFailureInTheStatusLineAndCancelBack
     ASSERT_EQ(m_boxes.size(), 1u);
     EXPECT_EQ(m_boxes[0].text, failure.toStdString());
     EXPECT_EQ(m_boxes[0].icon, QMessageBox::Warning);
+}
+
+// Notes the value of the transfer bar each time it is painted.
+class PaintedProgress : public QObject {
+public:
+    PaintedProgress() { QCoreApplication::instance()->installEventFilter(this); }
+    std::vector<int> values;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        auto* bar = qobject_cast<QProgressBar*>(object);
+        if (event->type() == QEvent::Paint && bar && bar->objectName() == QStringLiteral("transferProgress") &&
+            bar->format().startsWith(QStringLiteral("fw512000.bin")))
+            values.push_back(bar->value());
+        return false;
+    }
+};
+
+TEST_F(UpgradeRunTest, ProgressBarFollowsTheUploadAndGoesAwayAfter)
+{
+    WriteFileText(m_dir / "package" / "fw512000.bin", std::string(600 * 1024, '\x42'));
+    PaintedProgress painted;
+    std::vector<int>& values = painted.values;
+    int exitCode = Run({"--password", "secret", "--throttle", "200000"}, [this] {
+        EXPECT_EQ(Window().findChild<QProgressBar*>(QStringLiteral("transferProgress")), nullptr);
+        EXPECT_EQ(Text(IDC_STATUS), Loaded(IDS_UPGRADE_COMPLETED));
+    });
+    EXPECT_EQ(exitCode, 0);
+    ASSERT_GE(values.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    EXPECT_LT(values.front(), values.back());
 }
 
 }  // namespace
