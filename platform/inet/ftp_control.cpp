@@ -125,12 +125,29 @@ bool CFtpConnection::Control::Transfer(const FtpFile& file)
     if (file.progress) file.progress->Watch(m_easy.get());
     m_localError = 0;
     const CURLcode result = Run(file.stream, Limits(), file.progress);
-    m_lastError = result == CURLE_OK ? 0 : InternetErrorOf(result, m_easy.get());
-    m_lastResponse = result == CURLE_OK ? std::string() : m_reply.substr(m_reply.rfind('\n') + 1);
-    m_lastFailureReason = result == CURLE_OK ? std::string() : FailureReason(result, file.local);
-    if (result != CURLE_OK && !EndedOnARefusal()) DropControlConnection();
-    if (file.progress) file.progress->Finish(result == CURLE_OK);
-    return result == CURLE_OK;
+    const std::string lastLine = m_reply.substr(m_reply.rfind('\n') + 1);
+    // The library has been seen to end an active-mode download as done while
+    // it still waited for the device's data connection, with nothing moved
+    // and the device's "150" as the last word: a transfer counts only when
+    // the device confirmed it.
+    const bool confirmed = m_replyDone && m_reply.starts_with('2');
+    const bool succeeded = result == CURLE_OK && confirmed;
+    if (succeeded) {
+        m_lastError = 0;
+        m_lastResponse.clear();
+        m_lastFailureReason.clear();
+    } else if (result == CURLE_OK) {
+        m_lastError = ERROR_INTERNET_CONNECTION_ABORTED;
+        m_lastResponse = lastLine;
+        m_lastFailureReason = "the transfer ended without the device confirming it (its last reply: " + lastLine + ")";
+    } else {
+        m_lastError = InternetErrorOf(result, m_easy.get());
+        m_lastResponse = lastLine;
+        m_lastFailureReason = FailureReason(result, file.local);
+    }
+    if (!succeeded && !EndedOnARefusal()) DropControlConnection();
+    if (file.progress) file.progress->Finish(succeeded);
+    return succeeded;
 }
 
 CURLcode CFtpConnection::Control::Run(std::FILE* file, TransferLimits limits, ProgressNotifier* progress)
