@@ -209,17 +209,15 @@ std::string CFtpConnection::Control::TimeoutReason() const
                std::to_string(m_server.settings.receiveTimeout.count()) + " s (NDXU_RECEIVE_TIMEOUT)";
     case TransferLoop::Limit::None: break;
     }
-    return std::string("the transfer timed out: the device did not answer in time") +
-           (m_errorText[0] ? std::string(" (") + m_errorText + ")" : std::string());
+    return "the transfer timed out: the device did not answer in time";
 }
 
+// The library's error text and system error are left out here: in active
+// mode they still hold a harmless note from setting up PORT, which would
+// mislead.
 std::string CFtpConnection::Control::DroppedReason() const
 {
-    long osErrno = 0;
-    if (curl_easy_getinfo(m_easy.get(), CURLINFO_OS_ERRNO, &osErrno) != CURLE_OK) osErrno = 0;
-    const std::string why =
-        osErrno ? std::generic_category().message(static_cast<int>(osErrno)) : std::string(m_errorText);
-    return "the connection to the device was dropped during the transfer" + (why.empty() ? "" : " (" + why + ")");
+    return "the connection to the device was dropped during the transfer";
 }
 
 TransferLimits CFtpConnection::Control::Limits() const
