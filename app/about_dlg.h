@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The About box: icon, title, version and legal notice, closed with OK.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ndxu-upgrade-wizard: the wizard window.
 
 #include <CLI/CLI.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/upgrade_wizard_app.h"
 
 #include "platform/inet/paint_pacer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application object: creates the wizard window as the main window, keeps
 // the application-wide Internet session open while the program runs, and
 // takes both down in order at the end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/upgrade_wizard_dlg.h"
 
 #include "app/about_dlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wizard window: introduction, side picture, address and password
 // fields, Continue and Cancel, and the status line. Continue starts the
 // upgrade run; Cancel, Escape and the close box end the program.

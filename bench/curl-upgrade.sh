@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The same exchanges as an upgrade run, scripted with the curl command as an
 # administrator would: two logins, the status page, download mode, the
 # staging copy, the profile backup and the firmware upload (active FTP).

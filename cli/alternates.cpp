@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/alternates.h"
 
 #include "platform/files/file_services.h"

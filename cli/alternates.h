@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Alternate files left in the staging directory by an earlier package take
 // the place of the package's image (prod.bin) or follow it (prof.bin,
 // boot.bin). The window asks before each; on the console they are uploaded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ctrl-C (SIGINT) and SIGTERM during a run: the run log gets a last entry
 // saying where the run was stopped and what the device may be left with, and
 // the program ends at once with 128 + the signal's number (130, 143), even

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ndxu-upgrade: the upgrade run of the wizard window, on the console.
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console front-end's command line.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/password.h"
 
 #include <signal.h>

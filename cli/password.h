@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device password on the console. It never comes from the command line,
 // where the process list would show it.
 #pragma once

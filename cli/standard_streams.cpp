@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/standard_streams.h"
 
 #include <fcntl.h>

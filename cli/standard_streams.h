@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a console program makes sure of before it opens anything.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # How every test is registered.
 include(GoogleTest)
 

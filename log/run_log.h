@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run log: one plain-text file in the temporary directory that keeps the
 // history of every run. Each entry is framed by asterisks.
 #pragma once

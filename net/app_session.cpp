@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/app_session.h"
 
 #include "platform/ui/dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application-wide Internet session: open from start-up to shut-down,
 // with status notifications relayed to the main window as message 1025.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/device_probe.h"
 
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether the device's web server answers, asked quietly: nothing is logged
 // and no failure is shown. For waiting on a device that restarts.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/page_fetch.h"
 
 #include "log/run_log.h"

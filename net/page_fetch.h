@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One HTTP request to the device and its page, through a session of its own.
 #pragma once
 

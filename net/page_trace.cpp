@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "net/page_trace.h"
 
 #include "platform/ui/resources.h"

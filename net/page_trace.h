@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run log's line for a page request.
 #pragma once
 

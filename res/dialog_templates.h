@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's dialog templates.
 #pragma once
 

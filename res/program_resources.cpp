@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "res/program_resources.h"
 
 #include "res/dialog_templates.h"

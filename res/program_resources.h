@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's resources, registered with the window layer at start.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "res/string_table.h"
 
 #include <algorithm>

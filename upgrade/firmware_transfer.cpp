@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "upgrade/firmware_transfer.h"
 
 #include <memory>

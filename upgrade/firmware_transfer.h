@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The FTP phases of the run: connection, transfer screen, staging, profile
 // backup, firmware and alternate uploads, and the completion screen.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Firmware versions on the device's status page. A version is a run of
 // digits and dots; the version mark ("5.") counts only where such a run
 // begins with it, so 4.5.1, 15.0 or a date such as 2015.3 is no 5.x version.

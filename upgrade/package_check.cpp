@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "upgrade/package_check.h"
 
 #include <optional>

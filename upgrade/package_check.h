@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The package check that comes before the device is touched: a run started
 // from a directory without the package must not leave the modem waiting in
 // download mode.

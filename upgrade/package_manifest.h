@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The package's checksum manifest, SHA256SUMS in the package directory, in
 // the format of sha256sum: "<64 hex digits> <blank or *><file name>" a line.
 // When it is there, the image to be flashed must match its line before the

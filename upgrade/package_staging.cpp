@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "upgrade/package_staging.h"
 
 #include "log/run_log.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The local staging directory: made if missing, private to the user, and
 // given a copy of the package's text file as readme.txt.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How an upgrade run ended and what it found out, for a front-end that
 // reports it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a front-end asks of a run beyond the wizard's own upgrade.
 #pragma once
 

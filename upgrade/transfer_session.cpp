@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "upgrade/transfer_session.h"
 
 #include "platform/inet/transfer_status.h"

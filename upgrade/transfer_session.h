@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The FTP phase's Internet session: its status callback shows how far each
 // transfer has come, as a bar in the window or a meter on the console.
 #pragma once

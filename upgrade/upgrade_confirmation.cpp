@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "upgrade/upgrade_confirmation.h"
 
 #include <algorithm>

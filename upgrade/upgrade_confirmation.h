@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // After the upload: the device restarts on its new firmware. The
 // confirmation waits for it to go away and come back, logs in again, reads
 // the status page and says which version the device runs now.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "upgrade/upgrade_run.h"
 
 #include <optional>

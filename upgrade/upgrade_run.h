@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The upgrade run that the Continue button starts: it checks the inputs and
 // the package, then logs into the device, checks its version, switches it into download mode
 // and transfers the firmware, all before it returns.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "upgrade/web_exchange.h"
 
 #include <cstring>

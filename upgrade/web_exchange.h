@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exchange with the device's web pages: two logins, the status page and
 // the switch into firmware download mode.
 #pragma once

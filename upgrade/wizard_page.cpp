@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "upgrade/wizard_page.h"
 
 #include "log/run_log.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wizard window as the upgrade run drives it: its exchanged values, its
 // controls, its status line and its message boxes.
 #pragma once

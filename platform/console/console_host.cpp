@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/console/console_host.h"
 
 #include <ostream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console host: status changes on standard output, message boxes on
 // standard error as "[caption] text"; every box is answered with OK at once.
 // Control characters in what it prints are escaped (see terminal_text.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/console/progress_meter.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A one-line transfer meter for a terminal: file, bytes, total, percentage,
 // rate and time left, redrawn in place at most ten times a second and cleared
 // when the transfer ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/console/terminal_text.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text from the device on its way to a terminal: control characters and
 // bytes that are not UTF-8 are shown as escapes, so a device page or reply can
 // neither move the cursor nor change the terminal's settings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/files/environment.h"
 
 #include <sys/stat.h>

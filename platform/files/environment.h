@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The environment as the program reads it.
 #pragma once
 

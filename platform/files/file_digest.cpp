@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/files/file_digest.h"
 
 #include <openssl/evp.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SHA-256 digest of a local file, read in pieces.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/files/file_services.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File services on paths of the program's form.
 #pragma once
 

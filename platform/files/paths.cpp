@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/files/paths.h"
 
 #include <pwd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paths of the program's form ("C:\varn\ndxu511\readme.txt") on the host's
 // file system. Drive C: is a per-user directory (NDXU_DRIVE_C, else
 // $XDG_DATA_HOME/ndxu-upgrade/drive_c, else ~/.local/share/ndxu-upgrade/drive_c,

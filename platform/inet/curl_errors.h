@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform's error code for a failed transfer, and the exception that
 // reports it.
 #pragma once

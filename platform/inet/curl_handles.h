@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Owned handles of the transfer library, and its options set with a check.
 #pragma once
 

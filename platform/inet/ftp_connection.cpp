@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/ftp_connection.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An FTP connection: one control connection, logged in, with transfers in
 // active mode (the PORT command) or, when asked for, passive mode (PASV), in
 // binary. When status notifications are on for the session that opened the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/ftp_control.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The FTP client behind CFtpConnection: one transfer handle and one loop
 // whose connection cache keeps the logged-in control connection between
 // transfers. Transfers are binary, in active mode (PORT) unless passive mode

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/host_name.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Server names as the layer accepts them: a host name, an IPv4 address or an
 // IPv6 address (bare or in brackets), and nothing that could change the
 // request made with it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/http_connection.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An HTTP connection to one server and the requests made on it.
 #pragma once
 

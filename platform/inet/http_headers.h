@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The header lines of an HTTP request.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/http_transfer.h"
 
 #include <algorithm>

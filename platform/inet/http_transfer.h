@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One HTTP request made with the transfer library, and its response body
 // taken in through a small buffer. The transfer pauses while the buffer is
 // full, so memory stays bounded whatever the server sends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/internet_exception.h"
 
 #include "platform/ui/resources.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Internet layer's failure: an error code of the platform's numbering,
 // with the platform's text for it, and in plain words what failed where.
 #pragma once

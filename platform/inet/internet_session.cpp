@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/internet_session.h"
 
 #include "platform/ui/win_app.h"

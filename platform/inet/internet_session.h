@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An Internet session: the settings shared by the HTTP and FTP connections
 // opened through it. Synchronous: every call blocks until it has its answer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/layer_settings.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Internet layer's settings, read from the environment each time a
 // connection is made.
 #pragma once

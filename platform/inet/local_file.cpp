@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/local_file.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The local side of an FTP transfer, checked before anything is sent: an
 // upload reads only a regular file it could open, a download writes only a
 // regular file (or a new one) in a directory, never through a symbolic link.

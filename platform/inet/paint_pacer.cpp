@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/paint_pacer.h"
 
 #include <utility>

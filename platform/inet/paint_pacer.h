@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keeps the window painted while a call of the layer blocks, without
 // repainting more often than every 50 ms. The layer knows no window: the
 // application registers what painting means.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/part_file.h"
 
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A download's local file: written under a temporary name beside its target
 // and put in place only when complete, so that a failed download leaves an
 // existing target as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/progress_notifier.h"
 
 #include <sys/socket.h>

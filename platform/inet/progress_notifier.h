@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress of one FTP transfer: counts taken from the transfer library
 // as bytes move, handed on from the transfer loop (never from inside the
 // library, so that the receiver may throw) at most every 100 ms, once more

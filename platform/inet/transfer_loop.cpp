@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/inet/transfer_loop.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs one transfer at a time on a multi handle while the caller blocks until
 // it has what it waits for: the transfer's end, or a state that the
 // transfer's callbacks bring about. Keeps the window painted meanwhile, and

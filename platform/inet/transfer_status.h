@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Notifications about the FTP transfers of a session, given to its
 // OnStatusCallback when EnableStatusCallback(TRUE) was called on it.
 #pragma once

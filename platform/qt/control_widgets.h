@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The widgets that show the controls of a dialog: one per control, placed
 // and sized from the template, and kept in step with the control's state.
 #pragma once

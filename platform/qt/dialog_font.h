@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The font of a dialog: the template's face and point size when the system
 // has that face, else the system's sans-serif face at that size.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/dialog_units.h"
 
 #include <QFontMetrics>

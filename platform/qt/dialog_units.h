@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dialog units to pixels, as the classic dialog manager converts a template:
 // a horizontal dialog unit is a quarter of the dialog font's average
 // character width, a vertical one an eighth of the font's height.

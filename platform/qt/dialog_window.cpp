@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/dialog_window.h"
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window of one dialog: its controls as widgets, and what the user does
 // to it (clicks, typing, Enter, Escape, F1, the close box, the window menu)
 // handed to the dialog.

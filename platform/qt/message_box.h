@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's message boxes: OK only, captioned, with no icon, the
 // exclamation icon or the stop icon.
 #pragma once

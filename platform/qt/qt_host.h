@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host that shows the program's dialogs as Qt widgets. A command runs
 // to its end before the next user input is taken; while it blocks, the
 // windows stay painted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's images, compiled into the executable as Qt resources under
 // :/images/ and named by resource number: "<n>.png", and for an icon also
 // "<n>-16.png", its small size.

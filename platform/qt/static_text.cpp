@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/static_text.h"
 
 QString StaticDisplayText(const std::string& text, bool noPrefix)

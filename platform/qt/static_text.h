@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text that a static control shows.
 #pragma once
 

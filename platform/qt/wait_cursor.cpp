@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/wait_cursor.h"
 
 #include <QApplication>

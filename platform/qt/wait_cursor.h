@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wait cursor that a command shows until it returns to the message loop.
 #pragma once
 

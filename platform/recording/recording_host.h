@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host that keeps, in order, every status change and every message box,
 // so that a test can compare the whole story of a run.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The state of one control of a dialog, kept by the window layer; a host
 // shows it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Data exchange between a dialog's values and its controls.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A dialog: a window built from a dialog template, whose controls the window
 // layer keeps as a model that the host shows. Every window of the program is
 // a dialog.

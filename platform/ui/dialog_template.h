@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dialog templates: the layout of a dialog as data, in dialog units.
 #pragma once
 

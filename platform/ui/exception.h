@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The base of the exceptions that the window layer reports when they leave a
 // command handler.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host shows the dialogs of the window layer: in a real window, on the
 // console, or in memory for tests. One host serves the whole process.
 #pragma once

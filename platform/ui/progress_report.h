@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How far a file transfer has come, as a host shows it.
 #pragma once
 

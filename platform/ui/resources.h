@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's resources as the window layer loads them: strings by number,
 // dialog templates by id. The program registers its resource module at start,
 // as an executable carries its resources with it.

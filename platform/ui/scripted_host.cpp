@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/ui/scripted_host.h"
 
 #include "platform/ui/dialog.h"

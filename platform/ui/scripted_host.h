@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host without a window: user actions come from a script, message boxes
 // are answered with OK at once, and changes of a visible window's status line
 // (the sunken static) and message boxes are handed to the derived host to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The secret a run holds (the device password): every text the program shows
 // or writes to its log passes through MaskSecrets first, so a device that
 // echoes the password back cannot make it appear anywhere.

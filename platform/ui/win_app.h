@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application object: start-up, the message loop and shut-down.
 #pragma once
 

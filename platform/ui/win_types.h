@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Basic types and constants of the window layer, named as the program's
 // code uses them.
 #pragma once

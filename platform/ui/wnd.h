@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A control of a dialog, addressed as a window of its own.
 #pragma once
 

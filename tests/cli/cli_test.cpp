@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console front-end as a user runs it: options, the password's two
 // sources, exit statuses, and where statuses and message boxes go.
 #include <gtest/gtest.h>

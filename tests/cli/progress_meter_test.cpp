@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console's transfer meter line.
 #include <gtest/gtest.h>
 

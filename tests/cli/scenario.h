@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One run of ndxu-upgrade against the simulator, written down as data: a
 // scenario file under tests/scenarios. Each line is "key: value"; a key may
 // repeat where it lists; "#" starts a comment line; in values, \n, \r, \t and

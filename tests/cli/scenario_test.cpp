@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fault campaign: every scenario under tests/scenarios, run end to end
 // with ndxu-upgrade against the simulator. Besides what a scenario expects,
 // every run must keep what holds for all of them: within its time bound, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/cli/terminal_session.h"
 
 #include <poll.h>

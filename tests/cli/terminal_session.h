@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A program run on a pseudo-terminal of its own, as a user at a terminal
 // runs it: the test reads what the terminal shows and types when it sees the
 // program waiting.

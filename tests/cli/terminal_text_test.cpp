@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the console prints of device text: control characters and broken
 // UTF-8 escaped, everything else as it stands.
 #include <gtest/gtest.h>

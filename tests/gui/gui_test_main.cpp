@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GUI tests' main: the widgets need a QApplication, which is created
 // before any test runs. Without a choice of platform the tests run
 // offscreen, so that they need no display, the listing of the tests included.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt host's parts: the conversion of dialog units, static texts, the
 // program's images, message boxes, the wait cursor and the quit message.
 #include <QApplication>

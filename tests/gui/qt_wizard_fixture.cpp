@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/gui/qt_wizard_fixture.h"
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wizard on the Qt host, in a sandbox of its own: TEMP, drive C: and the
 // package directory (the current directory) lie in a temporary directory.
 // Message boxes are recorded and answered with OK; a watchdog ends every

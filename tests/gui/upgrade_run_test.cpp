@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole upgrade runs through the real widgets against the device simulator:
 // the completion screen, the progress bar, and a failure during the transfer.
 #include <QEvent>

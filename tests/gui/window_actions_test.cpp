@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the user does to the wizard window: the ways to end the program, the
 // About box, and an address that the wizard refuses.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wizard window as it first appears: texts, fields, focus, tab order,
 // the window itself, and the layout in pixels from the template.
 #include <QApplication>

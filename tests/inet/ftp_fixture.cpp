@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/inet/ftp_fixture.h"
 
 #include <algorithm>

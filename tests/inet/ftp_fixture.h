@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the FTP tests share: the simulator in download mode, the program's
 // directory on drive C: as the local side, a session that records the
 // status notifications it is given, and large files made and compared in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress of FTP transfers told to the session's status callback, and
 // the window kept painted through the layer's paint callback while they run.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FTP sessions against the device simulator in download mode: logins,
 // active and passive mode, transfers and their failures with their reasons,
 // the control connection kept in step, the goodbye, and the local files a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Requests that fail: names, connections, silent, slow or broken devices,
 // and the text the user is shown.
 #include <gtest/gtest.h>

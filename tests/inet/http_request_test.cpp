@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bytes that go on the wire for each kind of request the program makes,
 // as the device simulator received them.
 #include <gtest/gtest.h>

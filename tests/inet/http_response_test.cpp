@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the response body: counts, the end, large pages, and memory.
 #include <gtest/gtest.h>
 

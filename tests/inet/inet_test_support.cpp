@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/inet/inet_test_support.h"
 
 #include <netinet/in.h>

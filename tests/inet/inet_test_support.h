@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the tests of the Internet layer share: the program's resources, a
 // recording window host that counts paint requests, the layer's paint
 // callback counting its calls, environment variables set for one test alone

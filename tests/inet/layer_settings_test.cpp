@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The layer's settings from the environment: defaults and bad values.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times 64 MB uploads to the device simulator on a session with status
 // notifications on and on one with them off, taking turns, and prints the
 // median of each: the progress must cost no time that shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The FTP phases end to end against the simulator: staging, the profile
 // backup, the firmware and alternate uploads, the completion screen, and
 // every way these phases can end.

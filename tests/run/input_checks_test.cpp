@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The start of a run: what is logged, the input checks and their messages,
 // and what a refused input leaves unchanged.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The package check before the device is touched: a package that cannot be
 // used, or a staging directory that is not the user's own, ends the run
 // before the first request, with the reason in the log.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page fetch against the simulator: the page buffer's bounds, the
 // overrun box, failures reported by the platform's texts, and a device that
 // stalls or sends far too much.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exchange with the device's web pages, end to end against the
 // simulator: the bytes on the wire, the judgement of every reply, and the
 // story of status texts, message boxes and log entries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wizard window and the application object on the recording host:
 // initial screen, shut-down, and the application-wide session.
 #include <gtest/gtest.h>

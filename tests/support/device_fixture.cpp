@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/device_fixture.h"
 
 DevSim& DeviceTest::StartDevice(std::vector<std::string> options)

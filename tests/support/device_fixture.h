@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A wizard whose device is the simulator, reached on loopback.
 #pragma once
 

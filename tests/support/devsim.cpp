@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/devsim.h"
 
 #include <fcntl.h>

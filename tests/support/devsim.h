@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device simulator, started for one test on free loopback ports and
 // stopped afterwards. Its transcript holds every request and FTP command it
 // received.

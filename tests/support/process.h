@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Child processes of the tests: one way to start them (fork and exec, with
 // changes to the environment and the standard streams), to wait for them,
 // and to stop them (SIGTERM, then SIGKILL when they do not end in time).

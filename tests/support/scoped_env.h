@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sets or unsets environment variables for one test and puts them back.
 #pragma once
 

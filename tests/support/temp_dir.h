@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A directory of its own for one test, removed afterwards.
 #pragma once
 

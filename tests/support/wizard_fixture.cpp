@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/wizard_fixture.h"
 
 #include "res/program_resources.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A wizard on the recording host, in a sandbox of its own: TEMP (the run
 // log's directory), drive C: and the package directory (the current
 // directory, holding fw512000.bin and ndxuback.txt) all lie in a temporary

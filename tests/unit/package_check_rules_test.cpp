@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rules the run applies to what it reads before it flashes: the firmware
 // version on a status page, and the package's checksum manifest.
 #include <gtest/gtest.h>

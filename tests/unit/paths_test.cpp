@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program paths on the host: drive mapping, TEMP and the current directory.
 #include <pwd.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run log: entry framing, the start banner, appending across program
 // starts, and what happens when the log cannot be opened.
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The string table: exact texts where their bytes matter.
 #include <gtest/gtest.h>
 

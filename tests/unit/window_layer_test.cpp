@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window layer's own behaviour: how it reports an exception that leaves
 // a command handler, and how a modal dialog ends.
 #include <gtest/gtest.h>

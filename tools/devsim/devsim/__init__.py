@@ -1,1 +1,2 @@
+# SPDX-License-Identifier: MIT
 """A loopback stand-in for the modem: its web pages and its FTP download mode."""

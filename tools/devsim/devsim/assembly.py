@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Puts the simulated devices together: where each one listens and keeps its
 files, and the services it runs."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Replies that break HTTP on purpose: a head cut short, a body that trickles,
 and scripted raw bytes that end in a close, a reset or a stall."""
 

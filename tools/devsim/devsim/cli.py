@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Command line of ndxu-devsim: parses the options, starts the web server,
 announces the ports and runs until the lifetime ends or a signal arrives."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The simulated modem: routes each web request, applies the scripted reply,
 and switches into firmware download mode."""
 

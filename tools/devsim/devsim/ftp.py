@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The device's FTP server in download mode, with scripted faults.
 
 It runs on a pyftpdlib IO loop in a thread of its own.  The listening socket

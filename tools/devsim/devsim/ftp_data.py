@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The device's FTP data connections: made only when a transfer needs one,
 and able to drop or stall a transfer part-way."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """What the device's FTP server does wrong, as chosen on the command line."""
 
 from dataclasses import dataclass, field

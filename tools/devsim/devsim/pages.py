@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The HTML the device serves.
 
 The client looks for a few marks in these pages: "wrong password",

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Scripted replies: which page answers how, chosen per case on the command line."""
 
 import base64

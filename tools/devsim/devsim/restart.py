@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The device restarting after a firmware upload: it leaves download mode,
 its web server is away for a while, and it comes back with the new version."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """JSON-lines log of everything the simulated device receives and does."""
 
 import base64

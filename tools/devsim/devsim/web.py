@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """HTTP transport of the device's web server.
 
 Requests are read by hand so that every byte the client sends is seen: the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Black-box tests: each case starts the real simulator on free loopback ports
 and talks to it over raw sockets and ftplib, as the upgrade client does."""
 
