@@ -5,12 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <system_error>
 #include <utility>
 
 #include "platform/files/paths.h"
+#include "platform/ui/host.h"
 #include "platform/ui/secrets.h"
 #include "platform/ui/win_app.h"
 
@@ -34,20 +38,33 @@ bool IsOwnLogFile(int fd)
     return (info.st_mode & 077) == 0 || ::fchmod(fd, 0600) == 0;
 }
 
-std::FILE* OpenForAppend(const std::string& path)
+struct Opened {
+    std::FILE* stream = nullptr;
+    std::string problem;  // why it could not be opened
+};
+
+Opened OpenForAppend(const std::string& path)
 {
+    if (path.empty()) return {nullptr, "no temporary directory is known (set TEMP, TMPDIR or HOME)"};
     std::optional<std::filesystem::path> hostPath = HostPathOf(path);
-    if (!hostPath) return nullptr;
+    if (!hostPath) return {nullptr, path + ": no such drive"};
     // O_NONBLOCK: a FIFO planted under the name must not hold the program.
     int fd = ::open(hostPath->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        const int error = errno;
+        return {nullptr, hostPath->string() + ": " +
+                             (error == ELOOP ? "a symbolic link" : std::generic_category().message(error))};
+    }
     if (!IsOwnLogFile(fd)) {
         ::close(fd);
-        return nullptr;
+        return {nullptr, hostPath->string() + ": not a regular file of this user with a single name"};
     }
     std::FILE* stream = ::fdopen(fd, "a");
-    if (!stream) ::close(fd);
-    return stream;
+    if (!stream) {
+        ::close(fd);
+        return {nullptr, hostPath->string() + ": cannot be written"};
+    }
+    return {stream, {}};
 }
 
 }  // namespace
@@ -55,8 +72,10 @@ std::FILE* OpenForAppend(const std::string& path)
 int OpenRunLog(std::string path)
 {
     if (g_log) std::fclose(g_log);
-    g_log = OpenForAppend(path);
+    Opened opened = OpenForAppend(path);
+    g_log = opened.stream;
     if (!g_log) {
+        AfxGetHost().SetMessageDetail(opened.problem);
         AfxMessageBox("Cannot open logfile", MB_OK);
         return 1;
     }

@@ -163,7 +163,8 @@ TEST_F(CliTest, UnopenableLogEndsWithoutARun)
 {
     ProcessResult result = Run({}, {{"TEMP", (m_dir / "missing").string()}});
     EXPECT_EQ(result.exitStatus, 8);
-    EXPECT_EQ(result.err, "[ndxu-upgrade] Cannot open logfile\n");
+    EXPECT_EQ(result.err, "[ndxu-upgrade] Cannot open logfile\n  reason: " + (m_dir / "missing" / "ndxulog.txt").string() +
+                              ": No such file or directory\n");
     EXPECT_EQ(result.out, "");
 }
 
