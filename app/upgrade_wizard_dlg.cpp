@@ -70,8 +70,8 @@ bool CUpgradeWizardDlg::OnCommand(int id)
 
 void CUpgradeWizardDlg::OnContinue()
 {
-    m_lastRun = RunReport();
-    WizardPage page(*this, m_Status, m_Address, m_Password, m_CancelButton, m_runOptions, m_lastRun);
+    m_lastRunEnd = RunEnd::None;
+    WizardPage page(*this, m_Status, m_Address, m_Password, m_CancelButton, m_runOptions, m_lastRunEnd);
     RunUpgrade(page);
 }
 

@@ -18,10 +18,8 @@ public:
     // runs ask for nothing more).
     void SetRunOptions(const RunOptions& options) { m_runOptions = options; }
 
-    // How the last upgrade run ended and what it found; RunEnd::None before
-    // the first.
-    RunEnd LastRunEnd() const { return m_lastRun.end; }
-    const RunReport& LastRun() const { return m_lastRun; }
+    // How the last upgrade run ended; RunEnd::None before the first.
+    RunEnd LastRunEnd() const { return m_lastRunEnd; }
 
     CButton m_CancelButton;
     std::string m_Status;
@@ -40,5 +38,5 @@ private:
     void OpenLogAndWriteBanner();
 
     RunOptions m_runOptions;
-    RunReport m_lastRun;
+    RunEnd m_lastRunEnd = RunEnd::None;
 };

@@ -39,10 +39,8 @@ bool Refuse(WizardPage& page, const std::string& text, const std::string& reason
 bool VerifyAgainstManifest(WizardPage& page, const Image& image)
 {
     const ImageVerification verification = VerifyImage(kManifestName, image.path, image.name);
-    if (!verification.digest.empty()) {
-        page.Report().imageDigest = verification.digest;
+    if (!verification.digest.empty())
         WriteLogLine("Image SHA-256: " + verification.digest + " (" + image.path + ")");
-    }
     const std::string refusal = "Image Not Verified: " + image.path;
     switch (verification.verdict) {
     case ManifestVerdict::Matches: WriteLogLine("Image Verified against " + std::string(kManifestName)); return true;
@@ -73,7 +71,6 @@ void NameImage(WizardPage& page)
     if (ReadableFileProblem(image.path, EmptyFile::Refused)) return;
     const ImageVerification verification = VerifyImage(kManifestName, image.path, image.name);
     if (verification.digest.empty()) return;
-    page.Report().imageDigest = verification.digest;
     const std::string text = "Image SHA-256: " + verification.digest + " (" + image.path + ")";
     WriteLogLine(text);
     page.ShowStatus(text);

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
-// How an upgrade run ended and what it found out, for a front-end that
-// reports it.
+// How an upgrade run ended, for a front-end that reports it.
 #pragma once
-
-#include <string>
 
 enum class RunEnd {
     None,                 // no run yet, or the run log could not be opened
@@ -18,11 +15,4 @@ enum class RunEnd {
     Completed,            // the completion screen is shown
     Checked,              // the device check found a 5.x device
     NotConfirmed,         // completed, but the device did not come back as expected
-};
-
-struct RunReport {
-    RunEnd end = RunEnd::None;
-    std::string versionBefore;  // the firmware version on the status page, once read
-    std::string versionAfter;   // the version the device came back with, once confirmed
-    std::string imageDigest;    // the SHA-256 of the image to flash, once read
 };

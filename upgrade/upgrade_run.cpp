@@ -41,7 +41,6 @@ void RunCheck(WizardPage& page, const std::string& address, const std::string& p
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
     const std::optional<std::string> version = CheckDevice(page, address, password);
     if (!version) return;
-    page.Report().versionBefore = *version;
     LogAndShow(page, "Firmware Version: " + *version);
     page.SetEnd(RunEnd::Checked);
 }

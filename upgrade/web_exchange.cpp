@@ -140,9 +140,7 @@ bool RunWebExchange(WizardPage& page, const std::string& address, const std::str
     WriteLogLine(login.headers);
 
     if (!LogIn(page, address, login.headers, login.body)) return false;
-    const std::optional<std::string> version = CheckVersion(page, address);
-    if (!version) return false;
-    page.Report().versionBefore = *version;
+    if (!CheckVersion(page, address)) return false;
     return EnterDownloadMode(page, address, downloadHeaders, downloadBody);
 }
 

@@ -12,9 +12,9 @@
 class WizardPage {
 public:
     WizardPage(CDialog& dialog, std::string& status, const std::string& address, const std::string& password,
-               CButton& cancelButton, const RunOptions& options, RunReport& report)
+               CButton& cancelButton, const RunOptions& options, RunEnd& end)
         : m_dialog(dialog), m_status(status), m_address(address), m_password(password),
-          m_cancelButton(cancelButton), m_options(options), m_report(report)
+          m_cancelButton(cancelButton), m_options(options), m_end(end)
     {
     }
 
@@ -51,8 +51,7 @@ public:
     // Shows the Cancel button, focused, with the default-button look.
     void ShowCancelAsDefault();
 
-    void SetEnd(RunEnd end) { m_report.end = end; }
-    RunReport& Report() { return m_report; }
+    void SetEnd(RunEnd end) { m_end = end; }
 
 private:
     CDialog& m_dialog;
@@ -61,5 +60,5 @@ private:
     const std::string& m_password;
     CButton& m_cancelButton;
     const RunOptions& m_options;
-    RunReport& m_report;
+    RunEnd& m_end;
 };
