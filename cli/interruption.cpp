@@ -36,7 +36,7 @@ void InterruptionWatch::Start()
     std::thread([this, signals] {
         int signal = 0;
         if (::sigwait(&signals, &signal) != 0) return;
-        WriteLogLine(Entry(signal));
+        WriteLastLogLine(Entry(signal));
         std::cerr << "ndxu-upgrade: interrupted; the run log says where" << std::endl;
         // The main thread may be blocked inside a transfer: end here.
         ::_exit(kExitInterruptedBase + signal);

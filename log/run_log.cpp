@@ -82,6 +82,21 @@ int OpenRunLog(std::string path)
     return 0;
 }
 
+namespace {
+
+// Writes one entry while the caller holds the stream's lock.
+void WriteEntryLocked(const std::string& text)
+{
+    std::fputs("******", g_log);
+    std::fwrite(text.data(), 1, text.size(), g_log);
+    std::fputs("\n", g_log);
+    std::fputs(kSeparator, g_log);
+    // A crash must not lose the trail of a failed upgrade.
+    std::fflush(g_log);
+}
+
+}  // namespace
+
 void WriteLogLine(std::string text)
 {
     if (!g_log) return;
@@ -89,11 +104,15 @@ void WriteLogLine(std::string text)
     // One entry at a time, whole, when another thread writes one too (the
     // console's last entry on an interruption).
     ::flockfile(g_log);
-    std::fputs("******", g_log);
-    std::fwrite(text.data(), 1, text.size(), g_log);
-    std::fputs("\n", g_log);
-    std::fputs(kSeparator, g_log);
-    // A crash must not lose the trail of a failed upgrade.
-    std::fflush(g_log);
+    WriteEntryLocked(text);
     ::funlockfile(g_log);
+}
+
+void WriteLastLogLine(std::string text)
+{
+    if (!g_log) return;
+    text = MaskSecrets(std::move(text));
+    // The lock is kept: no other thread writes after the last entry.
+    ::flockfile(g_log);
+    WriteEntryLocked(text);
 }

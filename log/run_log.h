@@ -15,3 +15,7 @@ int OpenRunLog(std::string path);
 // Appends "******", the text, a line feed and a line of 51 asterisks; the
 // entry reaches the file at once. Dropped while the log is not open.
 void WriteLogLine(std::string text);
+
+// Appends the program's last entry, as WriteLogLine does, and keeps every
+// other thread from writing after it: the program ends right afterwards.
+void WriteLastLogLine(std::string text);
