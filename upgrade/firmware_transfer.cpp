@@ -18,12 +18,6 @@ constexpr char kRemoteProfile[] = "prof.bin";
 constexpr char kRemoteBootImage[] = "boot.bin";
 constexpr DWORD kDefaultTransferType = 0;
 
-void LogAndShow(WizardPage& page, const std::string& text)
-{
-    WriteLogLine(text);
-    page.ShowStatus(text);
-}
-
 // The device's reason for a refused connection goes into the log; the
 // exception still leaves the run, and the framework shows its text.
 std::unique_ptr<CFtpConnection> OpenFtpConnection(WizardPage& page, CInternetSession& session,
@@ -46,7 +40,7 @@ void ShowTransferScreen(WizardPage& page)
     page.Hide(IDCANCEL);
     page.Hide(IDC_ADDRESS);
     page.Hide(IDC_PASSWORD);
-    LogAndShow(page, AfxLoadString(IDS_UPGRADING_FIRMWARE));
+    page.LogAndShow(AfxLoadString(IDS_UPGRADING_FIRMWARE));
     page.SetText(IDC_INTRO, AfxLoadString(IDS_COPYING_FIRMWARE));
     page.SetText(IDC_ADDRESS_LABEL, "");
 }
@@ -56,12 +50,12 @@ void ShowTransferScreen(WizardPage& page)
 void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& staging)
 {
     const std::string backupPath = staging + "\\" + AfxLoadString(IDS_PROFILE_BACKUP_FILE);
-    LogAndShow(page, AfxLoadString(IDS_BACKING_UP_PROFILE));
+    page.LogAndShow(AfxLoadString(IDS_BACKING_UP_PROFILE));
     if (ftp.GetFile(kRemoteProfile, backupPath, FALSE, FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1)) {
-        LogAndShow(page, AfxLoadString(IDS_PROFILE_SAVED));
+        page.LogAndShow(AfxLoadString(IDS_PROFILE_SAVED));
         return;
     }
-    LogAndShow(page, "Profile Not Saved");
+    page.LogAndShow("Profile Not Saved");
     WriteLogLine("Reason: " + ftp.LastFailureReason());
 }
 
@@ -69,7 +63,7 @@ void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& sta
 // the package's image. Returns the image to upload.
 std::string ChooseFirmwareImage(WizardPage& page)
 {
-    LogAndShow(page, AfxLoadString(IDS_CHECKING_PROD));
+    page.LogAndShow(AfxLoadString(IDS_CHECKING_PROD));
     const std::string alternatePath = AlternateImagePath();
     if (!PathExists(alternatePath)) return AfxLoadString(IDS_FIRMWARE_FILE);
     WriteLogLine("Alternate prod.bin found");
@@ -88,7 +82,7 @@ bool Upload(WizardPage& page, CFtpConnection& ftp, const std::string& localPath,
     if (sendable && ftp.PutFile(localPath, remoteName, kDefaultTransferType, 1)) return true;
     page.SetEnd(RunEnd::UploadFailed);
     const std::string text = "Cannot Upload " + localPath + " as " + remoteName;
-    LogAndShow(page, text);
+    page.LogAndShow(text);
     if (sendable) page.ExplainNextMessage(ftp.LastFailureReason());
     page.ApplicationMessage(text);
     page.ShowCancelAsDefault();
@@ -99,7 +93,7 @@ bool Upload(WizardPage& page, CFtpConnection& ftp, const std::string& localPath,
 // firmware when they are present.
 bool UploadAlternates(WizardPage& page, CFtpConnection& ftp, const std::string& staging)
 {
-    LogAndShow(page, "Checking for alternate prof.bin");
+    page.LogAndShow("Checking for alternate prof.bin");
     const std::string profilePath = staging + "\\prof.bin";
     if (PathExists(profilePath)) {
         WriteLogLine("Alternate Prof.bin found.");
@@ -134,7 +128,7 @@ void ShowCompletionScreen(WizardPage& page)
 
 bool RunFirmwareTransfer(WizardPage& page, const std::string& address)
 {
-    LogAndShow(page, AfxLoadString(IDS_OPENING_FTP_SESSION));
+    page.LogAndShow(AfxLoadString(IDS_OPENING_FTP_SESSION));
     TransferSession session(page);
     std::unique_ptr<CFtpConnection> ftp = OpenFtpConnection(page, session, address);
 
@@ -145,16 +139,16 @@ bool RunFirmwareTransfer(WizardPage& page, const std::string& address)
     const std::string image = ChooseFirmwareImage(page);
     if (ReadableFileProblem(image, EmptyFile::Allowed)) {
         const std::string text = "Cannot find " + image;
-        LogAndShow(page, text);
+        page.LogAndShow(text);
         page.DialogMessage(text);
         return false;
     }
 
-    LogAndShow(page, AfxLoadString(IDS_UPGRADING_FIRMWARE_WAIT));
+    page.LogAndShow(AfxLoadString(IDS_UPGRADING_FIRMWARE_WAIT));
     if (!Upload(page, *ftp, image, AfxLoadString(IDS_FIRMWARE_FILE))) return false;
     if (!UploadAlternates(page, *ftp, staging)) return false;
 
-    LogAndShow(page, AfxLoadString(IDS_RESETTING));
+    page.LogAndShow(AfxLoadString(IDS_RESETTING));
     ShowCompletionScreen(page);
 
     ftp->Close();

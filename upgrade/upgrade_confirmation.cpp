@@ -20,12 +20,6 @@ constexpr auto kFirstPause = 500ms;
 constexpr auto kLongestPause = 10s;
 constexpr auto kPaintInterval = 50ms;
 
-void LogAndShow(WizardPage& page, const std::string& text)
-{
-    WriteLogLine(text);
-    page.ShowStatus(text);
-}
-
 // Waits `pause`, or until `deadline` if that comes first, with the window
 // painted meanwhile.
 void PauseUntil(Clock::duration pause, Clock::time_point deadline)
@@ -55,7 +49,7 @@ std::string Seconds(std::chrono::seconds bound) { return std::to_string(bound.co
 bool NotConfirmed(WizardPage& page, const std::string& text)
 {
     page.SetEnd(RunEnd::NotConfirmed);
-    LogAndShow(page, text);
+    page.LogAndShow(text);
     return false;
 }
 
@@ -65,20 +59,20 @@ bool ConfirmUpgrade(WizardPage& page, const std::string& address, const std::str
 {
     const std::chrono::seconds bound = page.Options().confirmWithin.value_or(0s);
     const Clock::time_point deadline = Clock::now() + bound;
-    LogAndShow(page, "Waiting for the LAN Modem to restart");
+    page.LogAndShow("Waiting for the LAN Modem to restart");
     if (!WaitUntilDevice(false, address, deadline))
         return NotConfirmed(page, "LAN Modem did not restart within " + Seconds(bound));
-    LogAndShow(page, "Waiting for the LAN Modem to come back");
+    page.LogAndShow("Waiting for the LAN Modem to come back");
     if (!WaitUntilDevice(true, address, deadline))
         return NotConfirmed(page, "LAN Modem did not come back within " + Seconds(bound));
 
-    LogAndShow(page, "LAN Modem is back; checking its firmware version");
+    page.LogAndShow("LAN Modem is back; checking its firmware version");
     const std::optional<std::string> version = CheckDevice(page, address, password);
     if (!version) return NotConfirmed(page, "Firmware Version Not Confirmed");
     const std::string& expected = page.Options().expectedVersion;
     if (!expected.empty() && *version != expected)
         return NotConfirmed(page, "Firmware Version Not Confirmed: expected " + expected + ", found " + *version);
-    LogAndShow(page, "Firmware Version Confirmed: " + *version);
+    page.LogAndShow("Firmware Version Confirmed: " + *version);
     page.SetEnd(RunEnd::Completed);
     return true;
 }

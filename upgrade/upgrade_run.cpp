@@ -28,12 +28,6 @@ std::optional<unsigned> CheckInputs(const std::string& address, const std::strin
     return std::nullopt;
 }
 
-void LogAndShow(WizardPage& page, const std::string& text)
-{
-    WriteLogLine(text);
-    page.ShowStatus(text);
-}
-
 // The check of the device: the logins and the status page only.
 void RunCheck(WizardPage& page, const std::string& address, const std::string& password)
 {
@@ -41,7 +35,7 @@ void RunCheck(WizardPage& page, const std::string& address, const std::string& p
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
     const std::optional<std::string> version = CheckDevice(page, address, password);
     if (!version) return;
-    LogAndShow(page, "Firmware Version: " + *version);
+    page.LogAndShow("Firmware Version: " + *version);
     page.SetEnd(RunEnd::Checked);
 }
 

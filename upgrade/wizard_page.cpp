@@ -18,6 +18,12 @@ void WizardPage::ShowStatus(const std::string& text)
     m_dialog.UpdateData(FALSE);
 }
 
+void WizardPage::LogAndShow(const std::string& text)
+{
+    WriteLogLine(text);
+    ShowStatus(text);
+}
+
 void WizardPage::ExplainNextMessage(const std::string& reason)
 {
     WriteLogLine("Reason: " + reason);

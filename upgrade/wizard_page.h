@@ -28,6 +28,8 @@ public:
 
     // Shows a status text: assigns it, then writes the values to the controls.
     void ShowStatus(const std::string& text);
+    // Writes `text` as a log entry, then shows it as the status text.
+    void LogAndShow(const std::string& text);
     // Assigns a status text that the next WriteValues shows.
     void SetStatusValue(const std::string& text) { m_status = text; }
     void WriteValues() { m_dialog.UpdateData(FALSE); }
