@@ -2,6 +2,7 @@
 """Puts the simulated devices together: where each one listens and keeps its
 files, and the services it runs."""
 
+import ipaddress
 import os
 import shutil
 import tempfile
@@ -18,6 +19,7 @@ from .web import WebService
 class Place:
     """Where device number index listens and keeps its files."""
     index: int
+    host: str
     http_port: int
     ftp_port: int
     ftp_root: str      # None: a temporary directory
@@ -40,12 +42,23 @@ def _port(base, index, what):
     return port
 
 
+def _host(base, index, consecutive):
+    if not consecutive:
+        return base
+    host = ipaddress.ip_address(base) + index
+    if not host.is_loopback:
+        raise OSError(0, f"no loopback address for device {index}: {host} lies outside 127.0.0.0/8")
+    return str(host)
+
+
 def places(args):
     """One Place per device: consecutive ports from the given ones (each a
-    free one for port 0); with several devices, FTP root <root>/device-<i>
-    and transcript <name>.<i><extension>."""
+    free one for port 0), with --consecutive-hosts also consecutive addresses
+    from --host; with several devices, FTP root <root>/device-<i> and
+    transcript <name>.<i><extension>."""
     several = args.devices > 1
     return [Place(index=index,
+                  host=_host(args.host, index, args.consecutive_hosts),
                   http_port=_port(args.http_port, index, "web"),
                   ftp_port=_port(args.ftp_port, index, "FTP"),
                   ftp_root=(os.path.join(args.ftp_root, f"device-{index}")
@@ -84,13 +97,14 @@ def _ftp_service(args, sock, ftp_root, transcript, stack):
 
 
 def start_device(args, place, stack):
-    """Starts one simulated device; returns its web and FTP port."""
+    """Starts one simulated device with its own options args; returns its
+    address, web port and FTP port."""
     ftp_root = _ftp_root(place.ftp_root, stack)
     transcript = stack.enter_context(Transcript(place.transcript))
-    ftp_sock = stack.enter_context(ftp.reserve_port(args.host, place.ftp_port))
+    ftp_sock = stack.enter_context(ftp.reserve_port(place.host, place.ftp_port))
     service = _ftp_service(args, ftp_sock, ftp_root, transcript, stack)
     device = Device(_settings(args, ftp_root), replies.ReplyTable(args.reply), transcript, service)
-    web = WebService(args.host, place.http_port, device.serve_connection)
+    web = WebService(place.host, place.http_port, device.serve_connection)
     stack.callback(web.stop)
     if place.tagged:
         device.settings.profile_tag = f"ndxu-devsim device {place.index} web port {web.port}\n".encode("ascii")
@@ -99,4 +113,4 @@ def start_device(args, place, stack):
     if service is not None and args.restart_after_upload is not None:
         restarter = Restarter(device, web, transcript, args.restart_after_upload, args.version_after)
         service.call_when_firmware_session_ends(restarter.firmware_session_ended)
-    return web.port, ftp_sock.getsockname()[1]
+    return place.host, web.port, ftp_sock.getsockname()[1]

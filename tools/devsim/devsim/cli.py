@@ -8,6 +8,7 @@ import ipaddress
 import json
 import logging
 import os
+import shlex
 import signal
 import sys
 import threading
@@ -63,6 +64,29 @@ def _ftp_user(text):
     if not sep or not name or name == "anonymous":
         raise argparse.ArgumentTypeError(f"expected NAME:PASSWORD with a NAME other than anonymous, got {text!r}")
     return name, password
+
+
+# Options that say where the devices are, or concern the whole simulator:
+# not to be given for one device alone.
+WHOLE_SIMULATOR_OPTIONS = ("--host", "--http-port", "--ftp-port", "--port-file", "--pidfile", "--lifetime",
+                           "--transcript", "--ftp-root", "--devices", "--consecutive-hosts", "--for-device",
+                           "--version", "--help", "-h")
+
+
+def _for_device(text):
+    """(index, [option, ...]) for I:OPTIONS, OPTIONS split as a shell would."""
+    index, sep, options = text.partition(":")
+    if not sep or not index.isdigit():
+        raise argparse.ArgumentTypeError(f"expected I:OPTIONS with I a device number, got {text!r}")
+    try:
+        tokens = shlex.split(options)
+    except ValueError as err:
+        raise argparse.ArgumentTypeError(f"cannot split {options!r}: {err}") from None
+    for token in tokens:
+        if token.partition("=")[0] in WHOLE_SIMULATOR_OPTIONS:
+            raise argparse.ArgumentTypeError(f"{token.partition('=')[0]} applies to the whole simulator, "
+                                             "not to one device")
+    return int(index), tokens
 
 
 def _option_parser(parse, **fixed):
@@ -142,9 +166,25 @@ def build_parser(version=None):
                         help="distracting: the status page also shows numbers that look like versions")
     parser.add_argument("--devices", type=_positive_count, default=1, metavar="N",
                         help="simulate N devices on consecutive ports, each with its own FTP root and transcript")
+    parser.add_argument("--consecutive-hosts", action="store_true",
+                        help="with --devices: device i listens on the --host address + i (127.0.0.1, 127.0.0.2, ...)")
+    parser.add_argument("--for-device", action="append", default=[], type=_for_device, metavar="I:OPTIONS",
+                        help="options for device I alone (counting from 0), after those of the command line; "
+                             "repeatable")
     parser.add_argument("--crash-during-upload", type=_positive_count, metavar="BYTES",
                         help="the simulator kills itself with SIGKILL once an upload has received BYTES bytes")
     return parser
+
+
+def device_options(parser, argv, args):
+    """The options of each device: the command line's, followed by those its
+    --for-device entries give."""
+    extra = [[] for _ in range(args.devices)]
+    for index, tokens in args.for_device:
+        if index >= args.devices:
+            parser.error(f"--for-device {index}: there is no device {index} (--devices {args.devices})")
+        extra[index] += tokens
+    return [parser.parse_args(argv + tokens) if tokens else args for tokens in extra]
 
 
 def _write_atomically(path, text):
@@ -162,11 +202,12 @@ def _stop_on_signals():
 
 
 def _port_file_text(ports):
-    """One device: {"http_port", "ftp_port", "pid"}; several: {"devices": [...], "pid"}."""
+    """One device: {"http_port", "ftp_port", "pid"}; several:
+    {"devices": [{"host", "http_port", "ftp_port"}, ...], "pid"}."""
     if len(ports) == 1:
-        [(http_port, ftp_port)] = ports
+        [(_, http_port, ftp_port)] = ports
         return json.dumps({"http_port": http_port, "ftp_port": ftp_port, "pid": os.getpid()})
-    return json.dumps({"devices": [{"http_port": http, "ftp_port": ftp} for http, ftp in ports],
+    return json.dumps({"devices": [{"host": host, "http_port": http, "ftp_port": ftp} for host, http, ftp in ports],
                        "pid": os.getpid()})
 
 
@@ -176,9 +217,10 @@ def _announce(args, ports, stack):
         stack.callback(os.remove, args.pidfile)
     if args.port_file:
         _write_atomically(args.port_file, _port_file_text(ports))
-    http_ports = ",".join(str(http) for http, _ in ports)
-    ftp_ports = ",".join(str(ftp) for _, ftp in ports)
-    print(f"ndxu-devsim ready http={http_ports} ftp={ftp_ports}", flush=True)
+    http_ports = ",".join(str(http) for _, http, _ in ports)
+    ftp_ports = ",".join(str(ftp) for _, _, ftp in ports)
+    hosts = " hosts=" + ",".join(host for host, _, _ in ports) if args.consecutive_hosts else ""
+    print(f"ndxu-devsim ready http={http_ports} ftp={ftp_ports}{hosts}", flush=True)
 
 
 def _wait_for_the_end(stop, lifetime, parent):
@@ -190,20 +232,24 @@ def _wait_for_the_end(stop, lifetime, parent):
             return
 
 
-def run(args, parent):
+def run(args, each_device, parent):
     stop = _stop_on_signals()
     with contextlib.ExitStack() as stack:
-        ports = [assembly.start_device(args, place, stack) for place in assembly.places(args)]
+        ports = [assembly.start_device(options, place, stack)
+                 for options, place in zip(each_device, assembly.places(args))]
         _announce(args, ports, stack)
         _wait_for_the_end(stop, args.lifetime, parent)
 
 
 def main(argv=None, version=None):
     parent = os.getppid()
-    args = build_parser(version).parse_args(argv)
+    argv = sys.argv[1:] if argv is None else list(argv)
+    parser = build_parser(version)
+    args = parser.parse_args(argv)
+    each_device = device_options(parser, argv, args)
     logging.basicConfig(level=logging.WARNING, format="ndxu-devsim: %(name)s: %(message)s")
     try:
-        run(args, parent)
+        run(args, each_device, parent)
     except OSError as err:
         sys.exit(f"ndxu-devsim: {err.strerror}")
     return 0

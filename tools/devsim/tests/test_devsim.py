@@ -828,10 +828,42 @@ class DevicesTest(SimulatorCase):
     def test_consecutive_ports_from_the_given_ones(self):
         http, ftp = free_port_run(2), free_port_run(2)
         sim = self.start("--devices", "2", "--http-port", str(http), "--ftp-port", str(ftp), "--download-mode")
-        self.assertEqual(sim.ports["devices"], [{"http_port": http, "ftp_port": ftp},
-                                                {"http_port": http + 1, "ftp_port": ftp + 1}])
+        self.assertEqual(sim.ports["devices"], [{"host": "127.0.0.1", "http_port": http, "ftp_port": ftp},
+                                                {"host": "127.0.0.1", "http_port": http + 1, "ftp_port": ftp + 1}])
         self.assertEqual(sim.device(1).status_page()[0], 200)
         sim.device(1).ftp().quit()
+
+    def test_consecutive_hosts(self):
+        sim = self.start("--devices", "3", "--host", "127.0.0.5", "--consecutive-hosts")
+        hosts = [device["host"] for device in sim.ports["devices"]]
+        self.assertEqual(hosts, ["127.0.0.5", "127.0.0.6", "127.0.0.7"])
+        with socket.create_connection(("127.0.0.6", sim.ports["devices"][1]["http_port"]), timeout=5) as sock:
+            sock.sendall(b"GET /stat1.htm HTTP/1.0\r\n\r\n")
+            self.assertEqual(parse_response(receive_all(sock))[0], 200)
+        with self.assertRaises(OSError):
+            socket.create_connection(("127.0.0.5", sim.ports["devices"][1]["http_port"]), timeout=2).close()
+        _, stdout = sim.stop()
+        self.assertTrue(stdout.rstrip().endswith(" hosts=127.0.0.5,127.0.0.6,127.0.0.7"), stdout)
+
+    def test_options_for_one_device(self):
+        sim = self.start("--devices", "3", "--password", "secret", "--reply", "stat1=version=5.2.0",
+                         "--for-device", "1:--password=other --reply stat1=version='5.9 beta'",
+                         "--for-device", "2:--firmware-version 4.1.1")
+        welcomed = [MARKS[0] not in sim.device(index).login(b"secret")[2] for index in range(3)]
+        self.assertEqual(welcomed, [True, False, True])
+        self.assertNotIn(MARKS[0], sim.device(1).login(b"other")[2])
+        self.assertIn(b"Firmware Version: 5.9 beta", sim.device(1).status_page()[2])
+        self.assertIn(b"Firmware Version: 5.2.0", sim.device(2).status_page()[2])
+
+    def test_options_for_one_device_are_checked(self):
+        for entry, complaint in (("3:--password=x", b"there is no device 3"),
+                                 ("1:--http-port 9000", b"--http-port applies to the whole simulator"),
+                                 ("one:--password=x", b"expected I:OPTIONS")):
+            with self.subTest(entry=entry):
+                result = subprocess.run([str(SCRIPT), "--devices", "3", "--lifetime", "5", "--for-device", entry],
+                                        capture_output=True, timeout=10)
+                self.assertEqual(result.returncode, 2)
+                self.assertIn(complaint, result.stderr)
 
     def test_crash_during_upload(self):
         sim = self.start("--download-mode", "--crash-during-upload", "100000")
