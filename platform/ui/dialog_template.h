@@ -11,6 +11,8 @@ enum class ControlKind { PushButton, Edit, Static, Picture, GroupBox };
 
 // Control styles the hosts act on.
 inline constexpr UINT BS_DEFAULT_PUSH = 0x0001;  // the default push button
+// The system's own on Windows.
+#ifndef _WIN32
 inline constexpr UINT ES_PASSWORD = 0x0020;      // the edit field shows its text masked
 inline constexpr UINT ES_AUTOHSCROLL = 0x0080;
 inline constexpr UINT SS_ICON = 0x0003;          // the picture shows an icon
@@ -29,6 +31,7 @@ inline constexpr UINT WS_SYSMENU = 0x00080000;
 inline constexpr UINT DS_MODALFRAME = 0x0080;
 inline constexpr UINT DS_CENTER = 0x0800;
 inline constexpr UINT WS_EX_APPWINDOW = 0x00040000;
+#endif
 
 inline constexpr int IDC_STATIC = -1;
 

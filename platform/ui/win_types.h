@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Basic types and constants of the window layer, named as the program's
-// code uses them.
+// code uses them. On Windows they are the system's own, from <windows.h>;
+// elsewhere this header defines them.
 #pragma once
 
+#ifdef _WIN32
+#include "platform/ui/windows_headers.h"
+#else
 #include <cstdint>
 
 using BOOL = int;
@@ -34,6 +38,7 @@ inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT BM_SETSTYLE = 0x00F4;
 inline constexpr UINT BS_DEFPUSHBUTTON = 0x0001;
+#endif
 
 // Low bits of a system command id that the window manager uses itself.
 inline constexpr UINT SC_ID_MASK = 0xFFF0;
