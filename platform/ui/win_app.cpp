@@ -13,9 +13,16 @@ CWinApp* g_app = nullptr;
 
 std::string ExecutableBaseName()
 {
+#ifdef _WIN32
+    wchar_t name[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, name, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) return {};
+    std::filesystem::path exe(name);
+#else
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return {};
+#endif
     return exe.stem().string();
 }
 
