@@ -24,4 +24,6 @@
 #undef MessageBox
 #undef PostMessage
 #undef SendMessage
+#undef SetCurrentDirectory
 #undef SetDlgItemText
+#undef SetEnvironmentVariable

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tests/support/devsim.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -32,23 +29,6 @@ std::string StringField(const nlohmann::json& record, const char* name)
     auto it = record.find(name);
     return it != record.end() && it->is_string() ? it->get<std::string>() : std::string{};
 }
-
-// A descriptor of `path` opened for writing, closed with the object.
-class OutputFile {
-public:
-    explicit OutputFile(const std::filesystem::path& path)
-        : m_fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644))
-    {
-        if (m_fd < 0) throw std::runtime_error("cannot write " + path.string());
-    }
-    ~OutputFile() { ::close(m_fd); }
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-    int Fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 }  // namespace
 
@@ -123,19 +103,13 @@ std::vector<std::string> WithPortsMasked(std::vector<std::string> commands)
 
 DevSim::DevSim(std::vector<std::string> options)
 {
-    std::vector<std::string> args = {"/usr/bin/python3",
-                                     (SourceDirectory() / "tools" / "devsim" / "ndxu-devsim").string(),
-                                     "--http-port", "0", "--ftp-port", "0",
-                                     "--port-file", (m_dir / "ports.json").string(),
-                                     "--transcript", (m_dir / "transcript.jsonl").string(),
-                                     "--ftp-root", FtpRoot().string(),
+    std::vector<std::string> args = {"--http-port", "0", "--ftp-port", "0",
+                                     "--port-file", SimulatorPath(m_dir / "ports.json"),
+                                     "--transcript", SimulatorPath(m_dir / "transcript.jsonl"),
+                                     "--ftp-root", SimulatorPath(FtpRoot()),
                                      "--lifetime", "300"};
     args.insert(args.end(), options.begin(), options.end());
-    const OutputFile output(m_dir / "output.txt");
-    ChildOptions child;
-    child.out = output.Fd();
-    child.err = output.Fd();
-    m_process = std::make_unique<ChildProcess>(args, child);
+    m_process = std::make_unique<SimulatorProcess>(args, m_dir / "output.txt");
     WaitUntilReady();
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/process.h"
+#include "tests/support/simulator_process.h"
 #include "tests/support/temp_dir.h"
 
 struct HttpRecord {
@@ -50,7 +50,7 @@ private:
     void WaitUntilReady();
 
     TempDir m_dir;
-    std::unique_ptr<ChildProcess> m_process;  // after the directory: stopped before it is removed
+    std::unique_ptr<SimulatorProcess> m_process;  // after the directory: stopped before it is removed
     int m_httpPort = 0;
     int m_ftpPort = 0;
 };

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Child processes of the tests: one way to start them (fork and exec, with
-// changes to the environment and the standard streams), to wait for them,
-// and to stop them (SIGTERM, then SIGKILL when they do not end in time).
+// Child processes of the tests: one way to start them (with changes to the
+// environment and the standard streams), to wait for them, and to stop them
+// (on Linux SIGTERM, then SIGKILL when they do not end in time; on Windows
+// at once).
 #pragma once
-
-#include <sys/types.h>
 
 #include <chrono>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,26 +26,26 @@ struct ChildOptions {
 class ChildProcess {
 public:
     // Starts `argv[0]` (a path) with arguments `argv`; throws
-    // std::runtime_error when it cannot fork.
+    // std::runtime_error when it cannot be started.
     explicit ChildProcess(const std::vector<std::string>& argv, const ChildOptions& options = {});
     // Stops the child when it is still running.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    pid_t Pid() const { return m_pid; }
+    int Pid() const;
     // Whether the child has ended (it is reaped then); does not wait.
     bool Ended();
     // Waits for the end; the exit status, or -1 when it did not exit normally.
     int Wait();
     // Sends SIGTERM, then SIGKILL when the child has not ended within
-    // `grace`, and reaps it; the exit status as Wait gives it.
+    // `grace`, and reaps it (on Windows: ends it at once); the exit status as
+    // Wait gives it.
     int Stop(std::chrono::milliseconds grace = std::chrono::seconds(5));
 
 private:
-    void Reaped(int status);
-
-    pid_t m_pid = -1;
+    struct System;  // what the system keeps of the running child
+    std::unique_ptr<System> m_system;
     int m_exitStatus = -1;
 };
 
@@ -56,7 +56,8 @@ struct ProcessResult {
 };
 
 // Runs a program to its end, feeding `input` to its standard input and
-// keeping what it prints; stopped when it takes longer than `limit`.
+// keeping what it prints (on Windows read as text: CR LF becomes LF);
+// stopped when it takes longer than `limit`.
 // `env` adds to (or, with an empty value, removes from) the environment.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
                          const std::string& input = {}, const std::string& directory = {},

@@ -4,13 +4,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/files/environment.h"
+
 ScopedEnv::~ScopedEnv()
 {
     for (const auto& [name, value] : m_saved) {
-        if (value)
-            ::setenv(name.c_str(), value->c_str(), 1);
-        else
-            ::unsetenv(name.c_str());
+        SetEnvironmentVariable(name.c_str(), value ? value->c_str() : nullptr);
     }
 }
 
@@ -24,13 +23,13 @@ void ScopedEnv::Remember(const std::string& name)
 void ScopedEnv::Set(const std::string& name, const std::string& value)
 {
     Remember(name);
-    ::setenv(name.c_str(), value.c_str(), 1);
+    SetEnvironmentVariable(name.c_str(), value.c_str());
 }
 
 void ScopedEnv::Unset(const std::string& name)
 {
     Remember(name);
-    ::unsetenv(name.c_str());
+    SetEnvironmentVariable(name.c_str(), nullptr);
 }
 
 void UnsetProxySettings(ScopedEnv& env)

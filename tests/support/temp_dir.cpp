@@ -1,16 +1,41 @@
 // SPDX-License-Identifier: MIT
 #include "tests/support/temp_dir.h"
 
-#include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
+namespace {
+
+constexpr int kAttempts = 100;
+
+// Six random letters and digits, as mkdtemp would choose them.
+std::string RandomName()
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string name;
+    for (int i = 0; i < 6; ++i) name += kLetters[pick(generator)];
+    return name;
+}
+
+}  // namespace
+
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ndxu-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
-    m_path = pattern;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::filesystem::path candidate = base / ("ndxu-test-" + RandomName());
+        // Made here, or taken by someone else: then another name.
+        if (std::filesystem::create_directory(candidate)) {
+            std::filesystem::permissions(candidate, std::filesystem::perms::owner_all);
+            m_path = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary directory in " + base.string());
 }
 
 TempDir::~TempDir()

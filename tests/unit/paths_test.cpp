@@ -14,6 +14,7 @@
 #include "platform/files/environment.h"
 #include "platform/files/file_services.h"
 #include "platform/files/paths.h"
+#include "platform/files/posix/drive_mapping.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 

@@ -2,6 +2,7 @@
 #include "platform/files/environment.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "platform/files/paths.h"
+#include "platform/files/posix/drive_mapping.h"
 
 namespace {
 
@@ -69,3 +71,11 @@ DWORD GetCurrentDirectory(DWORD size, char* buffer)
     if (ec) return 0;
     return CopyOut(ProgramPathOf(current), buffer, size);
 }
+
+BOOL SetEnvironmentVariable(const char* name, const char* value)
+{
+    const int result = value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    return result == 0 ? TRUE : FALSE;
+}
+
+BOOL SetCurrentDirectory(const char* path) { return ::chdir(path) == 0 ? TRUE : FALSE; }

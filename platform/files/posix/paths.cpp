@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/files/posix/drive_mapping.h"
+
 namespace {
 
 // The home directory of the effective user in the password database.

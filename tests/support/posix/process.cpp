@@ -53,6 +53,9 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
     ::_exit(127);
 }
 
+// The exit status of a wait status; -1 when the child did not exit normally.
+int ExitStatusOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+
 struct Pipe {
     int read = -1;
     int write = -1;
@@ -81,35 +84,45 @@ struct Pipe {
 
 }  // namespace
 
+struct ChildProcess::System {
+    pid_t pid = -1;
+};
+
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOptions& options)
+    : m_system(std::make_unique<System>())
 {
     std::vector<std::string> arguments = argv;
     std::vector<std::string> environment = ChangedEnvironment(options.env);
     const std::vector<char*> argp = Pointers(arguments);
     const std::vector<char*> envp = Pointers(environment);
-    m_pid = ::fork();
-    if (m_pid < 0) throw std::runtime_error("cannot start " + argv.at(0) + ": " + std::strerror(errno));
-    if (m_pid == 0) ExecChild(argp.data(), envp.data(), options);
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("cannot start " + argv.at(0) + ": " + std::strerror(errno));
+    if (pid == 0) ExecChild(argp.data(), envp.data(), options);
+    m_system->pid = pid;
 }
 
 ChildProcess::~ChildProcess() { Stop(); }
 
+int ChildProcess::Pid() const { return m_system->pid; }
+
 bool ChildProcess::Ended()
 {
-    if (m_pid < 0) return true;
+    if (m_system->pid < 0) return true;
     int status = 0;
-    if (::waitpid(m_pid, &status, WNOHANG) != m_pid) return false;
-    Reaped(status);
+    if (::waitpid(m_system->pid, &status, WNOHANG) != m_system->pid) return false;
+    m_exitStatus = ExitStatusOf(status);
+    m_system->pid = -1;
     return true;
 }
 
 int ChildProcess::Wait()
 {
-    if (m_pid >= 0) {
+    if (m_system->pid >= 0) {
         int status = 0;
-        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+        while (::waitpid(m_system->pid, &status, 0) < 0 && errno == EINTR) {
         }
-        Reaped(status);
+        m_exitStatus = ExitStatusOf(status);
+        m_system->pid = -1;
     }
     return m_exitStatus;
 }
@@ -117,20 +130,14 @@ int ChildProcess::Wait()
 int ChildProcess::Stop(std::chrono::milliseconds grace)
 {
     if (Ended()) return m_exitStatus;
-    ::kill(m_pid, SIGTERM);
+    ::kill(m_system->pid, SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + grace;
     while (std::chrono::steady_clock::now() < deadline) {
         if (Ended()) return m_exitStatus;
         std::this_thread::sleep_for(kReapInterval);
     }
-    ::kill(m_pid, SIGKILL);
+    ::kill(m_system->pid, SIGKILL);
     return Wait();
-}
-
-void ChildProcess::Reaped(int status)
-{
-    m_exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    m_pid = -1;
 }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+// Who may use the program's files and directories on Windows. The staging
+// directories and the run log hold device data: they are made for their
+// owner alone (and the system and administrators, who can read everything
+// anyway), and one that others may write is refused, as on Linux.
+#pragma once
+
+#include "platform/ui/windows_headers.h"
+
+// A security descriptor that grants full access to the current user, the
+// system and the administrators only, inherited by what is made inside.
+class PrivateSecurity {
+public:
+    // Throws std::runtime_error when the system cannot make one.
+    PrivateSecurity();
+    ~PrivateSecurity();
+    PrivateSecurity(const PrivateSecurity&) = delete;
+    PrivateSecurity& operator=(const PrivateSecurity&) = delete;
+
+    SECURITY_ATTRIBUTES* Attributes() { return &m_attributes; }
+    PACL Dacl() const;
+
+private:
+    PSECURITY_DESCRIPTOR m_descriptor = nullptr;
+    SECURITY_ATTRIBUTES m_attributes{};
+};
+
+// Whether the file or directory behind `object` (opened with READ_CONTROL)
+// is owned by the current user.
+bool IsOwnedByUser(HANDLE object);
+
+// Whether its access list grants any of `rights` (specific or generic) to
+// someone other than its owner, the current user, the system and the
+// administrators.
+bool GrantsOthers(HANDLE object, ACCESS_MASK rights);
+
+// Gives `object` (opened with WRITE_DAC) the private access list. False
+// when that fails.
+bool MakePrivate(HANDLE object);
+
+// The same for a file named by its path.
+bool MakePrivate(const wchar_t* path);

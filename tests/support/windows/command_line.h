@@ -1,0 +1,10 @@
+// SPDX-License-Identifier: MIT
+// A Windows command line: one text that the started program splits into its
+// arguments again, by the rules of the C runtime (CommandLineToArgvW).
+#pragma once
+
+#include <string>
+#include <vector>
+
+// `arguments` quoted so that each comes back as it is.
+std::wstring CommandLine(const std::vector<std::string>& arguments);

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+#include "tests/support/simulator_process.h"
+
+#include <chrono>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/files/windows/system_error_text.h"
+#include "platform/ui/windows_headers.h"
+#include "tests/support/devsim.h"
+#include "tests/support/windows/command_line.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kPoll = 20ms;
+constexpr auto kTermGrace = 5s;
+constexpr auto kKillGrace = 2s;
+
+// Wine starts a program that is no Windows program as a Linux process, but
+// gives the caller neither a handle of it nor its standard handles. So a
+// shell runs the simulator, keeps its output in a file, its process id in
+// "<output>.pid" and, once it has ended, its exit status in
+// "<output>.status".
+constexpr char kKeeper[] =
+    R"(out=$1; shift; "$@" >"$out" 2>&1 & echo $! >"$out.pid"; wait $!; echo $? >"$out.status")";
+
+void StartLinuxProgram(const std::vector<std::string>& argv)
+{
+    std::wstring commandLine = CommandLine(argv);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &started))
+        throw std::runtime_error("cannot start " + argv.at(0) + ": " + SystemErrorText(::GetLastError()));
+    if (started.hProcess) ::CloseHandle(started.hProcess);
+    if (started.hThread) ::CloseHandle(started.hThread);
+}
+
+std::filesystem::path WithSuffix(std::filesystem::path path, const char* suffix) { return path += suffix; }
+
+// Whether `file` exists within `limit`.
+bool WaitFor(const std::filesystem::path& file, std::chrono::steady_clock::duration limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!std::filesystem::exists(file)) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(kPoll);
+    }
+    return true;
+}
+
+}  // namespace
+
+struct SimulatorProcess::System {
+    std::filesystem::path output;
+
+    std::filesystem::path StatusFile() const { return WithSuffix(output, ".status"); }
+    std::string Pid() const
+    {
+        std::string pid;
+        if (WaitFor(WithSuffix(output, ".pid"), kTermGrace)) std::ifstream(WithSuffix(output, ".pid")) >> pid;
+        return pid;
+    }
+};
+
+SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options, const std::filesystem::path& outputFile)
+    : m_system(std::make_unique<System>())
+{
+    m_system->output = outputFile;
+    std::vector<std::string> argv = {"/bin/sh", "-c", kKeeper, "sh", SimulatorPath(outputFile), "/usr/bin/python3",
+                                     SimulatorPath(SourceDirectory() / "tools" / "devsim" / "ndxu-devsim")};
+    argv.insert(argv.end(), options.begin(), options.end());
+    StartLinuxProgram(argv);
+}
+
+SimulatorProcess::~SimulatorProcess() { Stop(); }
+
+bool SimulatorProcess::Ended() { return std::filesystem::exists(m_system->StatusFile()); }
+
+void SimulatorProcess::Stop()
+{
+    if (Ended()) return;
+    const std::string pid = m_system->Pid();
+    if (pid.empty()) return;
+    StartLinuxProgram({"/bin/kill", "-TERM", pid});
+    if (WaitFor(m_system->StatusFile(), kTermGrace)) return;
+    StartLinuxProgram({"/bin/kill", "-KILL", pid});
+    WaitFor(m_system->StatusFile(), kKillGrace);
+}
+
+std::string SimulatorPath(const std::filesystem::path& path)
+{
+    using UnixFileName = char*(CDECL*)(const wchar_t*);
+    static const auto unixFileName = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixFileName) throw std::runtime_error("the device simulator runs on Linux: these tests run under Wine");
+    char* unixPath = unixFileName(std::filesystem::absolute(path).c_str());
+    if (!unixPath) throw std::runtime_error("no Linux path for " + path.string());
+    const std::string text = unixPath;
+    ::HeapFree(::GetProcessHeap(), 0, unixPath);
+    return text;
+}
