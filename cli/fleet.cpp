@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: MIT
+#include "cli/fleet.h"
+
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+#include "cli/alternates.h"
+#include "cli/fleet_child.h"
+#include "cli/fleet_display.h"
+#include "cli/fleet_json_output.h"
+#include "cli/fleet_summary.h"
+#include "cli/fleet_supervisor.h"
+#include "cli/inventory.h"
+#include "cli/password.h"
+#include "platform/console/terminal.h"
+#include "platform/inet/layer_settings.h"
+#include "platform/process/child_process.h"
+
+namespace {
+
+constexpr char kProgram[] = "ndxu-upgrade: ";
+// A run makes about a dozen requests and transfers, each bounded by
+// NDXU_EXCHANGE_TIMEOUT: sixteen of them bound a whole run with room to spare.
+constexpr int kExchangesPerRun = 16;
+
+std::optional<std::vector<FleetDevice>> Devices(const Options& options, const LayerSettings& settings)
+{
+    const DevicePorts defaults{options.httpPort.value_or(settings.httpPort),
+                               options.ftpPort.value_or(settings.ftpPort)};
+    try {
+        if (options.fleet.inventory) return ReadInventory(*options.fleet.inventory, defaults);
+        return DevicesFromAddresses(options.fleet.addresses, defaults);
+    } catch (const InventoryError& e) {
+        std::cerr << kProgram << e.what() << '\n';
+        return std::nullopt;
+    }
+}
+
+std::chrono::seconds DeviceTimeout(const Options& options, const LayerSettings& settings)
+{
+    if (options.fleet.deviceTimeout) return std::chrono::seconds(*options.fleet.deviceTimeout);
+    return kExchangesPerRun * settings.exchangeTimeout + options.run.confirmWithin.value_or(std::chrono::seconds(0));
+}
+
+std::unique_ptr<FleetObserver> Display(const std::vector<FleetDevice>& devices)
+{
+    const std::optional<TerminalSize> terminal = SizeOfTerminal(StandardStream::Error);
+    if (IsTerminal(StandardStream::Error) && terminal) return std::make_unique<LiveDisplay>(std::cerr, *terminal, devices);
+    return std::make_unique<LineDisplay>(std::cerr, devices);
+}
+
+}  // namespace
+
+int RunFleet(const Options& options)
+{
+    const LayerSettings layer = ReadLayerSettings();
+    const std::optional<std::vector<FleetDevice>> devices = Devices(options, layer);
+    if (!devices) return kExitUsage;
+    // Alternates would stop every device's run: said once, before any starts.
+    if (!options.run.checkOnly && !options.useAlternates) {
+        if (const std::vector<std::string> alternates = AlternatesInStaging(); !alternates.empty()) {
+            std::cerr << kProgram << AlternatesRefusal(alternates) << '\n';
+            return kExitUsage;
+        }
+    }
+
+    SupervisorSettings settings;
+    settings.program = OwnProgram();
+    settings.arguments = [&options](const FleetDevice& device) { return DeviceArguments(options, device); };
+    settings.input = ReadPassword(options.passwordFromStdin) + "\n";
+    settings.jobs = options.fleet.jobs;
+    settings.maxFailures = options.fleet.maxFailures;
+    settings.deviceTimeout = DeviceTimeout(options, layer);
+
+    const std::unique_ptr<FleetObserver> display = Display(*devices);
+    JsonOutput json(std::cout);
+    FleetObservers observers(options.json ? std::vector<FleetObserver*>{display.get(), &json}
+                                          : std::vector<FleetObserver*>{display.get()});
+    const FleetOutcome outcome = SuperviseFleet(*devices, settings, observers);
+
+    WriteSummaryTable(options.json ? std::cerr : std::cout, outcome, options.run.checkOnly);
+    if (options.json) std::cout << SummaryObject(outcome).dump() << std::endl;
+    return FleetExitStatus(outcome);
+}

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#include "cli/fleet_options.h"
+
+#include <CLI/CLI.hpp>
+
+void AddFleetOptions(CLI::App& app, FleetOptions& options)
+{
+    CLI::Option* inventory =
+        app.add_option("--inventory", options.inventory,
+                       "upgrade the devices the FILE lists, one a line: ADDRESS [http=PORT] [ftp=PORT]; "
+                       "\"#\" begins a comment")
+            ->type_name("FILE");
+    app.add_option("--jobs", options.jobs, "with several devices: how many are upgraded at once (default 4)")
+        ->check(CLI::Range(1, 256));
+    app.add_option("--max-failures", options.maxFailures,
+                   "with several devices: start no further device after this many have failed")
+        ->type_name("K")
+        ->check(CLI::Range(1, 1000000));
+    app.add_option("--device-timeout", options.deviceTimeout,
+                   "with several devices: stop a device's run after this many seconds (default: 16 times "
+                   "NDXU_EXCHANGE_TIMEOUT, plus the --confirm wait)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(1, 1000000));
+    if (CLI::Option* address = app.get_option_no_throw("--address")) inventory->excludes(address);
+}

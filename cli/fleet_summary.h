@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+// The end of a fleet run: the summary table (with --check, the inventory
+// report: which device runs which version, which did not answer), the
+// summary's JSON line and the exit status.
+#pragma once
+
+#include <iosfwd>
+#include <nlohmann/json.hpp>
+
+#include "cli/fleet_supervisor.h"
+
+inline constexpr int kExitSomeDevicesFailed = 12;
+
+struct FleetCounts {
+    int devices = 0;
+    int completed = 0;  // upgraded (with --check: checked)
+    int failed = 0;
+    int notStarted = 0;
+};
+
+FleetCounts CountsOf(const FleetOutcome& outcome);
+
+// 0 when every device completed (or was checked), 12 when some did not,
+// 130 or 143 when a signal stopped the run.
+int FleetExitStatus(const FleetOutcome& outcome);
+
+// One row per device: result, versions, duration, backup and log files; a
+// failure's reason on the line below its row; the counts last. With
+// `checkOnly`, the version found instead of the versions and the backup.
+void WriteSummaryTable(std::ostream& out, const FleetOutcome& outcome, bool checkOnly);
+
+nlohmann::ordered_json SummaryObject(const FleetOutcome& outcome);

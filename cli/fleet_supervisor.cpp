@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: MIT
+#include "cli/fleet_supervisor.h"
+
+#include <memory>
+
+#include "cli/fleet_results.h"
+#include "cli/output_lines.h"
+#include "platform/process/child_process.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Json = nlohmann::ordered_json;
+using namespace std::chrono_literals;
+
+constexpr auto kTurn = 200ms;             // the longest the loop waits for output
+constexpr std::size_t kErrorLinesKept = 3;  // of a process's standard error, for the reason of a crash
+
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+std::string SignalName(StopRequest request) { return request == StopRequest::Interrupt ? "SIGINT" : "SIGTERM"; }
+
+// A device whose process runs.
+struct Running {
+    std::size_t index;  // into the runs
+    std::unique_ptr<ChildProcess> child;
+    Clock::time_point started = Clock::now();
+    Clock::time_point deadline;
+    std::optional<Clock::time_point> killAt;  // once asked to stop
+    Overruling overruling = Overruling::None;
+    std::string overrulingReason;
+    LineSplitter output;
+    LastLines errors{kErrorLinesKept};
+    std::optional<Json> reported;  // its result line
+    std::string reportedLine;
+};
+
+class Supervisor {
+public:
+    Supervisor(const std::vector<FleetDevice>& devices, const SupervisorSettings& settings, FleetObserver& observer)
+        : m_settings(settings), m_observer(observer)
+    {
+        for (const FleetDevice& device : devices) {
+            DeviceRun run;
+            run.device = device;
+            m_outcome.runs.push_back(std::move(run));
+        }
+    }
+
+    FleetOutcome Run()
+    {
+        const Clock::time_point start = Clock::now();
+        while (StartDue() || !m_running.empty()) Turn();
+        LeaveTheRest();
+        m_outcome.duration = SecondsSince(start);
+        return std::move(m_outcome);
+    }
+
+private:
+    // Starts devices while there is room and no reason to stop; whether any
+    // device is left to start.
+    bool StartDue()
+    {
+        while (m_next < m_outcome.runs.size() && !NotStartingReason() &&
+               m_running.size() < static_cast<std::size_t>(m_settings.jobs))
+            Start(m_next++);
+        return m_next < m_outcome.runs.size() && !NotStartingReason();
+    }
+
+    std::optional<std::string> NotStartingReason() const
+    {
+        if (m_outcome.stoppedBy) return "not started: the run was stopped by " + SignalName(*m_outcome.stoppedBy);
+        if (m_settings.maxFailures && m_failures >= *m_settings.maxFailures)
+            return "not started: " + std::to_string(m_failures) + " devices had failed (--max-failures " +
+                   std::to_string(*m_settings.maxFailures) + ")";
+        return std::nullopt;
+    }
+
+    void Start(std::size_t index)
+    {
+        DeviceRun& run = m_outcome.runs[index];
+        auto running = std::make_unique<Running>();
+        running->index = index;
+        running->deadline = running->started + m_settings.deviceTimeout;
+        run.state = DeviceState::Running;
+        m_observer.Started(run);
+        try {
+            running->child = std::make_unique<ChildProcess>(m_settings.program, m_settings.arguments(run.device),
+                                                            m_settings.input);
+        } catch (const std::runtime_error& e) {
+            Finish(run, CrashedAtStart(e.what()), {});
+            return;
+        }
+        m_running.push_back(std::move(running));
+    }
+
+    void Turn()
+    {
+        std::vector<ChildProcess*> children;
+        for (const auto& running : m_running) children.push_back(running->child.get());
+        WaitForChildren(children, m_requests, kTurn);
+        while (const std::optional<StopRequest> request = m_requests.Take()) PassOn(*request);
+        for (const auto& running : m_running) Follow(*running);
+        std::erase_if(m_running, [this](const std::unique_ptr<Running>& running) { return Ended(*running); });
+        m_observer.Tick();
+    }
+
+    void PassOn(StopRequest request)
+    {
+        if (!m_outcome.stoppedBy) m_outcome.stoppedBy = request;
+        for (const auto& running : m_running) {
+            running->child->Stop(request);
+            if (running->overruling == Overruling::None) {
+                running->overruling = Overruling::Interrupted;
+                running->overrulingReason = "stopped by " + SignalName(request) + " before it gave a result";
+            }
+            if (!running->killAt) running->killAt = Clock::now() + m_settings.stopGrace;
+        }
+    }
+
+    // Reads what the device's process wrote, and stops it when its time is up.
+    void Follow(Running& running)
+    {
+        DeviceRun& run = m_outcome.runs[running.index];
+        running.errors.Feed(running.child->TakeErrors());
+        for (const std::string& line : running.output.Feed(running.child->TakeOutput())) Read(running, run, line);
+        const Clock::time_point now = Clock::now();
+        if (now >= running.deadline && running.overruling != Overruling::TimedOut) {
+            running.child->Stop(StopRequest::Terminate);
+            running.overruling = Overruling::TimedOut;
+            running.overrulingReason = "stopped after " + std::to_string(m_settings.deviceTimeout.count()) +
+                                       " seconds, the most one device's run may take (--device-timeout)";
+            running.killAt = now + m_settings.stopGrace;
+        }
+        if (running.killAt && now >= *running.killAt) running.child->Kill();
+    }
+
+    void Read(Running& running, DeviceRun& run, const std::string& line)
+    {
+        Json event = Json::parse(line, nullptr, false);
+        if (event.is_discarded() || !event.is_object() || !event.contains("event")) {
+            // Not one of the program's lines: kept with its error output.
+            running.errors.Feed(line + "\n");
+            return;
+        }
+        const std::string kind = event.value("event", "");
+        if (kind == "result") {
+            running.reported = std::move(event);
+            running.reportedLine = line;
+            return;
+        }
+        if (kind == "status") {
+            run.status = event.value("text", "");
+            run.percent.reset();
+        } else if (kind == "progress") {
+            const double total = event.value("total", 0.0);
+            if (total > 0) run.percent = static_cast<int>(event.value("done", 0.0) * 100 / total);
+        }
+        m_observer.Reported(run, event, line);
+    }
+
+    bool Ended(Running& running)
+    {
+        const std::optional<ChildEnd> end = running.child->End();
+        if (!end) return false;
+        DeviceRun& run = m_outcome.runs[running.index];
+        const DeviceEnding ending{running.reported,       *end, running.overruling, running.overrulingReason,
+                                  running.errors.Joined(), SecondsSince(running.started)};
+        Finish(run, ResultOfEnding(run.device, ending),
+               ReportStands(ending) ? FleetLine(run.device, *running.reported, running.reportedLine) : "");
+        return true;
+    }
+
+    // Ends the device's run with `result`, whose line is `line` (when empty,
+    // one made of the result).
+    void Finish(DeviceRun& run, DeviceResult result, std::string line)
+    {
+        if (!Succeeded(result)) ++m_failures;
+        run.state = DeviceState::Ended;
+        run.percent.reset();
+        run.resultLine = line.empty() ? FleetLine(run.device, ResultObject(run.device, result)) : std::move(line);
+        run.result = std::move(result);
+        m_observer.Ended(run);
+    }
+
+    void LeaveTheRest()
+    {
+        const std::optional<std::string> reason = NotStartingReason();
+        for (; m_next < m_outcome.runs.size(); ++m_next)
+            Finish(m_outcome.runs[m_next], NotStartedResult(reason.value_or("not started")), {});
+    }
+
+    const SupervisorSettings& m_settings;
+    FleetObserver& m_observer;
+    StopRequests m_requests;
+    FleetOutcome m_outcome;
+    std::vector<std::unique_ptr<Running>> m_running;
+    std::size_t m_next = 0;
+    int m_failures = 0;
+};
+
+}  // namespace
+
+FleetOutcome SuperviseFleet(const std::vector<FleetDevice>& devices, const SupervisorSettings& settings,
+                            FleetObserver& observer)
+{
+    return Supervisor(devices, settings, observer).Run();
+}

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+// The supervisor of a fleet run: starts a process for each device, a few at a
+// time, reads their JSON lines in one loop, stops a device whose run takes
+// too long, passes SIGINT and SIGTERM on to the running devices, and collects
+// every device's result.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/fleet_device.h"
+#include "cli/fleet_observer.h"
+#include "platform/process/stop_requests.h"
+
+struct SupervisorSettings {
+    std::string program;                                                   // started once per device
+    std::function<std::vector<std::string>(const FleetDevice&)> arguments;  // its arguments for a device
+    std::string input;                                                     // its standard input
+    int jobs = 1;                                                          // devices at once
+    std::optional<int> maxFailures;           // no device is started after this many have failed
+    std::chrono::seconds deviceTimeout{3600};  // the most one device's run may take
+    std::chrono::milliseconds stopGrace{5000};  // from SIGTERM to SIGKILL
+};
+
+struct FleetOutcome {
+    std::vector<DeviceRun> runs;          // every device, in the inventory's order, each with its result
+    std::optional<StopRequest> stoppedBy;  // the first SIGINT or SIGTERM the run received
+    double duration = 0;                  // seconds
+};
+
+// Runs every device; returns once each has a result. Only in a program that
+// runs one thread (SIGINT and SIGTERM are held while it runs).
+FleetOutcome SuperviseFleet(const std::vector<FleetDevice>& devices, const SupervisorSettings& settings,
+                            FleetObserver& observer);

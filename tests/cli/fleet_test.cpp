@@ -1,0 +1,225 @@
+// SPDX-License-Identifier: MIT
+// Fleet runs: many simulated devices, each upgraded by a process of its own,
+// as an administrator runs them from an inventory.
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "tests/cli/fleet_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Device -> result, from the rows of a summary table.
+std::map<std::string, std::string> SummaryResults(const std::string& table)
+{
+    std::map<std::string, std::string> results;
+    for (const std::string& line : Lines(table)) {
+        std::istringstream words(line);
+        std::string device, result;
+        if (words >> device >> result && device.starts_with("127.")) results[device] = result;
+    }
+    return results;
+}
+
+std::size_t Count(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// The processes whose parent is `pid`.
+std::vector<pid_t> ChildrenOf(pid_t pid)
+{
+    std::vector<pid_t> children;
+    std::ifstream in("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+    for (pid_t child; in >> child;) children.push_back(child);
+    return children;
+}
+
+// The child of `parent` that runs the device at `host`, once it runs.
+pid_t DeviceProcess(pid_t parent, const std::string& host)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (pid_t child : ChildrenOf(parent)) {
+            std::ifstream in("/proc/" + std::to_string(child) + "/cmdline");
+            const std::string command((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (command.find(std::string("--address=") + host + '\0') != std::string::npos) return child;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    throw std::runtime_error("no process for " + host);
+}
+
+TEST_F(FleetTest, EightDevicesOneRefusingThePasswordOneCrashingMidUpload)
+{
+    Simulate(7, "127.0.0.1", {"--for-device", "2:--password=other"});
+    Simulate(1, "127.0.0.8", {"--crash-during-upload", "100000"});
+    const ProcessResult result = Run({"--inventory", WriteInventory().string(), "--jobs", "4"});
+
+    EXPECT_EQ(result.exitStatus, 12) << result.err;
+    const std::map<std::string, std::string> expected = {
+        {"127.0.0.1", "completed"}, {"127.0.0.2", "completed"},        {"127.0.0.3", "password_refused"},
+        {"127.0.0.4", "completed"}, {"127.0.0.5", "completed"},        {"127.0.0.6", "completed"},
+        {"127.0.0.7", "completed"}, {"127.0.0.8", "upload_failed"}};
+    EXPECT_EQ(SummaryResults(result.out), expected) << result.out;
+    EXPECT_TRUE(Lines(result.out).back().starts_with("8 devices: 6 completed, 2 failed, 0 not started")) << result.out;
+    // Each device's log holds its own run, and only that.
+    for (const auto& [host, ignored] : expected) {
+        const std::string log = DeviceLog(host);
+        EXPECT_EQ(Count(log, "******Continue Button Pushed\n"), 1u) << host;
+        EXPECT_EQ(Count(log, "******Server Specified: "), 1u) << host;
+        EXPECT_EQ(Count(log, "******Server Specified: " + host + "\n"), 1u) << host;
+    }
+}
+
+TEST_F(FleetTest, JsonLinesOfAFleetEndEachDeviceWithItsResultAndTheRunWithASummary)
+{
+    Simulate(3, "127.0.0.1", {"--for-device", "1:--password=other"});
+    const ProcessResult result = Run({"--json", "--inventory", WriteInventory().string()});
+
+    EXPECT_EQ(result.exitStatus, 12);
+    const std::regex time(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)");
+    std::map<std::string, std::vector<nlohmann::json>> byDevice;
+    const std::vector<std::string> lines = Lines(result.out);
+    ASSERT_FALSE(lines.empty());
+    for (const std::string& line : lines) {
+        const nlohmann::json event = nlohmann::json::parse(line);  // throws for a line that is no JSON
+        ASSERT_TRUE(std::regex_match(event.at("time").get<std::string>(), time)) << line;
+        if (!event.at("device").is_null()) byDevice[event.at("device")].push_back(event);
+    }
+    ASSERT_EQ(byDevice.size(), 3u);
+    for (const auto& [device, events] : byDevice) {
+        EXPECT_EQ(events.front().at("event"), "status") << device;
+        EXPECT_EQ(events.back().at("event"), "result") << device;
+        EXPECT_EQ(std::count_if(events.begin(), events.end(), [](auto& e) { return e.at("event") == "result"; }), 1);
+    }
+    const nlohmann::json refused = byDevice["127.0.0.2"].back();
+    EXPECT_EQ(refused.at("result"), "password_refused");
+    EXPECT_EQ(refused.at("exit"), 5);
+    EXPECT_TRUE(refused.at("reason").is_string());
+    EXPECT_EQ(byDevice["127.0.0.1"].back().at("result"), "completed");
+    EXPECT_EQ(byDevice["127.0.0.1"].back().at("version_before"), "5.0.3");
+
+    const nlohmann::json summary = nlohmann::json::parse(lines.back());
+    EXPECT_EQ(summary.at("event"), "summary");
+    EXPECT_TRUE(summary.at("device").is_null());
+    EXPECT_EQ(summary.at("devices"), 3);
+    EXPECT_EQ(summary.at("completed"), 2);
+    EXPECT_EQ(summary.at("failed"), 1);
+    EXPECT_EQ(summary.at("not_started"), 0);
+    EXPECT_EQ(summary.at("exit"), 12);
+    // The summary table goes to standard error.
+    EXPECT_NE(result.err.find("3 devices: 2 completed, 1 failed, 0 not started"), std::string::npos) << result.err;
+}
+
+TEST_F(FleetTest, MaxFailuresStopsStartingDevicesWhileThoseRunningFinish)
+{
+    const std::vector<SimulatedDevice> devices = Simulate(6, "127.0.0.1", {"--password", "other"});
+    const ProcessResult result =
+        Run({"--inventory", WriteInventory().string(), "--jobs", "2", "--max-failures", "1"});
+
+    EXPECT_EQ(result.exitStatus, 12);
+    const std::map<std::string, std::string> results = SummaryResults(result.out);
+    EXPECT_EQ(results.at("127.0.0.1"), "password_refused");
+    EXPECT_EQ(results.at("127.0.0.2"), "password_refused");
+    for (std::size_t i = 2; i < devices.size(); ++i) {
+        EXPECT_EQ(results.at(devices[i].host), "not_started");
+        EXPECT_EQ(devices[i].RecordCount(), 0u) << devices[i].host;
+    }
+    EXPECT_NE(result.out.find("not started: 2 devices had failed (--max-failures 1)"), std::string::npos) << result.out;
+    EXPECT_TRUE(Lines(result.out).back().starts_with("6 devices: 0 completed, 2 failed, 4 not started"));
+}
+
+TEST_F(FleetTest, InventoryFaultsAreRefusedBeforeAnyDeviceIsTouched)
+{
+    const SimulatedDevice device = Simulate(1, "127.0.0.1").front();
+    const std::string good = device.InventoryLine();
+    const std::string ports = "(web port " + std::to_string(device.httpPort) + ", FTP port " +
+                              std::to_string(device.ftpPort) + ")";
+    const struct {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {"# devices\n" + good + "127.0.0.2 foo\n", ":3: unknown field 'foo'\n"},
+        {good + "127.0.0.2 http=70000\n", ":2: bad port 'http=70000': a port is a number from 1 to 65535\n"},
+        {good + "127.0.0.2 ftp=21 ftp=2121\n", ":2: ftp= given twice\n"},
+        {good + "\n" + good, ":3: device 127.0.0.1 " + ports + " is listed twice (first "},
+        {"# nothing but comments\n\n   # and blanks\n", ": no device in the inventory\n"},
+    };
+    const std::string inventory = (m_dir / "inventory.txt").string();
+    for (const auto& c : cases) {
+        WriteFileText(inventory, c.text);
+        const ProcessResult result = Run({"--inventory", inventory});
+        EXPECT_EQ(result.exitStatus, 2) << c.message;
+        EXPECT_NE(result.err.find("ndxu-upgrade: " + inventory + c.message), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    const ProcessResult twice = Run({"--address", "127.0.0.1", "--address", "127.0.0.1"});
+    EXPECT_EQ(twice.exitStatus, 2);
+    EXPECT_NE(twice.err.find("--address 127.0.0.1: device 127.0.0.1 (web port 80, FTP port 21) is listed twice"),
+              std::string::npos)
+        << twice.err;
+    EXPECT_EQ(device.RecordCount(), 0u);
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir / "temp"));
+}
+
+TEST_F(FleetTest, CheckOverAnInventoryReportsVersionsAndStopsADeviceOverItsTime)
+{
+    Simulate(2, "127.0.0.1", {"--for-device", "1:--reply stat1=silent"});
+    const ProcessResult result = Run({"--check", "--inventory", WriteInventory().string(), "--device-timeout", "2"});
+
+    EXPECT_EQ(result.exitStatus, 12);
+    const std::vector<std::string> lines = Lines(result.out);
+    ASSERT_GE(lines.size(), 4u) << result.out;
+    EXPECT_TRUE(lines[0].starts_with("DEVICE")) << lines[0];
+    EXPECT_NE(lines[0].find("VERSION"), std::string::npos) << lines[0];
+    EXPECT_TRUE(std::regex_search(lines[1], std::regex(R"(^127\.0\.0\.1 +checked +5\.0\.3 )"))) << lines[1];
+    EXPECT_TRUE(std::regex_search(lines[2], std::regex(R"(^127\.0\.0\.2 +timed_out +- )"))) << lines[2];
+    EXPECT_NE(lines[3].find("stopped after 2 seconds"), std::string::npos) << lines[3];
+    EXPECT_TRUE(lines.back().starts_with("2 devices: 1 checked, 1 failed, 0 not started")) << lines.back();
+}
+
+TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
+{
+    // Uploads slow enough to be caught in the middle.
+    Simulate(4, "127.0.0.1", {"--throttle", "30000"});
+    TempDir output;
+    const std::filesystem::path out = output / "out.txt";
+    const std::filesystem::path err = output / "err.txt";
+    ChildOptions options;
+    options.env = Environment();
+    options.out = ::open(out.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    options.err = ::open(err.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ChildProcess fleet(Command({"--inventory", WriteInventory().string(), "--jobs", "2"}), options);
+    ::close(options.out);
+    ::close(options.err);
+
+    ::kill(DeviceProcess(fleet.Pid(), "127.0.0.1"), SIGKILL);
+    // The third device takes the place of the first; then the run is stopped.
+    DeviceProcess(fleet.Pid(), "127.0.0.3");
+    ::kill(fleet.Pid(), SIGTERM);
+    EXPECT_EQ(fleet.Wait(), 143);
+
+    const std::string table = ReadFileText(out);
+    const std::map<std::string, std::string> expected = {{"127.0.0.1", "crashed"},
+                                                          {"127.0.0.2", "interrupted"},
+                                                          {"127.0.0.3", "interrupted"},
+                                                          {"127.0.0.4", "not_started"}};
+    EXPECT_EQ(SummaryResults(table), expected) << table << ReadFileText(err);
+    EXPECT_NE(table.find("the device's process was killed by SIGKILL without a result"), std::string::npos) << table;
+    EXPECT_NE(table.find("not started: the run was stopped by SIGTERM"), std::string::npos) << table;
+}
+
+}  // namespace
