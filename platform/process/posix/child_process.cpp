@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
@@ -176,4 +177,11 @@ void ChildProcess::Impl::ReapWhenDone()
     if (::waitpid(pid, &status, WNOHANG) == pid) end = EndOf(status);
 }
 
-std::string OwnProgram() { return "/proc/self/exe"; }
+std::string OwnProgram()
+{
+    // The program's own path, as a process list should show it; the link
+    // itself, which also starts it, where the path cannot be read.
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? "/proc/self/exe" : path.string();
+}
