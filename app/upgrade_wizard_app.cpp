@@ -13,7 +13,7 @@ BOOL CUpgradeWizardApp::InitInstance()
 {
     // Transfers keep the window painted while they block the run.
     SetTransferPaintCallback(&AfxKeepPainted);
-    m_pWizard = std::make_unique<CUpgradeWizardDlg>();
+    m_pWizard = std::make_unique<CUpgradeWizardDlg>(m_runOptions);
     if (!m_pWizard->Create(IDD_UPGRADEWIZARD_DIALOG)) return FALSE;
     m_pWizard->ShowWindow(SW_SHOW);
     m_pMainWnd = m_pWizard.get();

@@ -5,14 +5,18 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 
 #include "app/upgrade_wizard_dlg.h"
 #include "net/app_session.h"
 #include "platform/ui/win_app.h"
+#include "upgrade/run_options.h"
 
 class CUpgradeWizardApp : public CWinApp {
 public:
-    CUpgradeWizardApp() = default;
+    // `options`: what the wizard's runs do beyond the upgrade, and where
+    // their log lies (the window's runs ask for nothing more).
+    explicit CUpgradeWizardApp(RunOptions options = {}) : m_runOptions(std::move(options)) {}
 
     BOOL InitInstance() override;
     int ExitInstance() override;
@@ -21,6 +25,7 @@ public:
     CAppSession* Session() const { return m_pSession.get(); }
 
 private:
+    RunOptions m_runOptions;
     std::unique_ptr<CUpgradeWizardDlg> m_pWizard;
     std::unique_ptr<CAppSession> m_pSession;
 };

@@ -4,12 +4,16 @@
 #include "app/about_dlg.h"
 #include "log/run_log.h"
 #include "platform/files/environment.h"
+#include "platform/files/paths.h"
 #include "platform/ui/data_exchange.h"
 #include "platform/ui/resources.h"
 #include "res/resource.h"
 #include "upgrade/upgrade_run.h"
 
-CUpgradeWizardDlg::CUpgradeWizardDlg() : CDialog(IDD_UPGRADEWIZARD_DIALOG) {}
+CUpgradeWizardDlg::CUpgradeWizardDlg(RunOptions options)
+    : CDialog(IDD_UPGRADEWIZARD_DIALOG), m_runOptions(std::move(options))
+{
+}
 
 void CUpgradeWizardDlg::DoDataExchange(CDataExchange* pDX)
 {
@@ -48,8 +52,11 @@ void CUpgradeWizardDlg::OpenLogAndWriteBanner()
     // Without a temporary directory of the user's own (no TEMP, TMPDIR or
     // home directory) there is no log path, and the log cannot be opened.
     const bool known = GetEnvironmentVariable("TEMP", temp, sizeof temp) != 0;
-    const std::string logPath = known ? std::string(temp) + "\\ndxulog.txt" : std::string();
-    if (OpenRunLog(logPath) == 1) PostMessage(WM_QUIT, 0, 0);
+    const std::string logPath = known ? std::string(temp) + "\\" + m_runOptions.logName : std::string();
+    if (OpenRunLog(logPath) == 1)
+        PostMessage(WM_QUIT, 0, 0);
+    else
+        m_logHostPath = HostPathOf(logPath).value_or(std::filesystem::path()).string();
     WriteLogLine("\n\n\n\nNDXU Upgrade Started - " + AfxLoadString(IDS_NO_ADDRESS));
 }
 
@@ -70,8 +77,9 @@ bool CUpgradeWizardDlg::OnCommand(int id)
 
 void CUpgradeWizardDlg::OnContinue()
 {
-    m_lastRunEnd = RunEnd::None;
-    WizardPage page(*this, m_Status, m_Address, m_Password, m_CancelButton, m_runOptions, m_lastRunEnd);
+    m_lastRun = RunReport{};
+    m_lastRun.log = m_logHostPath;
+    WizardPage page(*this, m_Status, m_Address, m_Password, m_CancelButton, m_runOptions, m_lastRun, m_runObserver);
     RunUpgrade(page);
 }
 

@@ -5,21 +5,24 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "platform/ui/dialog.h"
-#include "upgrade/run_end.h"
 #include "upgrade/run_options.h"
+#include "upgrade/run_report.h"
 
 class CUpgradeWizardDlg : public CDialog {
 public:
-    CUpgradeWizardDlg();
+    // `options`: what the runs started by Continue do beyond the upgrade,
+    // and the run log's name.
+    explicit CUpgradeWizardDlg(RunOptions options = {});
 
-    // What the runs started by Continue do beyond the upgrade (the window's
-    // runs ask for nothing more).
-    void SetRunOptions(const RunOptions& options) { m_runOptions = options; }
-
-    // How the last upgrade run ended; RunEnd::None before the first.
-    RunEnd LastRunEnd() const { return m_lastRunEnd; }
+    // How the last upgrade run ended and what it found; RunEnd::None before
+    // the first.
+    RunEnd LastRunEnd() const { return m_lastRun.end; }
+    const RunReport& LastRun() const { return m_lastRun; }
+    // `observer` follows the report of each run as the run goes on.
+    void SetRunObserver(RunReportObserver observer) { m_runObserver = std::move(observer); }
 
     CButton m_CancelButton;
     std::string m_Status;
@@ -38,5 +41,7 @@ private:
     void OpenLogAndWriteBanner();
 
     RunOptions m_runOptions;
-    RunEnd m_lastRunEnd = RunEnd::None;
+    std::string m_logHostPath;  // empty when the log is not open
+    RunReport m_lastRun;
+    RunReportObserver m_runObserver;
 };

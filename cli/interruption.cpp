@@ -7,6 +7,7 @@
 
 #include <iostream>
 #include <thread>
+#include <utility>
 
 #include "log/run_log.h"
 #include "platform/ui/resources.h"
@@ -29,21 +30,24 @@ sigset_t InterruptionSignals()
 
 }  // namespace
 
-void InterruptionWatch::Start()
+void InterruptionWatch::Start(LastWords lastWords)
 {
     const sigset_t signals = InterruptionSignals();
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::thread([this, signals] {
+    std::thread([this, signals, lastWords = std::move(lastWords)] {
         int signal = 0;
         if (::sigwait(&signals, &signal) != 0) return;
-        WriteLastLogLine(Entry(signal));
+        const std::string entry = Entry(signal);
+        const int exitStatus = kExitInterruptedBase + signal;
+        WriteLastLogLine(entry);
+        if (lastWords) lastWords(exitStatus, entry);
         std::cerr << "ndxu-upgrade: interrupted; the run log says where" << std::endl;
         // The main thread may be blocked inside a transfer: end here.
-        ::_exit(kExitInterruptedBase + signal);
+        ::_exit(exitStatus);
     }).detach();
 }
 
-void InterruptionWatch::Note(const std::string& status)
+void InterruptionWatch::OnStatus(const std::string& status)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (status == m_lastStatus) return;

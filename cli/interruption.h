@@ -5,17 +5,24 @@
 // while a transfer blocks.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 
-class InterruptionWatch {
+#include "platform/console/console_observer.h"
+
+class InterruptionWatch : public ConsoleObserver {
 public:
+    // Told on the watching thread, after the log's last entry and before the
+    // program ends: the exit status and that entry.
+    using LastWords = std::function<void(int exitStatus, const std::string& entry)>;
+
     // Blocks SIGINT and SIGTERM in this thread and in every thread started
     // after it, and waits for them on a thread of its own.
-    void Start();
+    void Start(LastWords lastWords = {});
 
     // Follows the run by its status texts, to say where it was interrupted.
-    void Note(const std::string& status);
+    void OnStatus(const std::string& status) override;
 
     // The run log's entry for an interruption by `signal` now.
     std::string Entry(int signal);

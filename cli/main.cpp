@@ -9,39 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "app/upgrade_wizard_app.h"
 #include "cli/alternates.h"
-#include "cli/interruption.h"
+#include "cli/device_run.h"
 #include "cli/options.h"
 #include "cli/password.h"
 #include "cli/standard_streams.h"
-#include "platform/console/console_host.h"
 #include "platform/inet/layer_settings.h"
-#include "res/program_resources.h"
-#include "res/resource.h"
 
 namespace {
 
 constexpr char kProgram[] = "ndxu-upgrade: ";
-
-int ExitStatusOf(RunEnd end)
-{
-    switch (end) {
-    case RunEnd::Completed:
-    case RunEnd::Checked: return kExitCompleted;
-    case RunEnd::InputRefused:
-    case RunEnd::PackageRefused: return kExitInputRefused;
-    case RunEnd::DeviceNotReached: return kExitDeviceNotReached;
-    case RunEnd::PasswordRefused: return kExitPasswordRefused;
-    case RunEnd::WrongDevice: return kExitWrongDevice;
-    case RunEnd::DownloadModeRefused: return kExitDownloadModeRefused;
-    case RunEnd::None: return kExitLogNotOpened;
-    case RunEnd::UploadNotStarted: return kExitUploadNotStarted;
-    case RunEnd::UploadFailed: return kExitUploadFailed;
-    case RunEnd::NotConfirmed: return kExitNotConfirmed;
-    }
-    return kExitDeviceNotReached;
-}
 
 // The device's ports and the FTP mode, as the layer's settings.
 void SetLayerSettings(const Options& options)
@@ -61,6 +38,13 @@ bool SettingsAreValid()
         std::cerr << kProgram << e.what() << '\n';
         return false;
     }
+}
+
+bool EnterPackageDirectory(const std::string& directory)
+{
+    if (::chdir(directory.c_str()) == 0) return true;
+    std::cerr << kProgram << "cannot enter the package directory " << directory << '\n';
+    return false;
 }
 
 // Alternates are uploaded only when asked for; otherwise their presence stops
@@ -88,33 +72,6 @@ int main(int argc, char** argv)
     SetLayerSettings(options);
     if (!SettingsAreValid()) return kExitUsage;
     const std::string password = ReadPassword(options.passwordFromStdin);
-    if (::chdir(options.packageDirectory.c_str()) != 0) {
-        std::cerr << kProgram << "cannot enter the package directory " << options.packageDirectory << '\n';
-        return kExitUsage;
-    }
-    if (!AlternatesAllowed(options)) return kExitUsage;
-
-    ConsoleHost host(std::cout, std::cerr);
-    if (!options.quiet && (options.progress || ::isatty(STDERR_FILENO) == 1)) host.EnableProgressMeter();
-    AfxSetHost(&host);
-    AfxSetResourceModule(&ProgramResources());
-
-    InterruptionWatch interruptions;
-    interruptions.Start();
-    host.SetStatusObserver([&](const std::string& status) { interruptions.Note(status); });
-
-    CUpgradeWizardApp app;
-    RunEnd end = RunEnd::None;
-    // The user fills in the fields and presses Continue; when the run has
-    // ended, the window is closed.
-    host.Queue([&] {
-        CUpgradeWizardDlg& wizard = *app.Wizard();
-        wizard.SetRunOptions(options.run);
-        if (options.address) wizard.SetDlgItemText(IDC_ADDRESS, *options.address);
-        wizard.SetDlgItemText(IDC_PASSWORD, password);
-        wizard.DispatchCommand(IDC_CONTINUE);
-        end = wizard.LastRunEnd();
-    });
-    AfxWinMain(app);
-    return ExitStatusOf(end);
+    if (!EnterPackageDirectory(options.packageDirectory) || !AlternatesAllowed(options)) return kExitUsage;
+    return RunOneDevice(options, password);
 }

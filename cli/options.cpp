@@ -34,6 +34,14 @@ constexpr char kExitStatuses[] =
     "  130  interrupted by SIGINT, 143 by SIGTERM (the run log says where)";
 
 
+// The run log's name: a file name alone, in the temporary directory.
+std::string LogNameProblem(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..") return "a file name is needed";
+    if (name.find_first_of("/\\") != std::string::npos) return "a file name without a directory is needed";
+    return {};
+}
+
 }  // namespace
 
 ParseResult ParseOptions(int argc, char** argv)
@@ -79,6 +87,13 @@ ParseResult ParseOptions(int argc, char** argv)
     CLI::Option* quietOption = app.add_flag("--quiet", options.quiet, "no progress meter");
     app.add_flag("--progress", options.progress, "a progress meter on standard error even when it is no terminal")
         ->excludes(quietOption);
+    app.add_flag("--json", options.json,
+                 "write the run as JSON lines on standard output (one object a line: status, message, progress, "
+                 "and the result last); everything else goes to standard error");
+    app.add_option("--log-name", options.run.logName,
+                   "the run log's file name in the temporary directory (default ndxulog.txt)")
+        ->type_name("NAME")
+        ->check(CLI::Validator(LogNameProblem, "NAME"));
     confirmOption->excludes(app.get_option("--check"));
 
     try {

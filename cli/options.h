@@ -17,6 +17,7 @@ struct Options {
     bool ftpPassive = false;
     bool quiet = false;     // no progress meter
     bool progress = false;  // a progress meter even when standard error is no terminal
+    bool json = false;      // JSON lines on standard output, the rest on standard error
     RunOptions run;
 };
 

@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "upgrade/firmware_transfer.h"
 
+#include <chrono>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "log/run_log.h"
 #include "platform/files/file_services.h"
+#include "platform/files/paths.h"
 #include "platform/inet/ftp_connection.h"
 #include "platform/inet/internet_session.h"
 #include "platform/ui/resources.h"
+#include "platform/ui/win_app.h"
 #include "res/resource.h"
 #include "upgrade/package_staging.h"
+#include "upgrade/profile_history.h"
 #include "upgrade/transfer_session.h"
 
 namespace {
@@ -45,18 +51,67 @@ void ShowTransferScreen(WizardPage& page)
     page.SetText(IDC_ADDRESS_LABEL, "");
 }
 
+// The profile's bytes go to a new file in the device's history, never over
+// another: when another process takes the name while the bytes arrive, the
+// download is made again under the next one. The file, or none when the
+// download failed.
+std::optional<std::string> DownloadIntoHistory(CFtpConnection& ftp, const std::string& directory)
+{
+    const auto now = std::chrono::system_clock::now();
+    for (int n = 1;; ++n) {
+        const std::string path = HistoryFileName(directory, now, n);
+        if (PathExists(path)) continue;
+        if (ftp.GetFile(kRemoteProfile, path, TRUE, FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1)) return path;
+        if (!PathExists(path)) return std::nullopt;
+    }
+}
+
+void ReportProfileNotSaved(WizardPage& page, CFtpConnection& ftp)
+{
+    page.LogAndShow("Profile Not Saved");
+    WriteLogLine("Reason: " + ftp.LastFailureReason());
+}
+
+// A profile that cannot be kept in the history does not stop the upgrade,
+// since profback.bin holds it; but the user hears of it.
+void ReportHistoryProblem(WizardPage& page, const DeviceHistory& history)
+{
+    const std::string text = "Profile Not Kept in " + history.directory;
+    page.LogAndShow(text);
+    page.ExplainNextMessage(history.problem);
+    page.ApplicationMessage(text);
+}
+
+// profback.bin becomes a copy of the profile this run kept, whatever other
+// runs do to profback.bin meanwhile.
+void CopyToBackup(const std::string& kept, const std::string& backupPath)
+{
+    if (CopyFile(kept, backupPath, FALSE)) return;
+    const std::string text = "Cannot Copy " + kept + " to " + backupPath;
+    WriteLogLine(text);
+    AfxMessageBox(text, MB_OK);
+}
+
 // Phase 11: the device's profile is kept as a backup in the staging
-// directory. A device may have none; the run goes on either way.
+// directory (profback.bin, the last run's) and in the device's history. A
+// device may have none; the run goes on either way.
 void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& staging)
 {
     const std::string backupPath = staging + "\\" + AfxLoadString(IDS_PROFILE_BACKUP_FILE);
     page.LogAndShow(AfxLoadString(IDS_BACKING_UP_PROFILE));
-    if (ftp.GetFile(kRemoteProfile, backupPath, FALSE, FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1)) {
+    const DeviceHistory history = OpenDeviceHistory(page.Address());
+    if (!history.problem.empty()) {
+        if (!ftp.GetFile(kRemoteProfile, backupPath, FALSE, FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1))
+            return ReportProfileNotSaved(page, ftp);
         page.LogAndShow(AfxLoadString(IDS_PROFILE_SAVED));
-        return;
+        return ReportHistoryProblem(page, history);
     }
-    page.LogAndShow("Profile Not Saved");
-    WriteLogLine("Reason: " + ftp.LastFailureReason());
+    const std::optional<std::string> kept = DownloadIntoHistory(ftp, history.directory);
+    if (!kept) return ReportProfileNotSaved(page, ftp);
+    page.LogAndShow(AfxLoadString(IDS_PROFILE_SAVED));
+    WriteLogLine("Profile Kept as " + *kept);
+    page.ReportBackup(HostPathOf(*kept).value_or(std::filesystem::path()).string());
+    CopyToBackup(*kept, backupPath);
 }
 
 // Phase 12: an alternate image in the staging directory takes the place of

@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "upgrade/package_manifest.h"
 #include "upgrade/package_staging.h"
+#include "upgrade/profile_history.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ bool Refuse(WizardPage& page, const std::string& text, const std::string& reason
 {
     WriteLogLine(text);
     page.ShowStatus(text);
-    WriteLogLine("Reason: " + reason);
+    page.ExplainNextMessage(reason);
     page.DialogMessage(text);
     return false;
 }
@@ -60,6 +61,7 @@ bool CheckPackage(WizardPage& page)
 {
     const Image image = ImageToUpload();
     std::optional<std::string> reason = StagingDirectoryProblem();
+    if (!reason) reason = HistoryDirectoryProblem();
     if (!reason) reason = ReadableFileProblem(image.path, EmptyFile::Refused);
     if (reason) return Refuse(page, "Cannot find " + image.path, *reason);
     return VerifyAgainstManifest(page, image);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// What a front-end asks of a run beyond the wizard's own upgrade.
+// What a front-end asks of the wizard's runs beyond its own upgrade.
 #pragma once
 
 #include <chrono>
@@ -16,4 +16,6 @@ struct RunOptions {
     std::optional<std::chrono::seconds> confirmWithin;
     // With confirmWithin: the version the device must come back with.
     std::string expectedVersion;
+    // The run log's file name in the temporary directory.
+    std::string logName = "ndxulog.txt";
 };

@@ -69,6 +69,7 @@ bool ConfirmUpgrade(WizardPage& page, const std::string& address, const std::str
     page.LogAndShow("LAN Modem is back; checking its firmware version");
     const std::optional<std::string> version = CheckDevice(page, address, password);
     if (!version) return NotConfirmed(page, "Firmware Version Not Confirmed");
+    page.ReportVersionAfter(*version);
     const std::string& expected = page.Options().expectedVersion;
     if (!expected.empty() && *version != expected)
         return NotConfirmed(page, "Firmware Version Not Confirmed: expected " + expected + ", found " + *version);

@@ -10,5 +10,5 @@
 
 // Confirms within the page's options' bound; true when the device came back
 // (and, when one is expected, with that version). Every step is a status
-// text and a log entry; the report gets the version found.
+// text and a log entry; the run reports the version found.
 bool ConfirmUpgrade(WizardPage& page, const std::string& address, const std::string& password);

@@ -35,6 +35,7 @@ void RunCheck(WizardPage& page, const std::string& address, const std::string& p
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
     const std::optional<std::string> version = CheckDevice(page, address, password);
     if (!version) return;
+    page.ReportVersionBefore(*version);
     page.LogAndShow("Firmware Version: " + *version);
     page.SetEnd(RunEnd::Checked);
 }

@@ -140,7 +140,9 @@ bool RunWebExchange(WizardPage& page, const std::string& address, const std::str
     WriteLogLine(login.headers);
 
     if (!LogIn(page, address, login.headers, login.body)) return false;
-    if (!CheckVersion(page, address)) return false;
+    const std::optional<std::string> version = CheckVersion(page, address);
+    if (!version) return false;
+    page.ReportVersionBefore(*version);
     return EnterDownloadMode(page, address, downloadHeaders, downloadBody);
 }
 

@@ -40,3 +40,32 @@ void WizardPage::ShowCancelAsDefault()
     m_cancelButton.SetFocus();
     m_cancelButton.SendMessage(BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
+
+void WizardPage::SetEnd(RunEnd end)
+{
+    m_report.end = end;
+    Reported();
+}
+
+void WizardPage::ReportVersionBefore(const std::string& version)
+{
+    m_report.versionBefore = version;
+    Reported();
+}
+
+void WizardPage::ReportVersionAfter(const std::string& version)
+{
+    m_report.versionAfter = version;
+    Reported();
+}
+
+void WizardPage::ReportBackup(const std::string& hostPath)
+{
+    m_report.backup = hostPath;
+    Reported();
+}
+
+void WizardPage::Reported()
+{
+    if (m_observer) m_observer(m_report);
+}

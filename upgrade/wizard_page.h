@@ -6,15 +6,16 @@
 #include <string>
 
 #include "platform/ui/dialog.h"
-#include "upgrade/run_end.h"
 #include "upgrade/run_options.h"
+#include "upgrade/run_report.h"
 
 class WizardPage {
 public:
     WizardPage(CDialog& dialog, std::string& status, const std::string& address, const std::string& password,
-               CButton& cancelButton, const RunOptions& options, RunEnd& end)
+               CButton& cancelButton, const RunOptions& options, RunReport& report,
+               const RunReportObserver& observer)
         : m_dialog(dialog), m_status(status), m_address(address), m_password(password),
-          m_cancelButton(cancelButton), m_options(options), m_end(end)
+          m_cancelButton(cancelButton), m_options(options), m_report(report), m_observer(observer)
     {
     }
 
@@ -53,14 +54,21 @@ public:
     // Shows the Cancel button, focused, with the default-button look.
     void ShowCancelAsDefault();
 
-    void SetEnd(RunEnd end) { m_end = end; }
+    // What the run reports, as it learns it.
+    void SetEnd(RunEnd end);
+    void ReportVersionBefore(const std::string& version);
+    void ReportVersionAfter(const std::string& version);
+    void ReportBackup(const std::string& hostPath);
 
 private:
+    void Reported();
+
     CDialog& m_dialog;
     std::string& m_status;
     const std::string& m_address;
     const std::string& m_password;
     CButton& m_cancelButton;
     const RunOptions& m_options;
-    RunEnd& m_end;
+    RunReport& m_report;
+    const RunReportObserver& m_observer;
 };

@@ -7,12 +7,13 @@
 
 void ConsoleHost::OnStatus(const std::string& text)
 {
-    if (m_observer) m_observer(text);
+    for (ConsoleObserver* observer : m_observers) observer->OnStatus(text);
     m_out << EscapeControlCharacters(text) << std::endl;
 }
 
-void ConsoleHost::OnMessageBox(const std::string& text, const std::string& caption, MessageIcon)
+void ConsoleHost::OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon)
 {
+    for (ConsoleObserver* observer : m_observers) observer->OnMessage(text, icon, m_detail);
     m_err << '[' << EscapeControlCharacters(caption) << "] " << EscapeControlCharacters(text) << std::endl;
     if (!m_detail.empty()) m_err << "  reason: " << EscapeControlCharacters(m_detail) << std::endl;
     m_detail.clear();
@@ -20,6 +21,12 @@ void ConsoleHost::OnMessageBox(const std::string& text, const std::string& capti
 
 void ConsoleHost::OnProgress(const ProgressReport* progress)
 {
+    for (ConsoleObserver* observer : m_observers) {
+        if (progress)
+            observer->OnProgress(*progress);
+        else
+            observer->OnProgressEnd();
+    }
     if (!m_meter) return;
     if (progress)
         m_meter->Update(*progress);

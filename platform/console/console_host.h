@@ -1,42 +1,40 @@
 // SPDX-License-Identifier: MIT
-// The console host: status changes on standard output, message boxes on
+// The console host: status changes on one stream (standard output, or
+// standard error when standard output carries data), message boxes on
 // standard error as "[caption] text"; every box is answered with OK at once.
 // Control characters in what it prints are escaped (see terminal_text.h).
 #pragma once
 
-#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/console/console_observer.h"
 #include "platform/console/progress_meter.h"
 #include "platform/ui/scripted_host.h"
 
 class ConsoleHost : public ScriptedHost {
 public:
-    using StatusObserver = std::function<void(const std::string&)>;
-
     ConsoleHost(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
 
-    // `observer` sees every status text as it is shown.
-    void SetStatusObserver(StatusObserver observer) { m_observer = std::move(observer); }
+    // `observer` follows everything the host shows, in order, until the host
+    // goes.
+    void AddObserver(ConsoleObserver& observer) { m_observers.push_back(&observer); }
     // Transfers show a meter on standard error (for a terminal only).
     void EnableProgressMeter() { m_meter.emplace(m_err); }
+
+    void SetMessageDetail(const std::string& detail) override { m_detail = detail; }
 
 protected:
     void OnStatus(const std::string& text) override;
     void OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
     void OnProgress(const ProgressReport* progress) override;
 
-public:
-    void SetMessageDetail(const std::string& detail) override { m_detail = detail; }
-
-private:
-    std::string m_detail;
-
 private:
     std::ostream& m_out;
     std::ostream& m_err;
-    StatusObserver m_observer;
+    std::vector<ConsoleObserver*> m_observers;
     std::optional<ProgressMeter> m_meter;
+    std::string m_detail;
 };

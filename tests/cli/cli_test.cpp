@@ -96,6 +96,8 @@ TEST_F(CliTest, BadUsageHasItsOwnStatus)
     EXPECT_EQ(Run({"--http-port", "70000"}).exitStatus, 2);
     EXPECT_EQ(Run({"--package", (m_dir / "missing").string()}).exitStatus, 2);
     EXPECT_EQ(Run({"--password", "secret"}).exitStatus, 2);
+    for (const char* logName : {"", ".", "..", "logs/ndxulog.txt", "..\\ndxulog.txt"})
+        EXPECT_EQ(Run({"--log-name", logName}).exitStatus, 2) << logName;
 }
 
 TEST_F(CliTest, EmptyAddressIsRefusedOnStandardError)
@@ -259,30 +261,36 @@ TEST_F(CliTest, PasswordIsAskedForOnATerminalWithEchoOff)
 struct InterruptionCase {
     const char* name;
     std::vector<std::string> deviceOptions;
+    std::vector<std::string> options;
     std::string stage;       // the status on the screen when the signal comes
     std::string keys;        // typed then; empty: `signal` sent instead
     int signal;
     int exitStatus;
     std::string lastEntry;
+    std::string resultLine;  // with --json: a part of the result line
 };
 
 TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
 {
     const InterruptionCase cases[] = {
-        {"Ctrl-C during the upload", {"--password", "s3cret", "--stor-fault", "stall"},
+        {"Ctrl-C during the upload", {"--password", "s3cret", "--stor-fault", "stall"}, {},
          "Upgrading Firmware...  This will take about a minute...", "\x03", 0, 130,
          "Run interrupted by SIGINT at \"Upgrading Firmware...  This will take about a minute...\". The device "
-         "may hold a partial firmware image."},
-        {"SIGTERM during the login", {"--password", "s3cret", "--reply", "enter2=silent"}, "Attempting to connect to LAN Modem", "",
-         SIGTERM, 143,
+         "may hold a partial firmware image.",
+         ""},
+        {"SIGTERM during the login, --json", {"--password", "s3cret", "--reply", "enter2=silent"}, {"--json"},
+         "Attempting to connect to LAN Modem", "", SIGTERM, 143,
          "Run interrupted by SIGTERM at \"Attempting to connect to LAN Modem\". The device's firmware was not "
-         "changed."},
+         "changed.",
+         R"("event":"result","result":"interrupted","exit":143,"reason":"Run interrupted by SIGTERM at )"
+         R"(\"Attempting to connect to LAN Modem\". The device's firmware was not changed.","version_before":null,)"},
     };
     for (const InterruptionCase& c : cases) {
         std::filesystem::remove(m_dir / "temp" / "ndxulog.txt");
         DevSim sim(c.deviceOptions);
         std::vector<std::string> args = DeviceArgs(sim);
         args.insert(args.begin(), NDXU_UPGRADE_EXE);
+        args.insert(args.end(), c.options.begin(), c.options.end());
         TerminalSession terminal(args, Environment({{"NDXU_PASSWORD", "s3cret"}, {"NDXU_RECEIVE_TIMEOUT", "30"}}),
                                  PackageDirectory());
         ASSERT_TRUE(terminal.WaitFor(c.stage)) << c.name << terminal.Screen();
@@ -294,6 +302,9 @@ TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
             terminal.Type(c.keys);
         EXPECT_EQ(terminal.Wait(std::chrono::seconds(10)), c.exitStatus) << c.name << terminal.Screen();
         EXPECT_TRUE(Log().ends_with(LogEntry(c.lastEntry))) << c.name << Log();
+        if (!c.resultLine.empty()) {
+            EXPECT_NE(terminal.Screen().find(c.resultLine), std::string::npos) << c.name << terminal.Screen();
+        }
     }
 }
 

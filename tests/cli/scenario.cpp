@@ -67,6 +67,8 @@ const std::map<std::string, Setter>& Setters()
         {"stdout-ends", [](Scenario& s, const std::string& v) { s.stdoutEnds = v; }},
         {"stderr-has", [](Scenario& s, const std::string& v) { s.stderrHas.push_back(v); }},
         {"http", [](Scenario& s, const std::string& v) { s.http.push_back(v); }},
+        {"json-events", [](Scenario& s, const std::string& v) { Append(s.jsonEvents, Words(v)); }},
+        {"json-has", [](Scenario& s, const std::string& v) { s.jsonHas.push_back(v); }},
         {"device-gets",
          [](Scenario& s, const std::string& v) {
              if (v != "nothing" && v != "no-ftp" && v != "image") throw std::invalid_argument("unknown device-gets");

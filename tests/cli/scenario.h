@@ -22,6 +22,11 @@
 //                 FTP login), or "image" (the device holds the package image)
 //   http:         "METHOD /path", the requests the device got, all of them in
 //                 order (repeatable)
+//   json-events:  with --json: the events of the lines on standard output, in
+//                 order, a run of lines of one event named once ("status
+//                 progress status result")
+//   json-has:     with --json: a JSON object; some line holds each of its
+//                 members with that value (repeatable)
 #pragma once
 
 #include <filesystem>
@@ -47,6 +52,8 @@ struct Scenario {
     std::vector<std::string> stderrHas;
     std::string deviceGets;
     std::vector<std::string> http;
+    std::vector<std::string> jsonEvents;
+    std::vector<std::string> jsonHas;
 };
 
 // Reads a scenario file; throws std::runtime_error naming the file and line

@@ -3,13 +3,18 @@
 // with ndxu-upgrade against the simulator. Besides what a scenario expects,
 // every run must keep what holds for all of them: within its time bound, the
 // password in no file or output, the earlier profile backup never lost, the
-// device holding a whole image whenever the run says it completed, and
-// nothing uploaded by a check.
+// profile history holding the device's profile alone, the device holding a
+// whole image whenever the run says it completed, nothing uploaded by a
+// check, and with --json nothing but JSON lines on standard output, the
+// result last.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
 
 #include "tests/cli/scenario.h"
 #include "tests/support/devsim.h"
@@ -45,6 +50,67 @@ std::vector<std::string> FilesHolding(const std::filesystem::path& directory, co
     return found;
 }
 
+// The lines of standard output of a --json run, each of them an object with
+// its time, the device and its event.
+std::vector<nlohmann::json> JsonLines(const std::string& out)
+{
+    static const std::regex time(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)");
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) {
+        nlohmann::json event = nlohmann::json::parse(line, nullptr, false);
+        EXPECT_TRUE(event.is_object()) << "not a JSON object: " << line;
+        if (!event.is_object()) continue;
+        EXPECT_TRUE(std::regex_match(event.value("time", ""), time)) << line;
+        EXPECT_EQ(event.value("device", ""), "127.0.0.1") << line;
+        EXPECT_TRUE(event.contains("event")) << line;
+        lines.push_back(std::move(event));
+    }
+    return lines;
+}
+
+// Whether `event` holds every member of `wanted` with its value.
+bool Holds(const nlohmann::json& event, const nlohmann::json& wanted)
+{
+    for (const auto& [name, value] : wanted.items())
+        if (!event.contains(name) || event[name] != value) return false;
+    return true;
+}
+
+// The story of a --json run: its events as the scenario says, and one
+// result, the last line, with every field.
+void ExpectJsonStory(const Scenario& s, const std::vector<nlohmann::json>& lines, int exitStatus)
+{
+    ASSERT_FALSE(lines.empty());
+    std::vector<std::string> events;
+    for (const nlohmann::json& line : lines) {
+        const std::string event = line.value("event", "");
+        if (events.empty() || events.back() != event) events.push_back(event);
+    }
+    EXPECT_EQ(std::count(events.begin(), events.end(), "result"), 1);
+    const nlohmann::json& result = lines.back();
+    EXPECT_EQ(result.value("event", ""), "result");
+    EXPECT_EQ(result.value("exit", -1), exitStatus);
+    for (const char* field : {"result", "reason", "version_before", "version_after", "backup", "log"})
+        EXPECT_TRUE(result.contains(field)) << field;
+    EXPECT_TRUE(result.value("duration", nlohmann::json()).is_number());
+    if (!s.jsonEvents.empty()) {
+        EXPECT_EQ(events, s.jsonEvents);
+    }
+    for (const std::string& text : s.jsonHas) {
+        const nlohmann::json wanted = nlohmann::json::parse(text);
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const nlohmann::json& line) { return Holds(line, wanted); }))
+            << "no line holds " << text;
+    }
+}
+
+// The run log's name: --log-name's, else the default.
+std::string LogName(const Scenario& s)
+{
+    const auto option = std::find(s.args.begin(), s.args.end(), "--log-name");
+    return option != s.args.end() && option + 1 != s.args.end() ? *(option + 1) : "ndxulog.txt";
+}
+
 class ScenarioTest : public ::testing::TestWithParam<std::filesystem::path> {
 protected:
     void Prepare(const Scenario& s)
@@ -75,6 +141,7 @@ protected:
 
     std::filesystem::path Package() const { return m_dir / "package"; }
     std::filesystem::path Staging() const { return m_dir / "drive_c" / "varn" / "ndxu511"; }
+    std::filesystem::path History() const { return Staging() / "history" / "127.0.0.1"; }
 
     TempDir m_dir;
 };
@@ -95,7 +162,8 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
     const ProcessResult result = RunProcess(argv, Environment(s), {}, Package().string(),
                                             std::chrono::seconds(static_cast<long>(std::ceil(s.seconds)) + 30));
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
-    const std::string log = ReadIfThere(m_dir / "temp" / "ndxulog.txt");
+    const std::filesystem::path logPath = m_dir / "temp" / LogName(s);
+    const std::string log = ReadIfThere(logPath);
     const std::string image = ReadIfThere(Staging() / "prod.bin").empty() ? PackageImage()
                                                                             : ReadFileText(Staging() / "prod.bin");
     const std::string onDevice = ReadIfThere(sim.FtpRoot() / "fw512000.bin");
@@ -130,9 +198,26 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
     for (const std::string& text : {log, result.out, result.err})
         EXPECT_EQ(text.find(kPassword), std::string::npos) << "the password leaked";
     EXPECT_EQ(FilesHolding(m_dir / "drive_c", kPassword), std::vector<std::string>{});
+    const std::string profile = ReadIfThere(sim.FtpRoot() / "prof.bin");
     const std::string backup = ReadIfThere(Staging() / "profback.bin");
-    EXPECT_TRUE(backup == kEarlierBackup || backup == ReadIfThere(sim.FtpRoot() / "prof.bin"))
-        << "the earlier backup was lost";
+    EXPECT_TRUE(backup == kEarlierBackup || backup == profile) << "the earlier backup was lost";
+    if (std::filesystem::exists(History())) {
+        for (const auto& kept : std::filesystem::directory_iterator(History()))
+            EXPECT_EQ(ReadFileText(kept.path()), profile) << kept.path();
+    }
+    if (std::find(s.args.begin(), s.args.end(), "--json") != s.args.end()) {
+        const std::vector<nlohmann::json> lines = JsonLines(result.out);
+        ExpectJsonStory(s, lines, result.exitStatus);
+        const nlohmann::json& report = lines.empty() ? nlohmann::json() : lines.back();
+        EXPECT_EQ(report.value("log", nlohmann::json()), logPath.string());
+        if (report.value("result", "") == "completed" && !profile.empty()) {
+            EXPECT_TRUE(report.value("backup", nlohmann::json()).is_string()) << "no backup kept";
+        }
+        if (report.value("backup", nlohmann::json()).is_string()) {
+            EXPECT_EQ(std::filesystem::path(report["backup"].get<std::string>()).parent_path(), History());
+            EXPECT_EQ(ReadFileText(report["backup"].get<std::string>()), profile);
+        }
+    }
     const bool check = std::find(s.args.begin(), s.args.end(), "--check") != s.args.end();
     if (result.exitStatus == 0 && !check) {
         EXPECT_TRUE(onDevice == image) << "completed without the whole image on the device";

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <functional>
+#include <regex>
 
 #include "platform/files/paths.h"
 #include "platform/ui/resources.h"
@@ -62,6 +64,16 @@ protected:
         return ids;
     }
 
+    // The files of the device's profile history.
+    std::vector<std::filesystem::path> Kept()
+    {
+        std::vector<std::filesystem::path> files;
+        const std::filesystem::path history = StagingDirectory() / "history" / kDeviceAddress;
+        if (!std::filesystem::exists(history)) return files;
+        for (const auto& entry : std::filesystem::directory_iterator(history)) files.push_back(entry.path());
+        return files;
+    }
+
     std::string PackageImage() { return ReadFileText(PackageDirectory() / "fw512000.bin"); }
     std::string OnDevice(const std::string& name) { return ReadFileText(Device().FtpRoot() / name); }
 };
@@ -74,6 +86,11 @@ TEST_F(FirmwareTransferTest, PlainPackageMakesTwoTransfersAndReachesTheCompletio
     EXPECT_EQ(OnDevice("fw512000.bin"), PackageImage());
     EXPECT_EQ(ReadFileText(StagingDirectory() / "profback.bin"), OnDevice("prof.bin"));
     EXPECT_EQ(ReadFileText(StagingDirectory() / "readme.txt"), ReadFileText(PackageDirectory() / "ndxuback.txt"));
+    ASSERT_EQ(Kept().size(), 1u);
+    EXPECT_TRUE(std::regex_match(Kept()[0].filename().string(), std::regex(R"(profback-\d{8}T\d{6}Z\.bin)")))
+        << Kept()[0];
+    EXPECT_EQ(ReadFileText(Kept()[0]), OnDevice("prof.bin"));
+    EXPECT_EQ(Wizard().LastRun().backup, Kept()[0].string());
 
     EXPECT_EQ(VisibleButtons(), std::vector<int>{IDCANCEL});
     EXPECT_EQ(Text(IDCANCEL), "Exit");
@@ -106,10 +123,12 @@ TEST_F(FirmwareTransferTest, CompleteRunLeavesThisLog)
 {
     Run();
     std::string staging = "C:\\varn\\ndxu511";
+    ASSERT_EQ(Kept().size(), 1u);
+    const std::string kept = staging + "\\history\\127.0.0.1\\" + Kept()[0].filename().string();
     std::string expectedTail =
         LogEntry("FTP Server Started") + LogEntry("Opening FTP Session...") + LogEntry("Upgrading Firmware") +
         LogEntry("Copying ndxuback.txt from package to " + staging + "\\readme.txt") +
-        LogEntry("Backing up old profile...") + LogEntry("Profile Saved") +
+        LogEntry("Backing up old profile...") + LogEntry("Profile Saved") + LogEntry("Profile Kept as " + kept) +
         LogEntry("Checking for alternate prod.bin") +
         LogEntry("Upgrading Firmware...  This will take about a minute...") +
         LogEntry("Checking for alternate prof.bin") + LogEntry("Checking for alternate boot.bin") +
@@ -230,8 +249,57 @@ TEST_F(FirmwareTransferTest, FailedProfileDownloadKeepsTheOldBackup)
     Run({"--no-profile"});
     EXPECT_EQ(ReadFileText(StagingDirectory() / "profback.bin"), "old backup");
     for (const auto& entry : std::filesystem::directory_iterator(StagingDirectory()))
-        EXPECT_TRUE(entry.path().filename() == "profback.bin" || entry.path().filename() == "readme.txt")
+        EXPECT_TRUE(entry.path().filename() == "profback.bin" || entry.path().filename() == "readme.txt" ||
+                    entry.path().filename() == "history")
             << entry.path();
+    EXPECT_EQ(Kept(), std::vector<std::filesystem::path>{});
+    EXPECT_EQ(Wizard().LastRun().backup, "");
+}
+
+TEST_F(FirmwareTransferTest, BackupOfASecondThatHasOneAlreadyTakesTheNextName)
+{
+    // Another backup for every second of the next minute.
+    const std::filesystem::path history = StagingDirectory() / "history" / kDeviceAddress;
+    std::filesystem::create_directories(history);
+    std::filesystem::permissions(StagingDirectory() / "history", std::filesystem::perms::owner_all);
+    std::filesystem::permissions(history, std::filesystem::perms::owner_all);
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t second = now - 1; second < now + 60; ++second) {
+        std::tm utc{};
+        char name[64];
+        std::strftime(name, sizeof name, "profback-%Y%m%dT%H%M%SZ.bin", gmtime_r(&second, &utc));
+        WriteFileText(history / name, "an earlier backup");
+    }
+    Run();
+    std::vector<std::filesystem::path> added;
+    for (const std::filesystem::path& kept : Kept())
+        if (ReadFileText(kept) != "an earlier backup") added.push_back(kept);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_TRUE(added[0].filename().string().ends_with("Z-2.bin")) << added[0];
+    EXPECT_EQ(ReadFileText(added[0]), OnDevice("prof.bin"));
+    EXPECT_EQ(Kept().size(), 62u);
+}
+
+TEST_F(FirmwareTransferTest, HistoryThatCannotBeUsedIsReportedAndTheUpgradeGoesOn)
+{
+    // The device's history directory is a link to a directory of someone else's choosing.
+    const std::filesystem::path elsewhere = m_dir / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    std::filesystem::create_directories(StagingDirectory() / "history");
+    std::filesystem::permissions(StagingDirectory() / "history", std::filesystem::perms::owner_all);
+    std::filesystem::create_directory_symlink(elsewhere, StagingDirectory() / "history" / kDeviceAddress);
+    Run();
+    const std::string failure = "Profile Not Kept in C:\\varn\\ndxu511\\history\\127.0.0.1";
+    EXPECT_EQ(m_host.MessageBoxes(),
+              std::vector<HostEvent>{BoxEvent(failure, AfxGetAppName(), MessageIcon::Exclamation)});
+    EXPECT_NE(LogText().find(LogEntry("Profile Saved") + LogEntry(failure) +
+                             LogEntry("Reason: C:\\varn\\ndxu511\\history\\127.0.0.1 is a symbolic link")),
+              std::string::npos)
+        << LogText();
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+    EXPECT_EQ(ReadFileText(StagingDirectory() / "profback.bin"), OnDevice("prof.bin"));
+    EXPECT_EQ(Wizard().LastRun().backup, "");
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
 }
 
 struct RefusedConnection {

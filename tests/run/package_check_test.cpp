@@ -103,6 +103,13 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::create_directory_symlink(package / "planted", staging);
                     },
                     "C:\\varn\\ndxu511\\prod.bin", "C:\\varn\\ndxu511 is a symbolic link"},
+        PackageCase{"ProfileHistoryIsALink",
+                    [](const fs::path& package, const fs::path& staging) {
+                        fs::create_directories(package / "elsewhere");
+                        fs::create_directories(staging);
+                        fs::create_directory_symlink(package / "elsewhere", staging / "history");
+                    },
+                    "fw512000.bin", "C:\\varn\\ndxu511\\history is a symbolic link"},
         PackageCase{"StagingWritableByOthers",
                     [](const fs::path&, const fs::path& staging) {
                         fs::create_directories(staging);

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#include "cli/device_run.h"
+
+#include <unistd.h>
+
+#include <iostream>
+#include <optional>
+
+#include "app/upgrade_wizard_app.h"
+#include "cli/interruption.h"
+#include "cli/json_events.h"
+#include "cli/run_result.h"
+#include "platform/console/console_host.h"
+#include "platform/ui/resources.h"
+#include "res/program_resources.h"
+#include "res/resource.h"
+
+int RunOneDevice(const Options& options, const std::string& password)
+{
+    // With --json, standard output carries the JSON lines alone.
+    ConsoleHost host(options.json ? std::cerr : std::cout, std::cerr);
+    if (!options.quiet && (options.progress || ::isatty(STDERR_FILENO) == 1)) host.EnableProgressMeter();
+    AfxSetHost(&host);
+    AfxSetResourceModule(&ProgramResources());
+
+    std::optional<JsonEvents> json;
+    if (options.json) json.emplace(std::cout, options.address.value_or(AfxLoadString(IDS_DEFAULT_ADDRESS)));
+    InterruptionWatch interruptions;
+    InterruptionWatch::LastWords lastWords;
+    if (json) lastWords = [&json](int exitStatus, const std::string& entry) { json->Interrupted(exitStatus, entry); };
+    interruptions.Start(std::move(lastWords));
+    // The watch knows where the run is before anyone is told.
+    host.AddObserver(interruptions);
+    if (json) host.AddObserver(*json);
+
+    CUpgradeWizardApp app(options.run);
+    RunReport report;
+    // The user fills in the fields and presses Continue; when the run has
+    // ended, the window is closed.
+    host.Queue([&] {
+        CUpgradeWizardDlg& wizard = *app.Wizard();
+        if (json) wizard.SetRunObserver([&json](const RunReport& sofar) { json->Follow(sofar); });
+        if (options.address) wizard.SetDlgItemText(IDC_ADDRESS, *options.address);
+        wizard.SetDlgItemText(IDC_PASSWORD, password);
+        wizard.DispatchCommand(IDC_CONTINUE);
+        report = wizard.LastRun();
+    });
+    AfxWinMain(app);
+    const int exitStatus = ExitStatusOf(report.end);
+    if (json) json->Result(report, exitStatus);
+    return exitStatus;
+}

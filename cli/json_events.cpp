@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: MIT
+#include "cli/json_events.h"
+
+#include <cmath>
+#include <ostream>
+#include <utility>
+
+#include "cli/run_result.h"
+#include "cli/utc_time.h"
+#include "platform/ui/secrets.h"
+
+namespace {
+
+constexpr auto kProgressInterval = std::chrono::milliseconds(250);
+// How long a signal's result waits for a line that is being written (to a
+// reader that may have stopped reading).
+constexpr auto kInterruptionWait = std::chrono::seconds(2);
+
+const char* IconName(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::None: return "none";
+    case MessageIcon::Exclamation: return "exclamation";
+    case MessageIcon::Stop: return "stop";
+    }
+    return "none";
+}
+
+nlohmann::ordered_json TextOrNull(const std::string& text)
+{
+    return text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(MaskSecrets(text));
+}
+
+}  // namespace
+
+JsonEvents::JsonEvents(std::ostream& out, std::string device) : m_out(out), m_device(std::move(device)) {}
+
+void JsonEvents::OnStatus(const std::string& text)
+{
+    const std::lock_guard lock(m_mutex);
+    m_lastStatus = text;
+    Json event = Event("status");
+    event["text"] = MaskSecrets(text);
+    Write(event);
+}
+
+void JsonEvents::OnMessage(const std::string& text, MessageIcon icon, const std::string& reason)
+{
+    const std::lock_guard lock(m_mutex);
+    m_lastMessage = LastMessage{text, reason};
+    Json event = Event("message");
+    event["text"] = MaskSecrets(text);
+    event["icon"] = IconName(icon);
+    if (!reason.empty()) event["reason"] = MaskSecrets(reason);
+    Write(event);
+}
+
+void JsonEvents::OnProgress(const ProgressReport& progress)
+{
+    const std::lock_guard lock(m_mutex);
+    const Clock::time_point now = Clock::now();
+    const bool final = progress.total > 0 && progress.done == progress.total;
+    if (final ? m_finalProgress : m_lastProgress && now - *m_lastProgress < kProgressInterval) return;
+    m_lastProgress = now;
+    m_finalProgress = final;
+    Json event = Event("progress");
+    event["file"] = MaskSecrets(progress.name);
+    event["direction"] = progress.upload ? "upload" : "download";
+    event["done"] = progress.done;
+    event["total"] = progress.total;
+    Write(event);
+}
+
+void JsonEvents::OnProgressEnd()
+{
+    const std::lock_guard lock(m_mutex);
+    m_lastProgress.reset();
+    m_finalProgress = false;
+}
+
+void JsonEvents::Follow(const RunReport& report)
+{
+    const std::lock_guard lock(m_mutex);
+    m_report = report;
+}
+
+void JsonEvents::Result(const RunReport& report, int exitStatus)
+{
+    const std::lock_guard lock(m_mutex);
+    Write(ResultEvent(ResultNameOf(report.end), exitStatus, ReasonOf(report).value_or(""), report));
+}
+
+void JsonEvents::Interrupted(int exitStatus, const std::string& entry)
+{
+    // The lock is kept: the program ends right after this line, and no other
+    // line may follow it.
+    if (!m_mutex.try_lock_for(kInterruptionWait)) return;
+    Write(ResultEvent("interrupted", exitStatus, entry, m_report));
+}
+
+JsonEvents::Json JsonEvents::Event(const char* kind) const
+{
+    Json event;
+    event["time"] = UtcTimestamp();
+    event["device"] = MaskSecrets(m_device);
+    event["event"] = kind;
+    return event;
+}
+
+JsonEvents::Json JsonEvents::ResultEvent(const char* result, int exitStatus, const std::string& reason,
+                                         const RunReport& report) const
+{
+    const std::chrono::duration<double> took = Clock::now() - m_started;
+    Json event = Event("result");
+    event["result"] = result;
+    event["exit"] = exitStatus;
+    event["reason"] = TextOrNull(reason);
+    event["version_before"] = TextOrNull(report.versionBefore);
+    event["version_after"] = TextOrNull(report.versionAfter);
+    event["backup"] = TextOrNull(report.backup);
+    event["log"] = TextOrNull(report.log);
+    event["duration"] = std::round(took.count() * 1000) / 1000;
+    return event;
+}
+
+// A failure's reason is what the message box that reported it said was the
+// reason, else its text; a confirmation that failed says why in the status
+// line alone.
+std::optional<std::string> JsonEvents::ReasonOf(const RunReport& report) const
+{
+    switch (report.end) {
+    case RunEnd::Completed:
+    case RunEnd::Checked: return std::nullopt;
+    case RunEnd::NotConfirmed: return m_lastStatus;
+    default: break;
+    }
+    if (!m_lastMessage) return std::nullopt;
+    return m_lastMessage->reason.empty() ? m_lastMessage->text : m_lastMessage->reason;
+}
+
+void JsonEvents::Write(const Json& event)
+{
+    // Device text that is not UTF-8 cannot be JSON: its bad bytes become U+FFFD.
+    m_out << event.dump(-1, ' ', false, Json::error_handler_t::replace) << std::endl;
+}

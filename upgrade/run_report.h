@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+// What a run found out and left behind, for a front-end that reports it.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "upgrade/run_end.h"
+
+struct RunReport {
+    RunEnd end = RunEnd::None;
+    std::string versionBefore;  // the firmware version on the status page, once read
+    std::string versionAfter;   // the version the device came back with, once read
+    std::string backup;         // host path of the profile kept in the history, once kept
+    std::string log;            // host path of the run log; empty when it is not open
+};
+
+// Told of every change of the report while a run goes on, so that a
+// front-end stopped half-way can say what was known by then.
+using RunReportObserver = std::function<void(const RunReport&)>;
