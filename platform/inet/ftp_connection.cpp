@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/inet/ftp_connection.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <filesystem>
 #include <optional>
@@ -29,12 +27,12 @@ std::optional<ProgressNotifier> ProgressFor(CInternetSession& session, DWORD_PTR
     });
 }
 
-// The size of the open file; 0 when the system cannot say.
-std::uint64_t SizeOf(std::FILE* file)
+// The size of the file at `path`; 0 when the system cannot say.
+std::uint64_t SizeOf(const std::filesystem::path& path)
 {
-    struct stat status {};
-    if (fstat(fileno(file), &status) != 0 || status.st_size < 0) return 0;
-    return static_cast<std::uint64_t>(status.st_size);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
 }
 
 }  // namespace
@@ -46,17 +44,16 @@ std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::st
     // The service's own port, given as such, means the configured one.
     const int serverPort = PortOrDefault(port == INTERNET_DEFAULT_FTP_PORT ? 0 : port, settings.ftpPort);
     const std::optional<std::string> host = UrlHostOf(server);
-    if (!host) throw CInternetException(ERROR_INTERNET_NAME_NOT_RESOLVED, {}, server + ": name not resolved");
-    FtpServer ftpServer{"ftp://" + *host + ":" + std::to_string(serverPort) + "/",
+    if (!host) throw NameNotResolved(server);
+    FtpServer ftpServer{*host,
                         server,
                         serverPort,
                         userName ? userName : "",
                         password ? password : "",
                         passive != FALSE || settings.ftpPassive,
-                        settings};
-    auto control = std::make_unique<CFtpConnection::Control>(std::move(ftpServer));
-    control->LogIn();
-    return std::unique_ptr<CFtpConnection>(new CFtpConnection(*this, std::move(control)));
+                        settings,
+                        Agent()};
+    return std::unique_ptr<CFtpConnection>(new CFtpConnection(*this, ConnectFtp(std::move(ftpServer))));
 }
 
 CFtpConnection::CFtpConnection(CInternetSession& session, std::unique_ptr<Control> control)
@@ -83,7 +80,7 @@ BOOL CFtpConnection::GetFile(const std::string& remoteFile, const std::string& l
     const bool arrived = m_control->Download({remoteFile, part.Stream(), *target, progress ? &*progress : nullptr});
     m_lastFailureReason = m_control->LastFailureReason();
     if (!arrived) return FALSE;
-    if (!part.Commit()) return Fail(LocalFileProblem(*target, part.Error()));
+    if (!part.Commit(!failIfExists)) return Fail(LocalFileProblem(*target, part.Error()));
     return TRUE;
 }
 
@@ -95,7 +92,7 @@ BOOL CFtpConnection::PutFile(const std::string& localFile, const std::string& re
     std::string problem;
     const FileStream in = OpenUploadSource(*source, problem);
     if (!in) return Fail(std::move(problem));
-    std::optional<ProgressNotifier> progress = ProgressFor(m_session, context, {remoteFile, true, 0, SizeOf(in.get())});
+    std::optional<ProgressNotifier> progress = ProgressFor(m_session, context, {remoteFile, true, 0, SizeOf(*source)});
     m_lastFailureReason = kStopped;
     const bool stored = m_control->Upload({remoteFile, in.get(), *source, progress ? &*progress : nullptr});
     m_lastFailureReason = m_control->LastFailureReason();

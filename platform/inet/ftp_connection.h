@@ -10,23 +10,25 @@
 #include <memory>
 #include <string>
 
+#include "platform/inet/inet_types.h"
 #include "platform/inet/internet_exception.h"
-#include "platform/ui/win_types.h"
 
 class CInternetSession;
 
-inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
-inline constexpr DWORD FTP_TRANSFER_TYPE_BINARY = 2;
-
 class CFtpConnection {
 public:
+    // The transfer library's side of the connection.
+    struct Control;
+
     ~CFtpConnection();
     CFtpConnection(const CFtpConnection&) = delete;
     CFtpConnection& operator=(const CFtpConnection&) = delete;
 
     // Downloads `remoteFile` to `localFile` (a path of the program's form,
     // "C:\..."); nonzero on success. A failed download leaves an existing
-    // local file as it was. Nothing is sent when `localFile` is a symbolic
+    // local file as it was; with `failIfExists` TRUE the download fails
+    // when the local file exists, also when another process makes it while
+    // the bytes arrive. Nothing is sent when `localFile` is a symbolic
     // link or anything else but a regular file, or is not in a directory.
     // `context` goes with the transfer's status notifications. Throws what
     // the session's OnStatusCallback throws, the transfer stopped.
@@ -62,7 +64,6 @@ public:
 
 private:
     friend class CInternetSession;
-    struct Control;
     CFtpConnection(CInternetSession& session, std::unique_ptr<Control> control);
     BOOL Fail(std::string reason);
 

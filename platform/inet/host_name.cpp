@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "platform/inet/host_name.h"
 
+#ifdef _WIN32
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
+#endif
 
 #include <algorithm>
 
@@ -32,4 +36,9 @@ std::optional<std::string> UrlHostOf(const std::string& server)
     }
     if (bracketed) return std::nullopt;
     return name;
+}
+
+CInternetException NameNotResolved(const std::string& server)
+{
+    return CInternetException(ERROR_INTERNET_NAME_NOT_RESOLVED, {}, server + ": name not resolved");
 }

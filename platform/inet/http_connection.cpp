@@ -8,20 +8,6 @@
 #include "platform/inet/internet_session.h"
 #include "platform/inet/layer_settings.h"
 
-namespace {
-
-// The request's URL; none when the server name is not a host name, so that
-// nothing but a host name ever reaches the transfer library.
-std::optional<std::string> UrlOf(const std::string& server, int port, const std::string& object)
-{
-    std::optional<std::string> host = UrlHostOf(server);
-    if (!host) return std::nullopt;
-    const std::string path = object.starts_with('/') ? object : "/" + object;
-    return "http://" + *host + ":" + std::to_string(port) + path;
-}
-
-}  // namespace
-
 std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const std::string& server, int port,
                                                                      const char*, const char*)
 {
@@ -44,9 +30,17 @@ std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(int verb, const std::str
     if (verb != HTTP_VERB_POST && verb != HTTP_VERB_GET)
         throw std::invalid_argument("unknown HTTP verb index " + std::to_string(verb));
     const LayerSettings settings = ReadLayerSettings();
-    HttpRequest request{UrlOf(m_server, m_port, object), m_server, m_port, verb == HTTP_VERB_POST, m_session.Agent(),
-                        settings.connectTimeout, settings.receiveTimeout, settings.exchangeTimeout};
-    return std::unique_ptr<CHttpFile>(new CHttpFile(std::make_unique<CHttpFile::Transfer>(std::move(request))));
+    // Nothing but a host name ever reaches the transfer library.
+    HttpRequest request{UrlHostOf(m_server),
+                        m_server,
+                        m_port,
+                        object.starts_with('/') ? object : "/" + object,
+                        verb == HTTP_VERB_POST,
+                        m_session.Agent(),
+                        settings.connectTimeout,
+                        settings.receiveTimeout,
+                        settings.exchangeTimeout};
+    return std::unique_ptr<CHttpFile>(new CHttpFile(NewHttpTransfer(std::move(request))));
 }
 
 // Each request holds its own connection; the connection object holds none.

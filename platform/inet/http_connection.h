@@ -5,15 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "platform/inet/inet_types.h"
 #include "platform/inet/internet_exception.h"
-#include "platform/ui/win_types.h"
 
 class CInternetSession;
 class CHttpFile;
-
-inline constexpr int HTTP_VERB_POST = 0;
-inline constexpr int HTTP_VERB_GET = 1;
-inline constexpr DWORD INTERNET_FLAG_EXISTING_CONNECT = 0x20000000;
 
 class CHttpConnection {
 public:
@@ -39,6 +35,9 @@ private:
 // One request and its response body.
 class CHttpFile {
 public:
+    // The transfer library's side of the request.
+    struct Transfer;
+
     ~CHttpFile();
     CHttpFile(const CHttpFile&) = delete;
     CHttpFile& operator=(const CHttpFile&) = delete;
@@ -59,7 +58,6 @@ public:
 
 private:
     friend class CHttpConnection;
-    struct Transfer;
     explicit CHttpFile(std::unique_ptr<Transfer> transfer);
     std::unique_ptr<Transfer> m_transfer;
 };

@@ -3,23 +3,10 @@
 // with the platform's text for it, and in plain words what failed where.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
+#include "platform/inet/inet_types.h"
 #include "platform/ui/exception.h"
-#include "platform/ui/win_types.h"
-
-using DWORD_PTR = std::uintptr_t;
-
-inline constexpr DWORD ERROR_IO_PENDING = 997;
-inline constexpr DWORD ERROR_INTERNET_TIMEOUT = 12002;
-inline constexpr DWORD ERROR_INTERNET_EXTENDED_ERROR = 12003;  // text: the server's last response
-inline constexpr DWORD ERROR_INTERNET_INTERNAL_ERROR = 12004;
-inline constexpr DWORD ERROR_INTERNET_NAME_NOT_RESOLVED = 12007;
-inline constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
-inline constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
-inline constexpr DWORD ERROR_INTERNET_CONNECTION_RESET = 12031;
-inline constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
 
 class CInternetException : public CException {
 public:

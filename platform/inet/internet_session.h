@@ -6,16 +6,12 @@
 #include <memory>
 #include <string>
 
+#include "platform/inet/inet_types.h"
 #include "platform/inet/internet_exception.h"
 #include "platform/inet/transfer_status.h"
-#include "platform/ui/win_types.h"
 
 class CHttpConnection;
 class CFtpConnection;
-
-inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;  // the system's proxy settings
-inline constexpr int INTERNET_INVALID_PORT_NUMBER = 0;    // the service's default port
-inline constexpr int INTERNET_DEFAULT_FTP_PORT = 21;      // the FTP service's port
 
 class CInternetSession {
 public:

@@ -27,3 +27,5 @@ std::string DownloadTargetProblem(const std::filesystem::path& path);
 
 // "<path>: <the system's text for error number `error`>".
 std::string LocalFileProblem(const std::filesystem::path& path, int error);
+// "<path>: <what>".
+std::string LocalFileProblem(const std::filesystem::path& path, const std::string& what);

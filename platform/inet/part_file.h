@@ -22,13 +22,15 @@ public:
     // The system's error number of the last step that failed; 0 when none did.
     int Error() const { return m_error; }
 
-    // Closes the temporary file and renames it over the target; false when
-    // either fails (Error() says why).
-    bool Commit();
+    // Closes the temporary file and renames it to the target, over an
+    // existing one only when `replace` is true (an existing target is
+    // checked for in the same step as the rename); false when either fails
+    // (Error() says why).
+    bool Commit(bool replace);
 
 private:
     std::filesystem::path m_target;
-    std::string m_temporary;
+    std::filesystem::path m_temporary;  // empty when it could not be made
     std::FILE* m_stream = nullptr;
     bool m_committed = false;
     int m_error = 0;

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The progress of one FTP transfer: counts taken from the transfer library
-// as bytes move, handed on from the transfer loop (never from inside the
-// library, so that the receiver may throw) at most every 100 ms, once more
-// when the last byte has moved, and once when the transfer has ended.
+// as bytes move, handed on from the thread that waits for the transfer
+// (never from inside the library, so that the receiver may throw) at most
+// every 100 ms, once more when the last byte has moved, and once when the
+// transfer has ended.
 #pragma once
 
-#include <curl/curl.h>
-
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 #include "platform/inet/transfer_status.h"
@@ -22,16 +22,17 @@ public:
     // (an upload's file size).
     ProgressNotifier(InternetTransferProgress start, Receiver receiver);
 
-    // Has the library report the counts of the transfer `easy` is set up for.
-    void Watch(CURL* easy);
+    bool Upload() const { return m_counts.upload; }
+
+    // Takes the library's counts: the total (for a download, as the server
+    // announced it) and the bytes moved so far. Counts only grow: a count
+    // that is not positive, or smaller than before, says nothing new (a
+    // library may report nothing, 0 or -1, after it knew something).
+    void Take(std::int64_t total, std::int64_t done);
     // Hands on INTERNET_STATUS_TRANSFER_PROGRESS when bytes have moved since
     // the last time and either the interval has passed or the last byte has
-    // moved. An upload's count is what the system has taken to send, so the
-    // upload's data connection keeps a small send buffer.
+    // moved.
     void Deliver();
-    // Takes the final counts from `easy` once its transfer has ended; call it
-    // before the handle is set up again.
-    void Settle(CURL* easy);
     // After a success, the total when it was unknown is what moved, and the
     // last progress goes out if it has not; then INTERNET_STATUS_TRANSFER_ENDED.
     void Finish(bool succeeded);
@@ -39,9 +40,6 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    static int OnProgress(void* self, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
-                          curl_off_t uploaded);
-    void Take(curl_off_t total, curl_off_t done);
     void Hand(DWORD status);
 
     InternetTransferProgress m_counts;

@@ -16,13 +16,9 @@
 #include <chrono>
 #include <functional>
 
-#include "platform/inet/curl_handles.h"
+#include "platform/inet/curl/curl_handles.h"
 #include "platform/inet/paint_pacer.h"
-
-struct TransferLimits {
-    std::chrono::milliseconds idle;   // the longest stretch without activity
-    std::chrono::milliseconds whole;  // the longest the whole transfer may take
-};
+#include "platform/inet/transfer_limits.h"
 
 class TransferLoop {
 public:
@@ -55,9 +51,8 @@ public:
     // CURLE_OPERATION_TIMEDOUT when a limit ended it.
     CURLcode Result() const { return m_result; }
 
-    enum class Limit { None, Idle, Whole };
     // The loop's own limit that ended the last transfer; None when none did.
-    Limit ExceededLimit() const { return m_exceeded; }
+    ExceededLimit Exceeded() const { return m_exceeded; }
 
     // Bytes or replies have moved: restarts the idle clock.
     void NoteActivity();
@@ -83,7 +78,7 @@ private:
     CURL* m_easy = nullptr;
     bool m_ended = true;
     CURLcode m_result = CURLE_OK;
-    Limit m_exceeded = Limit::None;
+    ExceededLimit m_exceeded = ExceededLimit::None;
     bool m_clockRunning = false;
     TransferLimits m_limits{};
     Clock::time_point m_lastActivity{};

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/inet/curl_errors.h"
+#include "platform/inet/curl/curl_errors.h"
 
 #include <cerrno>
 #include <system_error>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/inet/http_headers.h"
+#include "platform/inet/curl/http_headers.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/inet/curl_handles.h"
+#include "platform/inet/curl/curl_handles.h"
 
 #include <new>
 #include <stdexcept>

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "platform/inet/curl_handles.h"
+#include "platform/inet/curl/curl_handles.h"
 
 // The caller's header block (lines separated by LF; a CR before the LF is
 // part of the line end) as one entry per non-empty line, each sent as it

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/inet/transfer_loop.h"
+#include "platform/inet/curl/transfer_loop.h"
 
 #include <algorithm>
 #include <new>
@@ -43,7 +43,7 @@ void TransferLoop::Attach(CURL* easy, TransferLimits limits)
     m_easy = easy;
     m_ended = false;
     m_result = CURLE_OK;
-    m_exceeded = Limit::None;
+    m_exceeded = ExceededLimit::None;
     m_clockRunning = false;
     m_limits = limits;
     m_deadline = Clock::now() + limits.whole;
@@ -68,7 +68,7 @@ bool TransferLoop::RunUntil(const std::function<bool()>& ready)
         if (m_ended || Ready(ready)) break;
         const auto now = Clock::now();
         if (now >= m_deadline || IdleTooLong(now)) {
-            m_exceeded = now >= m_deadline ? Limit::Whole : Limit::Idle;
+            m_exceeded = now >= m_deadline ? ExceededLimit::Whole : ExceededLimit::Idle;
             End(CURLE_OPERATION_TIMEDOUT);
             break;
         }

@@ -1,23 +1,30 @@
 // SPDX-License-Identifier: MIT
-#include "platform/inet/http_transfer.h"
+#include "platform/inet/curl/http_transfer.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
-#include "platform/inet/curl_errors.h"
-#include "platform/inet/http_headers.h"
+#include "platform/inet/curl/curl_errors.h"
+#include "platform/inet/curl/http_headers.h"
+#include "platform/inet/host_name.h"
 
-CHttpFile::Transfer::Transfer(HttpRequest request) : m_request(std::move(request)), m_easy(NewCurlEasy())
+std::unique_ptr<CHttpFile::Transfer> NewHttpTransfer(HttpRequest request)
 {
+    return std::make_unique<CurlHttpTransfer>(std::move(request));
+}
+
+CurlHttpTransfer::CurlHttpTransfer(HttpRequest request) : m_request(std::move(request)), m_easy(NewCurlEasy())
+{
+    if (m_request.urlHost)
+        m_url = "http://" + *m_request.urlHost + ":" + std::to_string(m_request.port) + m_request.object;
     m_buffer.reserve(kBufferSize);
 }
 
-void CHttpFile::Transfer::Send(std::string_view headers, std::string_view body)
+void CurlHttpTransfer::Send(std::string_view headers, std::string_view body)
 {
     if (m_state == State::Closed) throw std::logic_error("SendRequest on a closed request");
-    if (!m_request.url)
-        throw CInternetException(ERROR_INTERNET_NAME_NOT_RESOLVED, {}, m_request.host + ": name not resolved");
+    if (!m_request.urlHost) throw NameNotResolved(m_request.host);
     m_loop.Stop();
     m_buffer.clear();
     m_taken = 0;
@@ -34,7 +41,7 @@ void CHttpFile::Transfer::Send(std::string_view headers, std::string_view body)
     throw CInternetException(ERROR_HTTP_INVALID_SERVER_RESPONSE);
 }
 
-UINT CHttpFile::Transfer::Read(char* buffer, UINT count)
+UINT CurlHttpTransfer::Read(char* buffer, UINT count)
 {
     if (m_state != State::Sent) throw std::logic_error("Read on a request that is not sent or already closed");
     UINT given = 0;
@@ -59,7 +66,7 @@ UINT CHttpFile::Transfer::Read(char* buffer, UINT count)
     return given;
 }
 
-void CHttpFile::Transfer::Close()
+void CurlHttpTransfer::Close()
 {
     m_loop.Stop();
     m_buffer.clear();
@@ -67,12 +74,12 @@ void CHttpFile::Transfer::Close()
     m_state = State::Closed;
 }
 
-void CHttpFile::Transfer::SetUp(std::string_view headers, std::string_view body)
+void CurlHttpTransfer::SetUp(std::string_view headers, std::string_view body)
 {
     CURL* easy = m_easy.get();
     curl_easy_reset(easy);
     m_headers = RequestHeaderLines(headers, m_request.post);
-    SetOption(easy, CURLOPT_URL, m_request.url->c_str());
+    SetOption(easy, CURLOPT_URL, m_url.c_str());
     SetOption(easy, CURLOPT_PROTOCOLS_STR, "http");
     SetOption(easy, CURLOPT_PATH_AS_IS, 1L);
     SetOption(easy, CURLOPT_NOSIGNAL, 1L);
@@ -81,9 +88,9 @@ void CHttpFile::Transfer::SetUp(std::string_view headers, std::string_view body)
     SetOption(easy, CURLOPT_HTTPHEADER, m_headers.get());
     SetOption(easy, CURLOPT_CONNECTTIMEOUT_MS,
               static_cast<long>(std::chrono::milliseconds(m_request.connectTimeout).count()));
-    SetOption(easy, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
+    SetOption(easy, CURLOPT_HEADERFUNCTION, &CurlHttpTransfer::OnHeader);
     SetOption(easy, CURLOPT_HEADERDATA, this);
-    SetOption(easy, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
+    SetOption(easy, CURLOPT_WRITEFUNCTION, &CurlHttpTransfer::OnBody);
     SetOption(easy, CURLOPT_WRITEDATA, this);
     if (m_request.post) {
         m_body.assign(body);
@@ -95,7 +102,7 @@ void CHttpFile::Transfer::SetUp(std::string_view headers, std::string_view body)
     }
 }
 
-void CHttpFile::Transfer::Resume()
+void CurlHttpTransfer::Resume()
 {
     if (!m_paused) return;
     m_paused = false;
@@ -104,14 +111,14 @@ void CHttpFile::Transfer::Resume()
     if (resumed != CURLE_OK) m_loop.End(resumed);
 }
 
-void CHttpFile::Transfer::ThrowFailure()
+void CurlHttpTransfer::ThrowFailure()
 {
     throw InternetFailure(m_loop.Result(), m_easy.get(), m_request.host, m_request.port);
 }
 
-size_t CHttpFile::Transfer::OnHeader(char* data, size_t, size_t count, void* self)
+size_t CurlHttpTransfer::OnHeader(char* data, size_t, size_t count, void* self)
 {
-    auto& transfer = *static_cast<Transfer*>(self);
+    auto& transfer = *static_cast<CurlHttpTransfer*>(self);
     transfer.m_loop.NoteActivity();
     const std::string_view line(data, count);
     if (line == "\r\n" || line == "\n") {
@@ -122,9 +129,9 @@ size_t CHttpFile::Transfer::OnHeader(char* data, size_t, size_t count, void* sel
     return count;
 }
 
-size_t CHttpFile::Transfer::OnBody(char* data, size_t, size_t count, void* self)
+size_t CurlHttpTransfer::OnBody(char* data, size_t, size_t count, void* self)
 {
-    auto& transfer = *static_cast<Transfer*>(self);
+    auto& transfer = *static_cast<CurlHttpTransfer*>(self);
     if (transfer.m_buffer.size() + count > kBufferSize) {
         transfer.m_paused = true;
         return CURL_WRITEFUNC_PAUSE;
