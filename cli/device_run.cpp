@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/device_run.h"
 
-#include <unistd.h>
-
 #include <iostream>
 #include <optional>
 
@@ -11,6 +9,7 @@
 #include "cli/json_events.h"
 #include "cli/run_result.h"
 #include "platform/console/console_host.h"
+#include "platform/console/terminal.h"
 #include "platform/ui/resources.h"
 #include "res/program_resources.h"
 #include "res/resource.h"
@@ -19,7 +18,7 @@ int RunOneDevice(const Options& options, const std::string& password)
 {
     // With --json, standard output carries the JSON lines alone.
     ConsoleHost host(options.json ? std::cerr : std::cout, std::cerr);
-    if (!options.quiet && (options.progress || ::isatty(STDERR_FILENO) == 1)) host.EnableProgressMeter();
+    if (!options.quiet && (options.progress || IsTerminal(StandardStream::Error))) host.EnableProgressMeter();
     AfxSetHost(&host);
     AfxSetResourceModule(&ProgramResources());
 
