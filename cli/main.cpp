@@ -11,6 +11,7 @@
 
 #include "cli/alternates.h"
 #include "cli/device_run.h"
+#include "cli/fleet.h"
 #include "cli/options.h"
 #include "cli/password.h"
 #include "cli/standard_streams.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv)
 
     SetLayerSettings(options);
     if (!SettingsAreValid()) return kExitUsage;
+    if (options.fleet.IsFleet()) return RunFleet(options);
     const std::string password = ReadPassword(options.passwordFromStdin);
     if (!EnterPackageDirectory(options.packageDirectory) || !AlternatesAllowed(options)) return kExitUsage;
     return RunOneDevice(options, password);

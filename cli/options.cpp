@@ -31,6 +31,7 @@ constexpr char kExitStatuses[] =
     "       the firmware is untouched, the device may wait in download mode\n"
     "  10   an upload failed (the device may hold a partial image)\n"
     "  11   the upload completed but the device did not come back as expected\n"
+    "  12   with several devices: not every device completed (the summary says which)\n"
     "  130  interrupted by SIGINT, 143 by SIGTERM (the run log says where)";
 
 
@@ -51,11 +52,12 @@ ParseResult ParseOptions(int argc, char** argv)
     app.set_version_flag("--version", std::string("ndxu-upgrade ") + kNdxuVersionText);
 
     Options options;
-    std::string address;
     int httpPort = 0;
     int ftpPort = 0;
     CLI::Option* addressOption =
-        app.add_option("--address", address, "the device's host name or IP address (default: the wizard's)");
+        app.add_option("--address", options.fleet.addresses,
+                       "the device's host name or IP address (default: the wizard's); given more than once, "
+                       "the devices are upgraded by processes of their own, --jobs at a time");
     app.add_option("--package", options.packageDirectory,
                    "the package directory holding fw512000.bin and ndxuback.txt (default: the current directory)")
         ->check(CLI::ExistingDirectory);
@@ -95,6 +97,7 @@ ParseResult ParseOptions(int argc, char** argv)
         ->type_name("NAME")
         ->check(CLI::Validator(LogNameProblem, "NAME"));
     confirmOption->excludes(app.get_option("--check"));
+    AddFleetOptions(app, options.fleet);
 
     try {
         app.parse(argc, argv);
@@ -103,7 +106,7 @@ ParseResult ParseOptions(int argc, char** argv)
         return {std::nullopt, status == 0 ? kExitCompleted : kExitUsage};
     }
 
-    if (*addressOption) options.address = address;
+    if (*addressOption) options.address = options.fleet.addresses.front();
     if (*httpOption) options.httpPort = httpPort;
     if (*ftpOption) options.ftpPort = ftpPort;
     if (*confirmOption) options.run.confirmWithin = std::chrono::seconds(confirmSeconds);

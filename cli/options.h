@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/fleet_options.h"
 #include "upgrade/run_options.h"
 
 struct Options {
@@ -19,6 +20,7 @@ struct Options {
     bool progress = false;  // a progress meter even when standard error is no terminal
     bool json = false;      // JSON lines on standard output, the rest on standard error
     RunOptions run;
+    FleetOptions fleet;  // several devices
 };
 
 inline constexpr int kDefaultConfirmSeconds = 300;
