@@ -71,8 +71,8 @@ private:
     {
         if (m_outcome.stoppedBy) return "not started: the run was stopped by " + SignalName(*m_outcome.stoppedBy);
         if (m_settings.maxFailures && m_failures >= *m_settings.maxFailures)
-            return "not started: " + std::to_string(m_failures) + " devices had failed (--max-failures " +
-                   std::to_string(*m_settings.maxFailures) + ")";
+            return "not started: " + std::to_string(m_failures) + (m_failures == 1 ? " device" : " devices") +
+                   " had failed (--max-failures " + std::to_string(*m_settings.maxFailures) + ")";
         return std::nullopt;
     }
 
