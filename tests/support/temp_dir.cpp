@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -38,9 +39,25 @@ TempDir::TempDir()
     throw std::runtime_error("cannot make a temporary directory in " + base.string());
 }
 
+// A file that is still open (the run log, which the program keeps open
+// until it ends) does not go away with its directory on Windows: deleting it
+// only marks it, and under Wine its name stays until it is closed, so the
+// directory never becomes empty (and removing it loops). Each file is first
+// moved out of the tree, beside it, and deleted there.
 TempDir::~TempDir()
 {
     std::error_code ec;
+    std::vector<std::filesystem::path> files;
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        if (!it->is_directory()) files.push_back(it->path());
+    int moved = 0;
+    for (const std::filesystem::path& file : files) {
+        std::filesystem::path aside = m_path;
+        aside += "-removed-" + std::to_string(moved++);
+        std::filesystem::rename(file, aside, ec);
+        std::filesystem::remove(ec ? file : aside, ec);
+    }
     std::filesystem::remove_all(m_path, ec);
 }
 
