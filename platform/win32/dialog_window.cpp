@@ -5,10 +5,10 @@
 #include <string>
 #include <utility>
 
+#include "platform/files/windows/wide_text.h"
 #include "platform/win32/in_memory_template.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/wait_cursor.h"
-#include "platform/win32/wide_text.h"
 #include "platform/win32/window_size.h"
 
 namespace {
@@ -87,7 +87,7 @@ void DialogWindow::ShowControl(const Control& control)
 {
     HWND window = m_controls.at(control.tmpl);
     if (control.kind() != ControlKind::Picture) {
-        const std::wstring text = Widen(control.text);
+        const std::wstring text = Utf16(control.text);
         if (WindowText(window) != text) {
             m_settingText = true;
             SetWindowTextW(window, text.c_str());
@@ -150,7 +150,7 @@ void DialogWindow::AppendProgramMenuEntries()
     for (; m_menuEntriesShown < entries.size(); ++m_menuEntriesShown) {
         const MenuEntry& entry = entries[m_menuEntriesShown];
         const BOOL added = entry.id == 0 ? AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)
-                                         : AppendMenuW(menu, MF_STRING, entry.id, Widen(entry.text).c_str());
+                                         : AppendMenuW(menu, MF_STRING, entry.id, Utf16(entry.text).c_str());
         if (!added) ThrowLastError("cannot add to the system menu");
     }
 }
@@ -204,7 +204,7 @@ bool DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         switch (HIWORD(wParam)) {
         case BN_CLICKED: Command(id); return true;
         case EN_CHANGE:
-            if (!m_settingText) m_dialog.ControlEditedByUser(id, Narrow(WindowText(reinterpret_cast<HWND>(lParam))));
+            if (!m_settingText) m_dialog.ControlEditedByUser(id, Utf8(WindowText(reinterpret_cast<HWND>(lParam))));
             return true;
         default: return false;
         }

@@ -3,8 +3,8 @@
 
 #include <stdexcept>
 
+#include "platform/files/windows/wide_text.h"
 #include "platform/ui/win_types.h"
-#include "platform/win32/wide_text.h"
 
 #include <shlobj.h>
 
@@ -41,7 +41,7 @@ private:
 std::optional<std::filesystem::path> ChooseFolder(const std::string& caption, const std::filesystem::path& start)
 {
     ComApartment com;
-    const std::wstring title = Widen(caption);
+    const std::wstring title = Utf16(caption);
     const std::wstring startDirectory = start.wstring();
     BROWSEINFOW info{};
     info.lpszTitle = title.c_str();

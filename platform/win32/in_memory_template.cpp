@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/win32/wide_text.h"
+#include "platform/files/windows/wide_text.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ public:
     }
     void Text(const std::string& utf8)
     {
-        for (wchar_t c : Widen(utf8)) Word(static_cast<WORD>(c));
+        for (wchar_t c : Utf16(utf8)) Word(static_cast<WORD>(c));
         Word(0);
     }
     void Ordinal(WORD value)

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/files/windows/wide_text.h"
 #include "platform/win32/wait_cursor.h"
-#include "platform/win32/wide_text.h"
 
 namespace {
 
@@ -77,13 +77,13 @@ LRESULT CALLBACK MessageBoxWatch::OnCbtEvent(int code, WPARAM wParam, LPARAM lPa
 
 void MessageBoxWatch::Answer(HWND box)
 {
-    if (ClassOf(box) != L"#32770" || Narrow(TextOf(box)) != m_caption) return;
+    if (ClassOf(box) != L"#32770" || Utf8(TextOf(box)) != m_caption) return;
     // A box is activated again when the focus comes back to it.
     if (std::find(m_answered.begin(), m_answered.end(), box) != m_answered.end()) return;
     m_answered.push_back(box);
     BoxContents contents;
     EnumChildWindows(box, &ReadControl, reinterpret_cast<LPARAM>(&contents));
-    m_boxes.push_back({Narrow(contents.text), m_caption, IconKind(contents.icon), GetWindow(box, GW_OWNER),
+    m_boxes.push_back({Utf8(contents.text), m_caption, IconKind(contents.icon), GetWindow(box, GW_OWNER),
                        WaitCursorShown()});
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }

@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/files/windows/wide_text.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/win_app.h"
 #include "platform/win32/wait_cursor.h"
-#include "platform/win32/wide_text.h"
 #include "res/resource.h"
 #include "tests/win32/win32_wizard_fixture.h"
 
@@ -21,7 +21,7 @@ std::string TextOf(HWND window)
 {
     wchar_t text[256] = L"";
     GetWindowTextW(window, text, 256);
-    return Narrow(text);
+    return Utf8(text);
 }
 
 BOOL CALLBACK CollectText(HWND child, LPARAM texts)

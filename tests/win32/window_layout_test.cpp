@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/windows/wide_text.h"
 #include "platform/ui/resources.h"
-#include "platform/win32/wide_text.h"
 #include "res/dialog_templates.h"
 #include "res/resource.h"
 #include "tests/win32/win32_wizard_fixture.h"
@@ -46,7 +46,7 @@ std::string TextOf(HWND window)
 {
     wchar_t text[1024] = L"";
     GetWindowTextW(window, text, 1024);
-    return Narrow(text);
+    return Utf8(text);
 }
 
 LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrW(window, GWL_STYLE); }
@@ -132,7 +132,7 @@ TEST_F(WindowLayoutTest, HasTheIconAndTheAboutEntryAtTheEndOfTheSystemMenu)
     EXPECT_EQ(GetMenuItemID(menu, count - 1), IDM_ABOUTBOX);
     wchar_t text[128] = L"";
     GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 128, MF_BYPOSITION);
-    EXPECT_EQ(Narrow(text), AfxLoadString(IDS_ABOUTBOX));
+    EXPECT_EQ(Utf8(text), AfxLoadString(IDS_ABOUTBOX));
     EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR, MF_SEPARATOR);
 }
 
