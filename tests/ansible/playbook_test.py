@@ -131,7 +131,7 @@ class PlaybookTest(unittest.TestCase):
         (ansible / "ansible.cfg").touch()
         (cls.work / "runner-temp").mkdir(exist_ok=True)
         return dict(
-            os.environ,
+            {name: value for name, value in os.environ.items() if not name.startswith("ANSIBLE_")},
             ANSIBLE_CONFIG=str(ansible / "ansible.cfg"), ANSIBLE_HOME=str(ansible),
             ANSIBLE_LOCAL_TEMP=str(ansible / "tmp"), ANSIBLE_REMOTE_TEMP=str(ansible / "remote-tmp"),
             ANSIBLE_PYTHON_INTERPRETER="/usr/bin/python3", ANSIBLE_GATHERING="explicit",
