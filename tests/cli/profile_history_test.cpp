@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+// Profile backups of two modems, upgraded one after the other and at once:
+// each run keeps its own modem's profile in that modem's history, and
+// profback.bin holds the profile of a run of them.
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "tests/cli/fleet_fixture.h"
+
+namespace {
+
+class ProfileHistoryTest : public FleetTest {
+protected:
+    std::filesystem::path Staging() const { return m_dir / "drive_c" / "varn" / "ndxu511"; }
+
+    // The profile the simulator's device `index` served.
+    std::string Profile(int index) const
+    {
+        return ReadFileText(m_dir / "sim-0" / "ftp" / ("device-" + std::to_string(index)) / "prof.bin");
+    }
+
+    // The backups in the history of the modem at `host`.
+    std::vector<std::string> Kept(const std::string& host) const
+    {
+        std::vector<std::string> backups;
+        for (const auto& entry : std::filesystem::directory_iterator(Staging() / "history" / host))
+            backups.push_back(ReadFileText(entry.path()));
+        return backups;
+    }
+
+    ProcessResult Upgrade(const SimulatedDevice& device)
+    {
+        return Run({"--address", device.host, "--http-port", std::to_string(device.httpPort), "--ftp-port",
+                    std::to_string(device.ftpPort), "--log-name", "ndxulog-" + device.host + ".txt"});
+    }
+
+    void ExpectEachProfileKeptOnce()
+    {
+        ASSERT_NE(Profile(0), Profile(1));
+        EXPECT_EQ(Kept("127.0.0.1"), std::vector<std::string>{Profile(0)});
+        EXPECT_EQ(Kept("127.0.0.2"), std::vector<std::string>{Profile(1)});
+    }
+};
+
+TEST_F(ProfileHistoryTest, ModemsUpgradedOneAfterTheOtherKeepTheirOwnProfiles)
+{
+    const std::vector<SimulatedDevice> devices = Simulate(2, "127.0.0.1");
+    for (const SimulatedDevice& device : devices) {
+        const ProcessResult result = Upgrade(device);
+        EXPECT_EQ(result.exitStatus, 0) << device.host << result.err;
+    }
+    ExpectEachProfileKeptOnce();
+    EXPECT_EQ(ReadFileText(Staging() / "profback.bin"), Profile(1));
+}
+
+TEST_F(ProfileHistoryTest, ModemsUpgradedAtOnceKeepTheirOwnProfiles)
+{
+    const std::vector<SimulatedDevice> devices = Simulate(2, "127.0.0.1");
+    std::future<ProcessResult> first = std::async(std::launch::async, [&] { return Upgrade(devices[0]); });
+    const ProcessResult second = Upgrade(devices[1]);
+    const ProcessResult firstResult = first.get();
+    EXPECT_EQ(firstResult.exitStatus, 0) << firstResult.err;
+    EXPECT_EQ(second.exitStatus, 0) << second.err;
+    ExpectEachProfileKeptOnce();
+    const std::string backup = ReadFileText(Staging() / "profback.bin");
+    EXPECT_TRUE(backup == Profile(0) || backup == Profile(1)) << backup;
+}
+
+}  // namespace
