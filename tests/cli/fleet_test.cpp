@@ -178,7 +178,7 @@ TEST_F(FleetTest, InventoryFaultsAreRefusedBeforeAnyDeviceIsTouched)
 TEST_F(FleetTest, CheckOverAnInventoryReportsVersionsAndStopsADeviceOverItsTime)
 {
     Simulate(2, "127.0.0.1", {"--for-device", "1:--reply stat1=silent"});
-    const ProcessResult result = Run({"--check", "--inventory", WriteInventory().string(), "--device-timeout", "2"});
+    const ProcessResult result = Run({"--check", "--inventory", WriteInventory().string(), "--device-timeout", "3"});
 
     EXPECT_EQ(result.exitStatus, 12);
     const std::vector<std::string> lines = Lines(result.out);
@@ -187,7 +187,7 @@ TEST_F(FleetTest, CheckOverAnInventoryReportsVersionsAndStopsADeviceOverItsTime)
     EXPECT_NE(lines[0].find("VERSION"), std::string::npos) << lines[0];
     EXPECT_TRUE(std::regex_search(lines[1], std::regex(R"(^127\.0\.0\.1 +checked +5\.0\.3 )"))) << lines[1];
     EXPECT_TRUE(std::regex_search(lines[2], std::regex(R"(^127\.0\.0\.2 +timed_out +- )"))) << lines[2];
-    EXPECT_NE(lines[3].find("stopped after 2 seconds"), std::string::npos) << lines[3];
+    EXPECT_NE(lines[3].find("stopped after 3 seconds"), std::string::npos) << lines[3];
     EXPECT_TRUE(lines.back().starts_with("2 devices: 1 checked, 1 failed, 0 not started")) << lines.back();
 }
 
