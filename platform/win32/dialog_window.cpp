@@ -51,12 +51,23 @@ DialogWindow::DialogWindow(CDialog& dialog, HWND owner, HINSTANCE resources, HIC
     RECT client{};
     GetClientRect(m_hwnd, &client);
     m_templateClient = SIZE{client.right, client.bottom};
-    MapControls();
+    try {
+        MapControls();
+    } catch (...) {
+        Destroy();
+        throw;
+    }
 }
 
 DialogWindow::~DialogWindow()
 {
     m_transferBar.reset();
+    Destroy();
+}
+
+// The window no longer reaches this object once it is gone.
+void DialogWindow::Destroy()
+{
     SetWindowLongPtrW(m_hwnd, DWLP_USER, 0);
     ::DestroyWindow(m_hwnd);
 }

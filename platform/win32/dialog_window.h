@@ -39,6 +39,7 @@ private:
     static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void MapControls();
+    void Destroy();
     void AppendProgramMenuEntries();
     bool IsProgramMenuCommand(UINT id) const;
     void PlaceOverOwner();
