@@ -14,6 +14,7 @@
 #include "platform/inet/ftp_connection.h"
 #include "platform/inet/internet_session.h"
 #include "tests/inet/inet_test_support.h"
+#include "tests/support/ftp_commands.h"
 
 inline constexpr char kProgramDirectory[] = "C:\\varn\\ndxu511\\";
 
@@ -55,7 +56,7 @@ protected:
     std::vector<std::string> OtherLocalFiles(const std::string& keep) const;
 
     TempDir m_directory;
-    std::filesystem::path m_local;  // the host directory of kProgramDirectory
+    std::filesystem::path m_local;  // the system's path of kProgramDirectory
     StatusRecordingSession m_session;
 };
 

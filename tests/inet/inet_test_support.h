@@ -17,6 +17,7 @@
 
 #include "platform/recording/recording_host.h"
 #include "platform/inet/internet_exception.h"
+#include "tests/inet/loopback_socket.h"
 #include "tests/support/devsim.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
@@ -56,15 +57,17 @@ private:
 
 // AddressSanitizer holds freed memory back for a while, so that resident
 // memory grows with every allocation and free: memory limits hold only
-// without it.
-#if defined(__SANITIZE_ADDRESS__)
+// without it. Windows keeps a process's peak working set for its whole
+// life, with no way to start it afresh: the peak of a stretch of a test
+// cannot be had there.
+#if defined(__SANITIZE_ADDRESS__) || defined(_WIN32)
 inline constexpr bool kMemoryLimitsHold = false;
 #else
 inline constexpr bool kMemoryLimitsHold = true;
 #endif
 
 // Resident memory of this process in KiB: now, and at its peak since the
-// last ResetPeakMemory.
+// last ResetPeakMemory (on Windows: since the process began).
 long CurrentMemoryKiB();
 long PeakMemoryKiB();
 void ResetPeakMemory();
@@ -72,21 +75,26 @@ void ResetPeakMemory();
 // A loopback port with nothing listening on it.
 int ClosedPort();
 
+// What a connection to a closed port is said to have met, after "<host> port
+// <port>: ": the system's reason, where the transfer library passes it on
+// (libcurl); else the platform's text for the failure (WinInet says no more).
+#ifdef _WIN32
+inline constexpr char kRefusedReason[] = "A connection with the server could not be established";
+#else
+inline constexpr char kRefusedReason[] = "Connection refused";
+#endif
+
 // A loopback listener that never takes its connections: the system completes
 // them, and a client then waits for a server that never says a word. The
 // simulator always answers on its FTP port, so this is the one server of the
 // tests besides it.
 class QuietListener {
 public:
-    QuietListener();
-    ~QuietListener();
-    QuietListener(const QuietListener&) = delete;
-    QuietListener& operator=(const QuietListener&) = delete;
-    int Port() const { return m_port; }
+    QuietListener() : m_socket(LoopbackSocket::Listening(8)) {}
+    int Port() const { return m_socket.Port(); }
 
 private:
-    int m_socket = -1;
-    int m_port = 0;
+    LoopbackSocket m_socket;
 };
 
 // The code of the CInternetException that `call` throws (its text in `text`,

@@ -17,6 +17,7 @@
 #include "platform/ui/win_app.h"
 #include "res/resource.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/ftp_commands.h"
 
 namespace {
 
@@ -141,10 +142,9 @@ TEST_F(FirmwareTransferTest, FullRunSendsExactlyThisFtpTranscript)
     Run();
     // PORT arguments are masked by the simulator's rule (WithPortsMasked):
     // the address, loopback, stays; the port the system chose goes.
-    const std::string port = std::string("PORT 127,0,0,1,") + kMaskedPort;
     EXPECT_EQ(WithPortsMasked(Device().FtpCommands()),
-              (std::vector<std::string>{"USER anonymous", "PASS ftp@example.com", "PWD", port, "TYPE I",
-                                        "RETR prof.bin", port, "STOR fw512000.bin", "QUIT"}));
+              FtpSequence({FtpLogin(), FtpTransfer("RETR prof.bin", true), FtpTransfer("STOR fw512000.bin", false),
+                           {"QUIT"}}));
 }
 
 TEST_F(FirmwareTransferTest, AlternateImageTakesThePlaceOfThePackagesImage)

@@ -63,40 +63,42 @@ bool CallThread::Run(std::function<void()> call, const std::function<bool()>& gi
         m_worker = std::make_shared<Worker>();
         std::thread(&Worker::Serve, m_worker).detach();
     }
-    // Held here as well: the lock below outlives the member when the call is given up.
-    const std::shared_ptr<Worker> held = m_worker;
-    Worker& worker = *held;
-    std::unique_lock lock(worker.mutex);
-    worker.call = std::move(call);
-    worker.ifGivenUp = std::move(ifGivenUp);
-    worker.busy = true;
-    worker.changed.notify_all();
-    for (;;) {
-        if (worker.changed.wait_for(lock, kLookInterval, [&] { return !worker.busy; })) return true;
-        lock.unlock();
-        bool stop = true;
-        try {
-            m_painter.Tick();
-            stop = giveUp();
-        } catch (...) {
-            lock.lock();
-            if (worker.busy) {
-                worker.quit = true;
-                m_worker.reset();
-            }
-            throw;
-        }
-        lock.lock();
-        if (!worker.busy) return true;
-        if (stop) {
-            worker.quit = true;
-            // The call, if it has not started, is never made; its thread ends.
-            worker.changed.notify_all();
-            lock.unlock();
-            m_worker.reset();
-            return false;
-        }
+    {
+        const std::lock_guard lock(m_worker->mutex);
+        m_worker->call = std::move(call);
+        m_worker->ifGivenUp = std::move(ifGivenUp);
+        m_worker->busy = true;
+        m_worker->changed.notify_all();
     }
+    try {
+        for (;;) {
+            m_painter.Tick();
+            if (Returned(kLookInterval)) return true;
+            if (giveUp()) return !Abandon();
+        }
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+}
+
+bool CallThread::Returned(std::chrono::milliseconds wait)
+{
+    std::unique_lock lock(m_worker->mutex);
+    return m_worker->changed.wait_for(lock, wait, [this] { return !m_worker->busy; });
+}
+
+bool CallThread::Abandon()
+{
+    // Held here as well: the lock outlives the member.
+    const std::shared_ptr<Worker> worker = m_worker;
+    const std::lock_guard lock(worker->mutex);
+    if (!worker->busy) return false;
+    worker->quit = true;
+    // The call, if it has not started, is never made; its thread ends.
+    worker->changed.notify_all();
+    m_worker.reset();
+    return true;
 }
 
 CallOutcome MakeCall(CallThread& thread, std::function<BOOL()> call, const std::function<bool()>& giveUp,

@@ -10,6 +10,7 @@
 // touch what the caller owns. The next call then gets a new thread.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -35,6 +36,11 @@ public:
 
 private:
     struct Worker;
+
+    // Waits up to `wait` for the call to return; true when it has.
+    bool Returned(std::chrono::milliseconds wait);
+    // Leaves the call to run on alone; false when it has returned already.
+    bool Abandon();
 
     std::shared_ptr<Worker> m_worker;
     PaintPacer m_painter;

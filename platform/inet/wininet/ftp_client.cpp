@@ -16,6 +16,14 @@ namespace {
 constexpr char kAnonymousUser[] = "anonymous";
 constexpr char kAnonymousPassword[] = "ftp@example.com";
 
+// The server name as WinInet's FTP takes it: an IPv6 address without its
+// brackets. (Wine's has no IPv6 at all.)
+std::string ServerNameOf(const std::string& urlHost)
+{
+    if (urlHost.size() >= 2 && urlHost.front() == '[') return urlHost.substr(1, urlHost.size() - 2);
+    return urlHost;
+}
+
 }  // namespace
 
 std::unique_ptr<CFtpConnection::Control> ConnectFtp(FtpServer server)
@@ -42,7 +50,7 @@ void WinInetFtpClient::LogIn()
     auto connection = std::make_shared<HINTERNET>(nullptr);
     const Step step = Make(
         [link = m_link, connection, server = m_server, anonymous] {
-            *connection = InternetConnectA(link->Root(), WinInetServerName(server.urlHost).c_str(),
+            *connection = InternetConnectA(link->Root(), ServerNameOf(server.urlHost).c_str(),
                                            static_cast<INTERNET_PORT>(server.port),
                                            anonymous ? kAnonymousUser : server.user.c_str(),
                                            anonymous ? kAnonymousPassword : server.password.c_str(),

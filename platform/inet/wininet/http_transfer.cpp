@@ -2,6 +2,7 @@
 #include "platform/inet/wininet/http_transfer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -11,11 +12,12 @@
 
 namespace {
 
-// No cache, no cookies, no redirects, no authentication, no dialogs: the
-// request goes to the device as the caller made it, and its reply comes back
-// as the device sent it.
-constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_COOKIES |
-                                INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_UI;
+// Never from the cache, no cookies, no redirects, no authentication, no
+// dialogs: the request goes to the device as the caller made it, and its
+// reply comes back as the device sent it. (INTERNET_FLAG_NO_CACHE_WRITE
+// would add a header of its own to a POST.)
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                                INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_UI;
 
 // WinInet's own time-outs lie this much beyond the layer's, so that the
 // layer's come first and WinInet's end a call that the layer gave up on.
@@ -93,9 +95,10 @@ void WinInetHttpTransfer::Open()
     m_chunk = std::make_shared<std::vector<char>>(kChunkSize);
     m_chunkSize = 0;
     m_taken = 0;
-    // Makes no connection yet: the request does.
+    // Makes no connection yet: the request does. An IPv6 address keeps its
+    // brackets, which WinInet takes and sends on in the Host header.
     HINTERNET connection =
-        InternetConnectA(m_link->Root(), WinInetServerName(*m_request.urlHost).c_str(),
+        InternetConnectA(m_link->Root(), m_request.urlHost->c_str(),
                          static_cast<INTERNET_PORT>(m_request.port), nullptr, nullptr, INTERNET_SERVICE_HTTP, 0,
                          m_link->Context());
     if (!connection) Fail(GetLastError());
@@ -125,10 +128,18 @@ void WinInetHttpTransfer::CheckReply()
     // A status line with neither header lines nor a body after it is what
     // WinInet makes of a header block cut off by the end of the connection.
     if (!HasHeaderLines() && !BodyFollows()) Fail(ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    m_declared = DeclaredLength();
+}
+
+std::optional<std::uint64_t> WinInetHttpTransfer::DeclaredLength() const
+{
+    char text[32] = {};
+    DWORD size = sizeof text;
+    if (!HttpQueryInfoA(m_link->Item(), HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return std::nullopt;
     std::uint64_t length = 0;
-    size = sizeof length;
-    if (HttpQueryInfoA(m_link->Item(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER64, &length, &size, nullptr))
-        m_declared = length;
+    const auto [end, error] = std::from_chars(text, text + size, length);
+    if (error != std::errc() || end != text + size) return std::nullopt;
+    return length;
 }
 
 bool WinInetHttpTransfer::HasHeaderLines() const

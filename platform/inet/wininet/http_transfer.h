@@ -34,6 +34,7 @@ private:
 
     void Open();
     void CheckReply();
+    std::optional<std::uint64_t> DeclaredLength() const;
     bool HasHeaderLines() const;
     bool BodyFollows();
     void Fetch(std::size_t wanted);

@@ -14,12 +14,6 @@ constexpr DWORD kMaxReplyText = 4096;
 
 }  // namespace
 
-std::string WinInetServerName(const std::string& urlHost)
-{
-    if (urlHost.size() >= 2 && urlHost.front() == '[') return urlHost.substr(1, urlHost.size() - 2);
-    return urlHost;
-}
-
 std::shared_ptr<WinInetLink> WinInetLink::Open(const std::string& agent, bool ftp)
 {
     HINTERNET root = InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);

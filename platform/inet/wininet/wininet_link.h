@@ -16,10 +16,6 @@
 #include "platform/inet/ftp_replies.h"
 #include "platform/inet/inet_types.h"
 
-// The server name as WinInet takes it, for the host part of a URL
-// (UrlHostOf): an IPv6 address without its brackets.
-std::string WinInetServerName(const std::string& urlHost);
-
 class WinInetLink {
 public:
     using Clock = std::chrono::steady_clock;
