@@ -19,7 +19,8 @@ std::shared_ptr<WinInetLink> WinInetLink::Open(const std::string& agent, bool ft
     HINTERNET root = InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!root) throw CInternetException(InternetErrorOf(GetLastError()));
     std::shared_ptr<WinInetLink> link(new WinInetLink(root, ftp));
-    InternetSetStatusCallbackA(root, &WinInetLink::OnStatus);
+    if (InternetSetStatusCallbackA(root, &WinInetLink::OnStatus) == INTERNET_INVALID_STATUS_CALLBACK)
+        throw CInternetException(InternetErrorOf(GetLastError()));
     return link;
 }
 
