@@ -41,7 +41,7 @@ function(ndxu_register_tests target)
     list(APPEND launcher env ${ARG_ENVIRONMENT})
   endif()
   if(WIN32)
-    list(APPEND launcher ${NDXU_WINE_RUN})
+    list(APPEND launcher ${NDXU_WINE_RUN} --fresh-drive-c)
   endif()
   set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${launcher}")
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 120 DISCOVERY_MODE ${NDXU_TEST_DISCOVERY}

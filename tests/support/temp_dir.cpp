@@ -70,6 +70,15 @@ std::string ReadFileText(const std::filesystem::path& path)
     return text.str();
 }
 
+std::string ReadTextFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 void WriteFileText(const std::filesystem::path& path, const std::string& text)
 {
     std::filesystem::create_directories(path.parent_path());

@@ -20,4 +20,7 @@ private:
 };
 
 std::string ReadFileText(const std::filesystem::path& path);
+// A text file as this system writes text (the run log): on Windows a CR LF
+// that ends a line is read as LF.
+std::string ReadTextFile(const std::filesystem::path& path);
 void WriteFileText(const std::filesystem::path& path, const std::string& text);

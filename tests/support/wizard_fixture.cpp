@@ -57,4 +57,4 @@ int WizardTest::ExitApplication()
     return code;
 }
 
-std::string WizardTest::LogText() const { return ReadFileText(LogPath()); }
+std::string WizardTest::LogText() const { return ReadTextFile(LogPath()); }

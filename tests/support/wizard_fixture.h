@@ -15,6 +15,7 @@
 
 #include "app/upgrade_wizard_app.h"
 #include "platform/recording/recording_host.h"
+#include "tests/support/drive_c.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -55,8 +56,8 @@ protected:
     std::string LogText() const;
     std::filesystem::path LogPath() const { return m_dir / "temp" / "ndxulog.txt"; }
     std::filesystem::path TempDirectory() const { return m_dir / "temp"; }
-    std::filesystem::path DriveC() const { return m_dir / "drive_c"; }
-    std::filesystem::path StagingDirectory() const { return m_dir / "drive_c" / "varn" / "ndxu511"; }
+    std::filesystem::path DriveC() const { return TestDriveC(m_dir.path()); }
+    std::filesystem::path StagingDirectory() const { return DriveC() / "varn" / "ndxu511"; }
     std::filesystem::path PackageDirectory() const { return m_dir / "package"; }
     // The text of a control of the wizard.
     std::string Text(int id) { return Wizard().GetDlgItemText(id); }

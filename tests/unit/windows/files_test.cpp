@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+// The files layer on Windows: real drive paths, TEMP from the system, private
+// directories and copies, and the run log in the system's text form.
+// <windows.h> before the system's other headers.
+#include "platform/ui/windows_headers.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+
+#include "log/run_log.h"
+#include "platform/files/environment.h"
+#include "platform/files/file_services.h"
+#include "platform/files/paths.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+class WindowsFilesTest : public ::testing::Test {
+protected:
+    std::string Path(const std::string& name) const { return ProgramPathOf(m_dir / name); }
+    TempDir m_dir;
+    ScopedEnv m_env;
+};
+
+std::string Temp()
+{
+    char buffer[MAX_PATH] = "";
+    const DWORD length = GetEnvironmentVariable("TEMP", buffer, sizeof buffer);
+    return std::string(buffer, length);
+}
+
+TEST_F(WindowsFilesTest, ProgramPathsAreTheSystemsOwn)
+{
+    EXPECT_EQ(HostPathOf("C:\\varn\\ndxu511"), std::filesystem::path("C:\\varn\\ndxu511"));
+    EXPECT_EQ(ProgramPathOf("C:/varn/ndxu511"), "C:\\varn\\ndxu511");
+}
+
+TEST_F(WindowsFilesTest, TempIsTheVariableElseTheSystemsTemporaryDirectory)
+{
+    m_env.Set("TEMP", "D:\\temp\\");
+    EXPECT_EQ(Temp(), "D:\\temp\\");
+
+    m_env.Unset("TEMP");
+    wchar_t system[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, system);
+    ASSERT_GT(length, 1u);
+    EXPECT_EQ(Temp() + "\\", ProgramPathOf(std::wstring(system, length)));
+}
+
+TEST_F(WindowsFilesTest, DirectoriesAreMadeForTheUserOnly)
+{
+    ASSERT_TRUE(CreateDirectoryEx("C:\\", Path("staging"), nullptr));
+    EXPECT_FALSE(CreateDirectoryEx("C:\\", Path("staging"), nullptr));
+    EXPECT_EQ(PrivateDirectoryProblem(Path("staging")), std::nullopt);
+    EXPECT_EQ(PrivateDirectoryProblem(Path("missing")), std::nullopt);
+
+    // A directory that everyone may write to is refused.
+    std::filesystem::create_directory(m_dir / "shared");
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open,
+                                                                       nullptr));
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL everyone = nullptr;
+    ::GetSecurityDescriptorDacl(open, &present, &everyone, &defaulted);
+    EXPECT_EQ(::SetNamedSecurityInfoW((m_dir / "shared").wstring().data(), SE_FILE_OBJECT,
+                                      DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                      everyone, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ::LocalFree(open);
+    EXPECT_EQ(PrivateDirectoryProblem(Path("shared")), Path("shared") + " is writable by other users");
+    WriteFileText(m_dir / "file", "not a directory");
+    EXPECT_EQ(PrivateDirectoryProblem(Path("file")), Path("file") + " is not a directory");
+}
+
+TEST_F(WindowsFilesTest, CopiesReplaceTheTargetUnlessItMustNotExist)
+{
+    WriteFileText(m_dir / "ndxuback.txt", "first");
+    EXPECT_TRUE(CopyFile(Path("ndxuback.txt"), Path("readme.txt"), FALSE));
+    WriteFileText(m_dir / "ndxuback.txt", "second");
+    EXPECT_TRUE(CopyFile(Path("ndxuback.txt"), Path("readme.txt"), FALSE));
+    EXPECT_FALSE(CopyFile(Path("ndxuback.txt"), Path("readme.txt"), TRUE));
+    EXPECT_FALSE(CopyFile(Path("missing.txt"), Path("other.txt"), FALSE));
+    EXPECT_FALSE(CopyFile(ProgramPathOf(m_dir.path()), Path("other.txt"), FALSE));
+    EXPECT_EQ(ReadFileText(m_dir / "readme.txt"), "second");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 2);
+}
+
+TEST_F(WindowsFilesTest, LogLinesEndWithCarriageReturnAndLineFeedOnTheDisk)
+{
+    ASSERT_EQ(OpenRunLog(Path("ndxulog.txt")), 0);
+    WriteLogLine("<html>\nlast line</html>");
+    EXPECT_EQ(ReadFileText(m_dir / "ndxulog.txt"),
+              "******<html>\r\nlast line</html>\r\n***************************************************\r\n");
+}
+
+}  // namespace
