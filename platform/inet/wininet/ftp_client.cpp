@@ -58,7 +58,8 @@ void WinInetFtpClient::LogIn()
                                            link->Context());
             return *connection != nullptr;
         },
-        false, [connection] { InternetCloseHandle(*connection); });
+        // Given up on, the call closes what it opened; the link lives until then.
+        false, [link = m_link, connection] { InternetCloseHandle(*connection); });
     if (step.ok) {
         m_link->SetConnection(*connection);
         return;
@@ -116,7 +117,9 @@ bool WinInetFtpClient::Transfer(const FtpFile& file, bool upload)
     else
         Failed(step.expired != LinkWatch::Reason::None ? ERROR_INTERNET_TIMEOUT : InternetErrorOf(step.error), lastLine,
                replies.EndedOnARefusal() ? lastLine : FailureReason(step, file.local));
-    if (!succeeded && !replies.EndedOnARefusal()) Drop();
+    // A refusal is the last word on its command: the connection stays, unless
+    // the refused transfer's file is still open on it.
+    if (!succeeded && (!replies.EndedOnARefusal() || m_link->Item())) Drop();
     if (file.progress) file.progress->Finish(succeeded);
     return succeeded;
 }
@@ -131,7 +134,8 @@ WinInetFtpClient::Step WinInetFtpClient::Move(const FtpFile& file, bool upload)
                                  FTP_TRANSFER_TYPE_BINARY, link->Context());
             return *item != nullptr;
         },
-        !m_server.passive, [item] { InternetCloseHandle(*item); });
+        // Given up on, the call closes what it opened; the link lives until then.
+        !m_server.passive, [link = m_link, item] { InternetCloseHandle(*item); });
     if (!step.ok) return step;
     m_link->SetItem(*item);
     step = upload ? Send(file) : Receive(file);

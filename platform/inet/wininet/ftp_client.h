@@ -2,9 +2,9 @@
 // The FTP client on WinInet: one FTP connection handle, logged in, and each
 // transfer as FtpOpenFile, the bytes moved in chunks by InternetReadFile or
 // InternetWriteFile, and the file handle closed for the server's last word.
-// Every blocking call runs on a thread of its own while the caller keeps the
-// window painted, hands on the progress and keeps the time limits, which
-// WinInet's FTP does not keep under Wine.
+// Every blocking call runs on a thread of the call pool while the caller
+// keeps the window painted, hands on the progress and keeps the time limits,
+// which WinInet's FTP does not keep under Wine.
 #pragma once
 
 #include <cstdio>
@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/inet/ftp_control.h"
-#include "platform/inet/wininet/call_thread.h"
+#include "platform/inet/wininet/call_pool.h"
 #include "platform/inet/wininet/link_watch.h"
 #include "platform/inet/wininet/wininet_link.h"
 
@@ -53,7 +53,7 @@ private:
 
     FtpServer m_server;
     std::shared_ptr<WinInetLink> m_link;  // none while no control connection is open
-    CallThread m_calls;
+    BlockingCalls m_calls;
     WinInetLink::Clock::time_point m_deadline{};
     std::chrono::milliseconds m_idle{};
     std::shared_ptr<std::vector<char>> m_chunk;

@@ -46,6 +46,7 @@ void WinInetHttpTransfer::Send(std::string_view headers, std::string_view body)
     if (m_state == State::Closed) throw std::logic_error("SendRequest on a closed request");
     if (!m_request.urlHost) throw NameNotResolved(m_request.host);
     Drop();
+    m_failure.reset();
     m_deadline = WinInetLink::Clock::now() + m_request.exchangeTimeout;
     Open();
     m_state = State::Sent;
@@ -65,6 +66,7 @@ void WinInetHttpTransfer::Send(std::string_view headers, std::string_view body)
 UINT WinInetHttpTransfer::Read(char* buffer, UINT count)
 {
     if (m_state != State::Sent) throw std::logic_error("Read on a request that is not sent or already closed");
+    if (m_failure) throw *m_failure;
     UINT given = 0;
     while (given < count) {
         if (m_taken < m_chunkSize) {
@@ -187,10 +189,7 @@ CallOutcome WinInetHttpTransfer::Make(std::function<BOOL()> call)
 {
     LinkWatch watch(*m_link, Limits());
     const CallOutcome outcome = MakeCall(m_calls, std::move(call), [&watch] { return watch(); });
-    if (!outcome.returned) {
-        Drop();
-        throw CInternetException(ERROR_INTERNET_TIMEOUT);
-    }
+    if (!outcome.returned) Fail(CInternetException(ERROR_INTERNET_TIMEOUT));
     return outcome;
 }
 
@@ -206,8 +205,11 @@ void WinInetHttpTransfer::Drop()
     m_taken = 0;
 }
 
-void WinInetHttpTransfer::Fail(DWORD error)
+void WinInetHttpTransfer::Fail(DWORD error) { Fail(InternetFailure(error, m_request.host, m_request.port)); }
+
+void WinInetHttpTransfer::Fail(CInternetException failure)
 {
     Drop();
-    throw InternetFailure(error, m_request.host, m_request.port);
+    m_failure = failure;
+    throw failure;
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // One HTTP request made with WinInet. Each blocking call runs on a thread of
-// its own while the caller keeps the window painted and the time limits,
+// the call pool while the caller keeps the window painted and the time limits,
 // and the reply is checked for what WinInet lets pass: no status line, a
 // header block cut off, a body shorter than its declared length.
 #pragma once
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/inet/http_transfer.h"
-#include "platform/inet/wininet/call_thread.h"
+#include "platform/inet/wininet/call_pool.h"
 #include "platform/inet/wininet/link_watch.h"
 #include "platform/inet/wininet/wininet_link.h"
 
@@ -42,11 +42,13 @@ private:
     LinkWatch::Limits Limits() const;
     void Drop();
     [[noreturn]] void Fail(DWORD error);
+    [[noreturn]] void Fail(CInternetException failure);
 
     HttpRequest m_request;
     State m_state = State::Unsent;
+    std::optional<CInternetException> m_failure;  // what ended the request; every later Read throws it
     std::shared_ptr<WinInetLink> m_link;
-    CallThread m_calls;
+    BlockingCalls m_calls;
     WinInetLink::Clock::time_point m_deadline{};
     std::optional<std::uint64_t> m_declared;  // the body's length as the reply declared it
     std::uint64_t m_received = 0;

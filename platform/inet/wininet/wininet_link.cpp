@@ -2,9 +2,9 @@
 #include "platform/inet/wininet/wininet_link.h"
 
 #include <string_view>
-#include <thread>
 #include <utility>
 
+#include "platform/inet/wininet/call_pool.h"
 #include "platform/inet/wininet/wininet_errors.h"
 
 namespace {
@@ -51,7 +51,7 @@ void WinInetLink::StartExchange()
 void WinInetLink::CloseInBackground(std::shared_ptr<WinInetLink> link)
 {
     if (!link) return;
-    std::thread([link = std::move(link)] { link->CloseHandles(); }).detach();
+    RunInBackground([link = std::move(link)] { link->CloseHandles(); });
 }
 
 void WinInetLink::CloseHandles()

@@ -2,7 +2,7 @@
 // The WinInet side of one HTTP request or FTP connection: its handles, and
 // what WinInet's status notifications tell about the traffic on them. The
 // notifications arrive on the thread that makes a blocking call (see
-// call_thread.h) while the caller's thread watches the time limits, so what
+// call_pool.h) while the caller's thread watches the time limits, so what
 // they record is kept under a lock. A call that the caller gave up on keeps
 // the link alive until the call returns.
 #pragma once
@@ -55,9 +55,9 @@ public:
     // response count and the replies start afresh.
     void StartExchange();
 
-    // Closes the handles on a thread of its own: closing an FTP file may
-    // wait for the server's last reply, and a call that was given up on may
-    // still hold them. Nothing waits for that thread.
+    // Closes the handles on a thread of the call pool: closing an FTP file
+    // may wait for the server's last reply, and a call that was given up on
+    // may still hold them. Nothing waits for it.
     static void CloseInBackground(std::shared_ptr<WinInetLink> link);
 
 private:
