@@ -17,15 +17,15 @@ public:
     // program ends: the exit status and that entry.
     using LastWords = std::function<void(int exitStatus, const std::string& entry)>;
 
-    // Blocks SIGINT and SIGTERM in this thread and in every thread started
-    // after it, and waits for them on a thread of its own.
+    // From now on an interruption (see platform/console/interruptions.h)
+    // writes the log's last entry, tells `lastWords` and ends the program.
     void Start(LastWords lastWords = {});
 
     // Follows the run by its status texts, to say where it was interrupted.
     void OnStatus(const std::string& status) override;
 
-    // The run log's entry for an interruption by `signal` now.
-    std::string Entry(int signal);
+    // The run log's entry for an interruption by `signalName` ("SIGINT") now.
+    std::string Entry(const std::string& signalName);
 
 private:
     enum class Stage { Web, DownloadMode, Uploading, Uploaded };

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // ndxu-upgrade: the upgrade run of the wizard window, on the console.
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <iostream>
 #include <stdexcept>
@@ -14,7 +12,8 @@
 #include "cli/fleet.h"
 #include "cli/options.h"
 #include "cli/password.h"
-#include "cli/standard_streams.h"
+#include "platform/console/standard_streams.h"
+#include "platform/files/environment.h"
 #include "platform/inet/layer_settings.h"
 
 namespace {
@@ -24,9 +23,9 @@ constexpr char kProgram[] = "ndxu-upgrade: ";
 // The device's ports and the FTP mode, as the layer's settings.
 void SetLayerSettings(const Options& options)
 {
-    if (options.httpPort) setenv("NDXU_HTTP_PORT", std::to_string(*options.httpPort).c_str(), 1);
-    if (options.ftpPort) setenv("NDXU_FTP_PORT", std::to_string(*options.ftpPort).c_str(), 1);
-    if (options.ftpPassive) setenv("NDXU_FTP_PASSIVE", "1", 1);
+    if (options.httpPort) SetEnvironmentVariable("NDXU_HTTP_PORT", std::to_string(*options.httpPort).c_str());
+    if (options.ftpPort) SetEnvironmentVariable("NDXU_FTP_PORT", std::to_string(*options.ftpPort).c_str());
+    if (options.ftpPassive) SetEnvironmentVariable("NDXU_FTP_PASSIVE", "1");
 }
 
 // A bad NDXU_* setting is bad usage, said before anything starts.
@@ -43,7 +42,7 @@ bool SettingsAreValid()
 
 bool EnterPackageDirectory(const std::string& directory)
 {
-    if (::chdir(directory.c_str()) == 0) return true;
+    if (SetCurrentDirectory(directory.c_str())) return true;
     std::cerr << kProgram << "cannot enter the package directory " << directory << '\n';
     return false;
 }

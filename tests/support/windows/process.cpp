@@ -12,7 +12,7 @@
 #include "platform/files/windows/system_error_text.h"
 #include "platform/files/windows/wide_text.h"
 #include "platform/ui/windows_headers.h"
-#include "tests/support/windows/command_line.h"
+#include "platform/files/windows/command_line.h"
 
 namespace {
 

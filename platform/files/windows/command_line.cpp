@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tests/support/windows/command_line.h"
+#include "platform/files/windows/command_line.h"
 
 #include "platform/files/windows/wide_text.h"
 

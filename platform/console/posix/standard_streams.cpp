@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/standard_streams.h"
+#include "platform/console/standard_streams.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A Windows command line: one text that the started program splits into its
-// arguments again, by the rules of the C runtime (CommandLineToArgvW).
+// arguments again, by the rules of the C runtime (CommandLineToArgvW). For
+// the processes the program and its tests start.
 #pragma once
 
 #include <string>
