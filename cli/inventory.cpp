@@ -20,7 +20,13 @@ std::vector<std::string> Words(const std::string& line)
     return words;
 }
 
-std::string Quoted(const std::string& text) { return "'" + EscapeControlCharacters(text) + "'"; }
+std::string Quoted(const std::string& text)
+{
+    std::string quoted(1, '\'');
+    quoted += EscapeControlCharacters(text);
+    quoted += '\'';
+    return quoted;
+}
 
 std::optional<int> Port(std::string_view text)
 {
@@ -80,8 +86,8 @@ void Name(std::vector<FleetDevice>& devices)
     }
     for (FleetDevice& device : devices) {
         device.name = device.address;
-        if (byAddress[device.address] > 1) device.name += ":" + std::to_string(device.ports.http);
-        if (byWebPort[{device.address, device.ports.http}] > 1) device.name += ":" + std::to_string(device.ports.ftp);
+        if (byAddress[device.address] > 1) (device.name += ':') += std::to_string(device.ports.http);
+        if (byWebPort[{device.address, device.ports.http}] > 1) (device.name += ':') += std::to_string(device.ports.ftp);
     }
 }
 

@@ -50,6 +50,6 @@ DeviceHistory OpenDeviceHistory(const std::string& address)
 
 std::string HistoryFileName(const std::string& directory, std::chrono::system_clock::time_point when, int n)
 {
-    const std::string suffix = n > 1 ? "-" + std::to_string(n) : "";
+    const std::string suffix = n > 1 ? std::string(1, '-') + std::to_string(n) : std::string();
     return directory + "\\profback-" + UtcStamp(when) + suffix + ".bin";
 }
