@@ -80,35 +80,48 @@ bool WinInetFtpClient::Transfer(const FtpFile& file, bool upload)
 {
     m_localError = 0;
     m_moved = 0;
-    if (!m_link) {
-        // The last transfer left the control connection closed.
-        try {
-            LogIn();
-        } catch (const CInternetException& failure) {
-            const std::string reason = failure.m_dwError == ERROR_INTERNET_EXTENDED_ERROR ? failure.GetErrorMessage()
-                                       : failure.m_dwError == ERROR_INTERNET_TIMEOUT
-                                           ? TimeoutReason(ExceededLimit::None, m_server.settings)
-                                           : CannotConnectReason(failure.Detail());
-            Failed(failure.m_dwError, failure.m_dwError == ERROR_INTERNET_EXTENDED_ERROR ? reason : std::string(),
-                   reason);
-            if (file.progress) file.progress->Finish(false);
-            return false;
-        }
+    const bool succeeded = (m_link || Reconnect()) && Conclude(Attempt(file, upload), file.local);
+    if (file.progress) file.progress->Finish(succeeded);
+    return succeeded;
+}
+
+// The last transfer left the control connection closed: logs in again.
+bool WinInetFtpClient::Reconnect()
+{
+    try {
+        LogIn();
+        return true;
+    } catch (const CInternetException& failure) {
+        const DWORD error = failure.m_dwError;
+        const std::string reason = error == ERROR_INTERNET_EXTENDED_ERROR ? failure.GetErrorMessage()
+                                   : error == ERROR_INTERNET_TIMEOUT
+                                       ? TimeoutReason(ExceededLimit::None, m_server.settings)
+                                       : CannotConnectReason(failure.Detail());
+        Failed(error, error == ERROR_INTERNET_EXTENDED_ERROR ? reason : std::string(), reason);
+        return false;
     }
+}
+
+WinInetFtpClient::Step WinInetFtpClient::Attempt(const FtpFile& file, bool upload)
+{
     m_link->StartExchange();
     m_deadline = WinInetLink::Clock::now() + m_server.settings.exchangeTimeout;
     m_idle = m_server.settings.receiveTimeout;
-    Step step;
     try {
-        step = Move(file, upload);
+        return Move(file, upload);
     } catch (...) {
         // Cut off in mid-transfer: the control connection may owe replies.
         Drop();
         throw;
     }
+}
+
+// Keeps the outcome of a transfer that ended with `step`; true when the
+// device confirmed it.
+bool WinInetFtpClient::Conclude(const Step& step, const std::filesystem::path& local)
+{
     const FtpReplies replies = m_link->Snapshot().replies;
     const std::string lastLine = replies.LastLine();
-    // A transfer counts only when the device confirmed it.
     const bool succeeded = step.ok && replies.Confirmed();
     if (succeeded)
         Succeeded();
@@ -116,11 +129,10 @@ bool WinInetFtpClient::Transfer(const FtpFile& file, bool upload)
         Failed(ERROR_INTERNET_CONNECTION_ABORTED, lastLine, UnconfirmedReason(lastLine));
     else
         Failed(step.expired != LinkWatch::Reason::None ? ERROR_INTERNET_TIMEOUT : InternetErrorOf(step.error), lastLine,
-               replies.EndedOnARefusal() ? lastLine : FailureReason(step, file.local));
+               FailureReason(step, replies, local));
     // A refusal is the last word on its command: the connection stays, unless
     // the refused transfer's file is still open on it.
     if (!succeeded && (!replies.EndedOnARefusal() || m_link->Item())) Drop();
-    if (file.progress) file.progress->Finish(succeeded);
     return succeeded;
 }
 
@@ -199,9 +211,11 @@ WinInetFtpClient::Step WinInetFtpClient::Make(std::function<BOOL()> call, bool a
     return {outcome.succeeded, outcome.error};
 }
 
-std::string WinInetFtpClient::FailureReason(const Step& step, const std::filesystem::path& local) const
+std::string WinInetFtpClient::FailureReason(const Step& step, const FtpReplies& replies,
+                                            const std::filesystem::path& local) const
 {
     if (m_localError) return LocalFileProblem(local, m_localError);
+    if (replies.EndedOnARefusal()) return replies.LastLine();
     switch (step.expired) {
     case LinkWatch::Reason::DataConnection: return NoDataConnectionReason(m_server.host);
     case LinkWatch::Reason::Idle: return TimeoutReason(ExceededLimit::Idle, m_server.settings);

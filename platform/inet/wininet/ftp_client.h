@@ -42,12 +42,15 @@ private:
     };
 
     bool Transfer(const FtpFile& file, bool upload);
+    bool Reconnect();
+    Step Attempt(const FtpFile& file, bool upload);
+    bool Conclude(const Step& step, const std::filesystem::path& local);
     Step Move(const FtpFile& file, bool upload);
     Step Receive(const FtpFile& file);
     Step Send(const FtpFile& file);
     void Progress(const FtpFile& file, std::uint64_t done);
     Step Make(std::function<BOOL()> call, bool activeData = false, std::function<void()> ifGivenUp = {});
-    std::string FailureReason(const Step& step, const std::filesystem::path& local) const;
+    std::string FailureReason(const Step& step, const FtpReplies& replies, const std::filesystem::path& local) const;
     void Goodbye() noexcept;
     void Drop();
 

@@ -114,8 +114,10 @@ void WinInetHttpTransfer::Open()
     SetTimeout(request, INTERNET_OPTION_SEND_TIMEOUT, m_request.receiveTimeout);
 }
 
-// WinInet takes a reply without a status line, or with a header block cut
-// off, for a reply of its own making: what it lets through is checked here.
+// WinInet lets through what is no reply: nothing at all, a status line
+// without a code, a header block cut off by the end of the connection. (A
+// first line that is no status line at all Wine's WinInet replaces with
+// "HTTP/1.0 200 OK", past telling.)
 void WinInetHttpTransfer::CheckReply()
 {
     DWORD status = 0;

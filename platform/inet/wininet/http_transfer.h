@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // One HTTP request made with WinInet. Each blocking call runs on a thread of
 // the call pool while the caller keeps the window painted and the time limits,
-// and the reply is checked for what WinInet lets pass: no status line, a
-// header block cut off, a body shorter than its declared length.
+// and the reply is checked for what WinInet lets pass: nothing at all, a
+// status line without a code, a header block cut off, a body shorter than
+// its declared length.
 #pragma once
 
 #include <cstdint>
