@@ -18,6 +18,7 @@
 
 #include "tests/cli/scenario.h"
 #include "tests/support/devsim.h"
+#include "tests/support/drive_c.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wizard_fixture.h"
@@ -132,7 +133,7 @@ protected:
     {
         std::map<std::string, std::string> env = s.env;
         env.emplace("TEMP", (m_dir / "temp").string());
-        env.emplace("NDXU_DRIVE_C", (m_dir / "drive_c").string());
+        env.emplace("NDXU_DRIVE_C", DriveC().string());
         env.emplace("NDXU_PASSWORD", kPassword);
         env.emplace("NDXU_CONNECT_TIMEOUT", "5");
         env.emplace("NDXU_RECEIVE_TIMEOUT", "5");
@@ -140,7 +141,8 @@ protected:
     }
 
     std::filesystem::path Package() const { return m_dir / "package"; }
-    std::filesystem::path Staging() const { return m_dir / "drive_c" / "varn" / "ndxu511"; }
+    std::filesystem::path DriveC() const { return TestDriveC(m_dir.path()); }
+    std::filesystem::path Staging() const { return DriveC() / "varn" / "ndxu511"; }
     std::filesystem::path History() const { return Staging() / "history" / "127.0.0.1"; }
 
     TempDir m_dir;
@@ -163,7 +165,7 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
                                             std::chrono::seconds(static_cast<long>(std::ceil(s.seconds)) + 30));
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
     const std::filesystem::path logPath = m_dir / "temp" / LogName(s);
-    const std::string log = ReadIfThere(logPath);
+    const std::string log = std::filesystem::is_regular_file(logPath) ? ReadTextFile(logPath) : std::string();
     const std::string image = ReadIfThere(Staging() / "prod.bin").empty() ? PackageImage()
                                                                             : ReadFileText(Staging() / "prod.bin");
     const std::string onDevice = ReadIfThere(sim.FtpRoot() / "fw512000.bin");
@@ -197,7 +199,7 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
     // What holds for every run.
     for (const std::string& text : {log, result.out, result.err})
         EXPECT_EQ(text.find(kPassword), std::string::npos) << "the password leaked";
-    EXPECT_EQ(FilesHolding(m_dir / "drive_c", kPassword), std::vector<std::string>{});
+    EXPECT_EQ(FilesHolding(DriveC() / "varn", kPassword), std::vector<std::string>{});
     const std::string profile = ReadIfThere(sim.FtpRoot() / "prof.bin");
     const std::string backup = ReadIfThere(Staging() / "profback.bin");
     EXPECT_TRUE(backup == kEarlierBackup || backup == profile) << "the earlier backup was lost";

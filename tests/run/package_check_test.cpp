@@ -2,8 +2,10 @@
 // The package check before the device is touched: a package that cannot be
 // used, or a staging directory that is not the user's own, ends the run
 // before the first request, with the reason in the log.
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -18,8 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr uid_t kOtherUser = 4242;
 
 struct PackageCase {
     const char* name;
@@ -46,8 +46,10 @@ protected:
 TEST_P(PackageCheckTest, EndsTheRunBeforeTheDeviceIsTouched)
 {
     const PackageCase& row = GetParam();
+#ifndef _WIN32
     if (row.needsRoot && ::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
     if (row.needsNonRoot && ::geteuid() == 0) GTEST_SKIP() << "root reads a file of mode 000";
+#endif
     row.plant(PackageDirectory(), StagingDirectory());
     RunCase();
 
@@ -65,75 +67,85 @@ TEST_P(PackageCheckTest, EndsTheRunBeforeTheDeviceIsTouched)
 
 void PutFile(const fs::path& path, const std::string& content) { WriteFileText(path, content); }
 
+#ifndef _WIN32
+// Links, file modes and owners: Linux cases (Windows has its own in
+// tests/unit/windows/files_test.cpp).
+constexpr uid_t kOtherUser = 4242;
+
 void GiveToOtherUser(const fs::path& path) { ASSERT_EQ(::lchown(path.c_str(), kOtherUser, kOtherUser), 0) << path; }
+#endif
+
+const PackageCase kPackageCases[] = {
+    {"StartedOutsideThePackage",
+     [](const fs::path& package, const fs::path&) { fs::remove_all(package / "fw512000.bin"); },
+     "fw512000.bin", "No such file or directory"},
+    {"EmptyImage",
+     [](const fs::path& package, const fs::path&) { PutFile(package / "fw512000.bin", ""); },
+     "fw512000.bin", "the file is empty"},
+    {"ImageIsADirectory",
+     [](const fs::path& package, const fs::path&) {
+         fs::remove(package / "fw512000.bin");
+         fs::create_directory(package / "fw512000.bin");
+     },
+     "fw512000.bin", "not a regular file"},
+    {"EmptyAlternateImage",
+     [](const fs::path&, const fs::path& staging) { PutFile(staging / "prod.bin", ""); },
+     "C:\\varn\\ndxu511\\prod.bin", "the file is empty"},
+#ifndef _WIN32
+    {"ImageIsADanglingLink",
+     [](const fs::path& package, const fs::path&) {
+         fs::remove(package / "fw512000.bin");
+         fs::create_symlink(package / "gone.bin", package / "fw512000.bin");
+     },
+     "fw512000.bin", "No such file or directory"},
+    {"UnreadableImage",
+     [](const fs::path& package, const fs::path&) {
+         fs::permissions(package / "fw512000.bin", fs::perms::none);
+     },
+     "fw512000.bin", "Permission denied", false, true},
+    {"StagingIsAnotherUsersLink",
+     [](const fs::path& package, const fs::path& staging) {
+         PutFile(package / "planted" / "prod.bin", "another user's image");
+         fs::create_directories(staging.parent_path());
+         fs::create_directory_symlink(package / "planted", staging);
+     },
+     "C:\\varn\\ndxu511\\prod.bin", "C:\\varn\\ndxu511 is a symbolic link"},
+    {"ProfileHistoryIsALink",
+     [](const fs::path& package, const fs::path& staging) {
+         fs::create_directories(package / "elsewhere");
+         fs::create_directories(staging);
+         fs::create_directory_symlink(package / "elsewhere", staging / "history");
+     },
+     "fw512000.bin", "C:\\varn\\ndxu511\\history is a symbolic link"},
+    {"StagingWritableByOthers",
+     [](const fs::path&, const fs::path& staging) {
+         fs::create_directories(staging);
+         fs::permissions(staging, fs::perms::others_write, fs::perm_options::add);
+     },
+     "fw512000.bin", "C:\\varn\\ndxu511 is writable by group or others"},
+    {"StagingParentWritableByGroup",
+     [](const fs::path&, const fs::path& staging) {
+         fs::create_directories(staging);
+         fs::permissions(staging.parent_path(), fs::perms::group_write, fs::perm_options::add);
+     },
+     "fw512000.bin", "C:\\varn is writable by group or others"},
+    {"StagingOfAnotherUserWithAPlantedImage",
+     [](const fs::path&, const fs::path& staging) {
+         PutFile(staging / "prod.bin", "another user's image");
+         GiveToOtherUser(staging);
+     },
+     "C:\\varn\\ndxu511\\prod.bin", "C:\\varn\\ndxu511 is owned by another user", true},
+    {"StagingParentOfAnotherUser",
+     [](const fs::path&, const fs::path& staging) {
+         fs::create_directories(staging);
+         GiveToOtherUser(staging.parent_path());
+     },
+     "fw512000.bin", "C:\\varn is owned by another user", true},
+#endif
+};
 
 INSTANTIATE_TEST_SUITE_P(
-    Packages, PackageCheckTest,
-    ::testing::Values(
-        PackageCase{"StartedOutsideThePackage",
-                    [](const fs::path& package, const fs::path&) { fs::remove_all(package / "fw512000.bin"); },
-                    "fw512000.bin", "No such file or directory"},
-        PackageCase{"EmptyImage",
-                    [](const fs::path& package, const fs::path&) { PutFile(package / "fw512000.bin", ""); },
-                    "fw512000.bin", "the file is empty"},
-        PackageCase{"ImageIsADirectory",
-                    [](const fs::path& package, const fs::path&) {
-                        fs::remove(package / "fw512000.bin");
-                        fs::create_directory(package / "fw512000.bin");
-                    },
-                    "fw512000.bin", "not a regular file"},
-        PackageCase{"ImageIsADanglingLink",
-                    [](const fs::path& package, const fs::path&) {
-                        fs::remove(package / "fw512000.bin");
-                        fs::create_symlink(package / "gone.bin", package / "fw512000.bin");
-                    },
-                    "fw512000.bin", "No such file or directory"},
-        PackageCase{"UnreadableImage",
-                    [](const fs::path& package, const fs::path&) {
-                        fs::permissions(package / "fw512000.bin", fs::perms::none);
-                    },
-                    "fw512000.bin", "Permission denied", false, true},
-        PackageCase{"EmptyAlternateImage",
-                    [](const fs::path&, const fs::path& staging) { PutFile(staging / "prod.bin", ""); },
-                    "C:\\varn\\ndxu511\\prod.bin", "the file is empty"},
-        PackageCase{"StagingIsAnotherUsersLink",
-                    [](const fs::path& package, const fs::path& staging) {
-                        PutFile(package / "planted" / "prod.bin", "another user's image");
-                        fs::create_directories(staging.parent_path());
-                        fs::create_directory_symlink(package / "planted", staging);
-                    },
-                    "C:\\varn\\ndxu511\\prod.bin", "C:\\varn\\ndxu511 is a symbolic link"},
-        PackageCase{"ProfileHistoryIsALink",
-                    [](const fs::path& package, const fs::path& staging) {
-                        fs::create_directories(package / "elsewhere");
-                        fs::create_directories(staging);
-                        fs::create_directory_symlink(package / "elsewhere", staging / "history");
-                    },
-                    "fw512000.bin", "C:\\varn\\ndxu511\\history is a symbolic link"},
-        PackageCase{"StagingWritableByOthers",
-                    [](const fs::path&, const fs::path& staging) {
-                        fs::create_directories(staging);
-                        fs::permissions(staging, fs::perms::others_write, fs::perm_options::add);
-                    },
-                    "fw512000.bin", "C:\\varn\\ndxu511 is writable by group or others"},
-        PackageCase{"StagingParentWritableByGroup",
-                    [](const fs::path&, const fs::path& staging) {
-                        fs::create_directories(staging);
-                        fs::permissions(staging.parent_path(), fs::perms::group_write, fs::perm_options::add);
-                    },
-                    "fw512000.bin", "C:\\varn is writable by group or others"},
-        PackageCase{"StagingOfAnotherUserWithAPlantedImage",
-                    [](const fs::path&, const fs::path& staging) {
-                        PutFile(staging / "prod.bin", "another user's image");
-                        GiveToOtherUser(staging);
-                    },
-                    "C:\\varn\\ndxu511\\prod.bin", "C:\\varn\\ndxu511 is owned by another user", true},
-        PackageCase{"StagingParentOfAnotherUser",
-                    [](const fs::path&, const fs::path& staging) {
-                        fs::create_directories(staging);
-                        GiveToOtherUser(staging.parent_path());
-                    },
-                    "fw512000.bin", "C:\\varn is owned by another user", true}),
+    Packages, PackageCheckTest, ::testing::ValuesIn(kPackageCases),
     [](const ::testing::TestParamInfo<PackageCase>& param) { return std::string(param.param.name); });
 
 TEST_F(PackageCheckTest, ContinueCanBePressedAgainOnceThePackageIsThere)

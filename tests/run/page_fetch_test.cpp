@@ -2,8 +2,6 @@
 // The page fetch against the simulator: the page buffer's bounds, the
 // overrun box, failures reported by the platform's texts, and a device that
 // stalls or sends far too much.
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstring>
 #include <fstream>
