@@ -3,14 +3,13 @@
 // has no console, so what it has to say before its window appears (help,
 // version, bad usage, no package) is shown in a message box.
 
-#include <CLI/CLI.hpp>
 #include <exception>
 #include <optional>
 #include <string>
 
 #include "app/package_choice.h"
 #include "app/upgrade_wizard_app.h"
-#include "app/version.h"
+#include "app/wizard_command_line.h"
 #include "platform/win32/folder_chooser.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/win32_host.h"
@@ -19,25 +18,7 @@
 
 namespace {
 
-constexpr char kProgram[] = "ndxu-upgrade-wizard";
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
-constexpr char kDescription[] =
-    "Upgrades the firmware of a LAN modem from a package directory, in a wizard window that takes "
-    "the device's address and password and reports each step.\n"
-    "PACKAGE_DIR holds fw512000.bin and ndxuback.txt. Without it, the current directory is the "
-    "package when it holds fw512000.bin; otherwise the wizard asks for the package directory with "
-    "the folder chooser before its window appears.";
-
-constexpr char kExitStatuses[] =
-    "Exit status:\n"
-    "  0  the wizard was closed\n"
-    "  1  the window could not be started\n"
-    "  2  bad usage, or no package directory (the choice was cancelled, or the directory\n"
-    "     cannot be entered)";
-
-void Tell(const std::string& text, MessageIcon icon) { ShowMessageBox(nullptr, text, kProgram, icon); }
+void Tell(const std::string& text, MessageIcon icon) { ShowMessageBox(nullptr, text, kWizardProgram, icon); }
 
 // The command line: the package directory, if named. Returns the exit
 // status instead when the program is done already (help, version, bad usage).
@@ -48,25 +29,20 @@ struct CommandLine {
 
 CommandLine ParseCommandLine(int argc, char** argv)
 {
-    CLI::App parser(kDescription, kProgram);
-    parser.footer(kExitStatuses);
-    const std::string version = std::string(kProgram) + " " + kNdxuVersionText;
-    parser.set_version_flag("--version", version);
+    CLI::App parser;
     CommandLine line;
-    parser.add_option("PACKAGE_DIR", line.packageDirectory,
-                      "the package directory (default: the current directory when it holds fw512000.bin, "
-                      "else the one chosen)");
+    DescribeWizardCommandLine(parser, line.packageDirectory);
     try {
         parser.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         Tell(parser.help(), MessageIcon::None);
         line.exitStatus = 0;
     } catch (const CLI::CallForVersion&) {
-        Tell(version, MessageIcon::None);
+        Tell(WizardVersionText(), MessageIcon::None);
         line.exitStatus = 0;
     } catch (const CLI::ParseError& e) {
         Tell(std::string(e.what()) + "\nRun with --help for more information.", MessageIcon::Stop);
-        line.exitStatus = kExitUsage;
+        line.exitStatus = kWizardExitUsage;
     }
     return line;
 }
@@ -82,7 +58,7 @@ int main(int argc, char** argv)
         const PackageChoice package = EnterPackageDirectory(line.packageDirectory, ChooseFolder);
         if (!package.directory) {
             Tell(package.error, MessageIcon::Stop);
-            return kExitUsage;
+            return kWizardExitUsage;
         }
 
         Win32Host host(GetModuleHandleW(nullptr), IDR_MAINFRAME);
@@ -93,6 +69,6 @@ int main(int argc, char** argv)
         return AfxWinMain(app);
     } catch (const std::exception& e) {
         Tell(e.what(), MessageIcon::Stop);
-        return kExitFailed;
+        return kWizardExitFailed;
     }
 }
