@@ -6,6 +6,7 @@
 #include "platform/files/windows/system_error_text.h"
 #include "platform/files/windows/wide_text.h"
 #include "platform/files/windows/command_line.h"
+#include "platform/files/windows/inherited_handles.h"
 #include "platform/process/windows/process_parts.h"
 
 namespace {
@@ -47,32 +48,6 @@ struct Pipe {
         SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
         if (!::CreatePipe(read.Receiver(), write.Receiver(), &inheritable, kReadSize)) throw SystemError("cannot make a pipe");
     }
-};
-
-// The child inherits its three standard handles and nothing else: a pipe of
-// another child kept open by this one would never end.
-class InheritedHandles {
-public:
-    explicit InheritedHandles(std::vector<HANDLE> handles) : m_handles(std::move(handles))
-    {
-        SIZE_T size = 0;
-        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-        m_buffer.resize(size);
-        m_list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_buffer.data());
-        if (!::InitializeProcThreadAttributeList(m_list, 1, 0, &size) ||
-            !::UpdateProcThreadAttribute(m_list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, m_handles.data(),
-                                         m_handles.size() * sizeof(HANDLE), nullptr, nullptr))
-            throw SystemError("cannot name the handles a child inherits");
-    }
-    ~InheritedHandles() { ::DeleteProcThreadAttributeList(m_list); }
-    InheritedHandles(const InheritedHandles&) = delete;
-    InheritedHandles& operator=(const InheritedHandles&) = delete;
-    LPPROC_THREAD_ATTRIBUTE_LIST List() const { return m_list; }
-
-private:
-    std::vector<HANDLE> m_handles;
-    std::vector<unsigned char> m_buffer;
-    LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
 };
 
 // Makes one handle of this process not inherited from here on.

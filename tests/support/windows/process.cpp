@@ -13,6 +13,7 @@
 #include "platform/files/windows/wide_text.h"
 #include "platform/ui/windows_headers.h"
 #include "platform/files/windows/command_line.h"
+#include "platform/files/windows/inherited_handles.h"
 
 namespace {
 
@@ -93,34 +94,6 @@ HANDLE InheritableCopy(HANDLE handle)
         return nullptr;
     return copy;
 }
-
-// The handles a child inherits: only its standard handles, so that the
-// pipes of other children started at the same time are not kept open.
-class InheritedHandles {
-public:
-    explicit InheritedHandles(std::vector<HANDLE> handles) : m_handles(std::move(handles))
-    {
-        m_handles.erase(std::remove(m_handles.begin(), m_handles.end(), nullptr), m_handles.end());
-        SIZE_T size = 0;
-        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-        m_buffer.resize(size);
-        m_list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_buffer.data());
-        if (!::InitializeProcThreadAttributeList(m_list, 1, 0, &size)) throw std::runtime_error("attribute list");
-        if (!m_handles.empty() &&
-            !::UpdateProcThreadAttribute(m_list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, m_handles.data(),
-                                         m_handles.size() * sizeof(HANDLE), nullptr, nullptr))
-            throw std::runtime_error("handle list");
-    }
-    ~InheritedHandles() { ::DeleteProcThreadAttributeList(m_list); }
-    InheritedHandles(const InheritedHandles&) = delete;
-    InheritedHandles& operator=(const InheritedHandles&) = delete;
-    LPPROC_THREAD_ATTRIBUTE_LIST List() const { return m_list; }
-
-private:
-    std::vector<HANDLE> m_handles;
-    std::vector<unsigned char> m_buffer;
-    LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
-};
 
 // A pipe of C runtime descriptors; the child's end is inherited through an
 // inheritable copy when it is started, the pipe's own ends never.
