@@ -76,13 +76,8 @@ void ResetPeakMemory();
 int ClosedPort();
 
 // What a connection to a closed port is said to have met, after "<host> port
-// <port>: ": the system's reason, where the transfer library passes it on
-// (libcurl); else the platform's text for the failure (WinInet says no more).
-#ifdef _WIN32
-inline constexpr char kRefusedReason[] = "A connection with the server could not be established";
-#else
+// <port>: ": the system's reason.
 inline constexpr char kRefusedReason[] = "Connection refused";
-#endif
 
 // A loopback listener that never takes its connections: the system completes
 // them, and a client then waits for a server that never says a word. The

@@ -3,7 +3,8 @@
 
 #include <winsock2.h>
 
-#include <system_error>
+#include "platform/files/windows/system_error_text.h"
+#include "platform/inet/wininet/connect_probe.h"
 
 namespace {
 
@@ -11,23 +12,31 @@ namespace {
 constexpr DWORD kFirstInternetError = INTERNET_ERROR_BASE;
 constexpr DWORD kLastInternetError = INTERNET_ERROR_LAST;
 
-// The system's reason for `error`: for a socket code, the standard library's
-// text of the matching portable error ("Connection refused"), so that it
-// reads as on other systems; for a WinInet code, the platform's text.
+bool IsInternetError(DWORD error) { return error >= kFirstInternetError && error <= kLastInternetError; }
+
+// The system's reason for `error`: for a socket code, the system's text
+// ("Connection refused"); for a WinInet code, the platform's text.
 std::string ReasonOf(DWORD error)
 {
-    const std::error_condition portable =
-        std::system_category().default_error_condition(static_cast<int>(error));
-    if (portable.category() == std::generic_category()) return portable.message();
-    const std::string text = CInternetException(InternetErrorOf(error)).GetErrorMessage();
+    if (!IsInternetError(error)) return SystemErrorText(error);
+    const std::string text = CInternetException(error).GetErrorMessage();
     return text.empty() ? "error " + std::to_string(error) : text;
+}
+
+// Why the connection to `host` and `port` failed with `error`: the socket's
+// own reason where WinInet gave only its code for any failed connect.
+std::string ConnectReasonOf(DWORD error, const std::string& host, int port)
+{
+    if (error != ERROR_INTERNET_CANNOT_CONNECT) return ReasonOf(error);
+    const DWORD socketError = ConnectFailureCode(host, port);
+    return ReasonOf(socketError ? socketError : error);
 }
 
 }  // namespace
 
 DWORD InternetErrorOf(DWORD error)
 {
-    if (error >= kFirstInternetError && error <= kLastInternetError) return error;
+    if (IsInternetError(error)) return error;
     switch (error) {
     case WSAECONNRESET: return ERROR_INTERNET_CONNECTION_RESET;
     case WSAECONNABORTED:
@@ -47,7 +56,7 @@ std::string ConnectionDetail(DWORD error, const std::string& host, int port)
 {
     switch (InternetErrorOf(error)) {
     case ERROR_INTERNET_NAME_NOT_RESOLVED: return host + ": name not resolved";
-    case ERROR_INTERNET_CANNOT_CONNECT: return host + " port " + std::to_string(port) + ": " + ReasonOf(error);
+    case ERROR_INTERNET_CANNOT_CONNECT: return host + " port " + std::to_string(port) + ": " + ConnectReasonOf(error, host, port);
     default: return {};
     }
 }
