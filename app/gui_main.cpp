@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <exception>
 #include <iostream>
-#include <optional>
 #include <string>
 
 #include "app/package_choice.h"
@@ -15,36 +14,12 @@
 #include "res/program_resources.h"
 #include "res/resource.h"
 
-namespace {
-
-// The command line: the package directory, if named. Returns the exit
-// status instead when the program is done already (help, version, bad usage).
-struct CommandLine {
-    std::optional<std::string> packageDirectory;
-    std::optional<int> exitStatus;
-};
-
-CommandLine ParseCommandLine(int argc, char** argv)
-{
-    CLI::App parser;
-    CommandLine line;
-    DescribeWizardCommandLine(parser, line.packageDirectory);
-    try {
-        parser.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int status = parser.exit(e);
-        line.exitStatus = status == 0 ? 0 : kWizardExitUsage;
-    }
-    return line;
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     // The command line is read before Qt starts, so that --help and
     // --version work without a display.
-    const CommandLine line = ParseCommandLine(argc, argv);
+    const WizardCommandLine line = ParseWizardCommandLine(
+        argc, argv, [](const CLI::App& parser, const CLI::ParseError& stop) { return parser.exit(stop); });
     if (line.exitStatus) return *line.exitStatus;
 
     QApplication qtApplication(argc, argv);

@@ -20,31 +20,20 @@ namespace {
 
 void Tell(const std::string& text, MessageIcon icon) { ShowMessageBox(nullptr, text, kWizardProgram, icon); }
 
-// The command line: the package directory, if named. Returns the exit
-// status instead when the program is done already (help, version, bad usage).
-struct CommandLine {
-    std::optional<std::string> packageDirectory;
-    std::optional<int> exitStatus;
-};
-
-CommandLine ParseCommandLine(int argc, char** argv)
+// What the parser has to say, in a message box: a window program has no
+// console to print it on.
+int Report(const CLI::App& parser, const CLI::ParseError& stop)
 {
-    CLI::App parser;
-    CommandLine line;
-    DescribeWizardCommandLine(parser, line.packageDirectory);
-    try {
-        parser.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
+    if (dynamic_cast<const CLI::CallForHelp*>(&stop)) {
         Tell(parser.help(), MessageIcon::None);
-        line.exitStatus = 0;
-    } catch (const CLI::CallForVersion&) {
-        Tell(WizardVersionText(), MessageIcon::None);
-        line.exitStatus = 0;
-    } catch (const CLI::ParseError& e) {
-        Tell(std::string(e.what()) + "\nRun with --help for more information.", MessageIcon::Stop);
-        line.exitStatus = kWizardExitUsage;
+        return 0;
     }
-    return line;
+    if (stop.get_exit_code() == 0) {
+        Tell(stop.what(), MessageIcon::None);
+        return 0;
+    }
+    Tell(std::string(stop.what()) + "\nRun with --help for more information.", MessageIcon::Stop);
+    return stop.get_exit_code();
 }
 
 }  // namespace
@@ -52,7 +41,7 @@ CommandLine ParseCommandLine(int argc, char** argv)
 int main(int argc, char** argv)
 {
     try {
-        const CommandLine line = ParseCommandLine(argc, argv);
+        const WizardCommandLine line = ParseWizardCommandLine(argc, argv, Report);
         if (line.exitStatus) return *line.exitStatus;
 
         const PackageChoice package = EnterPackageDirectory(line.packageDirectory, ChooseFolder);

@@ -19,17 +19,28 @@ constexpr char kExitStatuses[] =
     "  2  bad usage, or no package directory (the choice was cancelled, or the directory\n"
     "     cannot be entered)";
 
-}  // namespace
-
-std::string WizardVersionText() { return std::string(kWizardProgram) + " " + kNdxuVersionText; }
-
-void DescribeWizardCommandLine(CLI::App& parser, std::optional<std::string>& packageDirectory)
+void Describe(CLI::App& parser, std::optional<std::string>& packageDirectory)
 {
     parser.description(kDescription);
     parser.name(kWizardProgram);
     parser.footer(kExitStatuses);
-    parser.set_version_flag("--version", WizardVersionText());
+    parser.set_version_flag("--version", std::string(kWizardProgram) + " " + kNdxuVersionText);
     parser.add_option("PACKAGE_DIR", packageDirectory,
                       "the package directory (default: the current directory when it holds fw512000.bin, "
                       "else the one chosen)");
+}
+
+}  // namespace
+
+WizardCommandLine ParseWizardCommandLine(int argc, char** argv, const WizardParserReport& report)
+{
+    CLI::App parser;
+    WizardCommandLine line;
+    Describe(parser, line.packageDirectory);
+    try {
+        parser.parse(argc, argv);
+    } catch (const CLI::ParseError& stop) {
+        line.exitStatus = report(parser, stop) == 0 ? 0 : kWizardExitUsage;
+    }
+    return line;
 }

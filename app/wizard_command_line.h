@@ -5,6 +5,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,9 +13,18 @@ inline constexpr char kWizardProgram[] = "ndxu-upgrade-wizard";
 inline constexpr int kWizardExitFailed = 1;
 inline constexpr int kWizardExitUsage = 2;
 
-// Describes the command line on `parser`; the package directory, when
-// given, lands in `packageDirectory`.
-void DescribeWizardCommandLine(CLI::App& parser, std::optional<std::string>& packageDirectory);
+// What the command line asks for: the package directory, if named, or the
+// exit status when the program is done already (help, version, bad usage).
+struct WizardCommandLine {
+    std::optional<std::string> packageDirectory;
+    std::optional<int> exitStatus;
+};
 
-// The version line --version prints.
-std::string WizardVersionText();
+// Shows what the parser has to say when it stops the program: the help,
+// the version line (the stop's text) or a usage error. Returns 0 when the
+// program ends well (help, version).
+using WizardParserReport = std::function<int(const CLI::App& parser, const CLI::ParseError& stop)>;
+
+// Reads the command line; `report` shows why the program stops there, if it
+// does, and the exit status is then 0 or kWizardExitUsage.
+WizardCommandLine ParseWizardCommandLine(int argc, char** argv, const WizardParserReport& report);
