@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The wizard on the Qt host, in a sandbox of its own: TEMP, drive C: and the
-// package directory (the current directory) lie in a temporary directory.
-// Message boxes are recorded and answered with OK; a watchdog ends every
-// event loop of a test that hangs.
+// The wizard on the Qt host, in the wizard tests' sandbox. Message boxes are
+// recorded and answered with OK; a watchdog ends every event loop of a test
+// that hangs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,8 +17,7 @@
 
 #include "app/upgrade_wizard_app.h"
 #include "platform/qt/qt_host.h"
-#include "tests/support/scoped_env.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/wizard_sandbox.h"
 
 // Failures show a QString as text.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -33,7 +31,7 @@ struct ShownBox {
     bool waitCursor;  // whether the wait cursor was up while the box was
 };
 
-class QtWizardTest : public ::testing::Test {
+class QtWizardTest : public WizardSandboxTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -62,9 +60,6 @@ protected:
     // A key pressed in `window`, delivered as the window system delivers it.
     static void Press(QWidget& window, Qt::Key key);
 
-    TempDir m_dir;
-    ScopedEnv m_env;
-    std::unique_ptr<ScopedCurrentDirectory> m_cwd;
     std::unique_ptr<QtHost> m_host;
     std::unique_ptr<CUpgradeWizardApp> m_app;
     std::vector<ShownBox> m_boxes;

@@ -17,14 +17,7 @@ void TestHost::OnMessageBox(const std::string& text, const std::string& caption,
 
 void WizardTest::SetUp()
 {
-    std::filesystem::create_directories(TempDirectory());
-    std::filesystem::create_directories(PackageDirectory());
-    WriteFileText(PackageDirectory() / "fw512000.bin", std::string(4096, '\x5a'));
-    WriteFileText(PackageDirectory() / "ndxuback.txt", "Back up your profile before you upgrade.\n");
-    UnsetProxySettings(m_env);
-    m_env.Set("TEMP", TempDirectory().string());
-    m_env.Set("NDXU_DRIVE_C", DriveC().string());
-    m_cwd = std::make_unique<ScopedCurrentDirectory>(PackageDirectory().string());
+    WizardSandboxTest::SetUp();
     AfxSetHost(&m_host);
     AfxSetResourceModule(&ProgramResources());
 }

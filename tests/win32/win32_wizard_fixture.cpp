@@ -33,13 +33,7 @@ void CALLBACK OnHung(HWND, UINT, UINT_PTR timer, DWORD)
 
 void Win32WizardTest::SetUp()
 {
-    std::filesystem::create_directories(m_dir / "temp");
-    std::filesystem::create_directories(m_dir / "package");
-    WriteFileText(m_dir / "package" / "fw512000.bin", std::string(4096, '\x5a'));
-    WriteFileText(m_dir / "package" / "ndxuback.txt", "Back up your profile before you upgrade.\n");
-    m_env.Set("TEMP", (m_dir / "temp").string());
-    m_env.Set("NDXU_DRIVE_C", (m_dir / "drive_c").string());
-    m_cwd = std::make_unique<ScopedCurrentDirectory>((m_dir / "package").string());
+    WizardSandboxTest::SetUp();
 
     m_host = std::make_unique<Win32Host>(GetModuleHandleW(nullptr), IDR_MAINFRAME);
     AfxSetHost(m_host.get());

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The wizard on the Win32 host, in a sandbox of its own: TEMP, drive C: and
-// the package directory (the current directory) lie in a temporary
-// directory. The program's message boxes are recorded and answered with OK;
-// a watchdog ends the message loops of a test that hangs.
+// The wizard on the Win32 host, in the wizard tests' sandbox. The program's
+// message boxes are recorded and answered with OK; a watchdog ends the
+// message loops of a test that hangs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,11 +12,10 @@
 
 #include "app/upgrade_wizard_app.h"
 #include "platform/win32/win32_host.h"
-#include "tests/support/scoped_env.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/wizard_sandbox.h"
 #include "tests/win32/message_box_watch.h"
 
-class Win32WizardTest : public ::testing::Test {
+class Win32WizardTest : public WizardSandboxTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -40,9 +38,6 @@ protected:
     // message queue as the system delivers it.
     static void Press(HWND window, UINT key);
 
-    TempDir m_dir;
-    ScopedEnv m_env;
-    std::unique_ptr<ScopedCurrentDirectory> m_cwd;
     std::unique_ptr<Win32Host> m_host;
     std::unique_ptr<CUpgradeWizardApp> m_app;
     std::unique_ptr<MessageBoxWatch> m_boxes;
