@@ -4,12 +4,16 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
+#include "platform/inet/wininet/call_pool.h"
+
 namespace {
 
-constexpr long kAnswerLimitMicroseconds = 1'000'000;
+// Windows itself tries a refused connect again for about two seconds.
+constexpr std::chrono::seconds kAnswerLimit{3};
 
 // Winsock for the length of one probe.
 class SocketsStarted {
@@ -75,7 +79,7 @@ DWORD OutcomeOf(SOCKET socket)
     FD_ZERO(&failed);
     FD_SET(socket, &connected);
     FD_SET(socket, &failed);
-    timeval limit{0, kAnswerLimitMicroseconds};
+    timeval limit{static_cast<long>(kAnswerLimit.count()), 0};
     if (select(0, nullptr, &connected, &failed, &limit) <= 0 || !FD_ISSET(socket, &failed)) return 0;
     int error = 0;
     int length = sizeof error;
@@ -83,9 +87,8 @@ DWORD OutcomeOf(SOCKET socket)
     return static_cast<DWORD>(error);
 }
 
-}  // namespace
-
-DWORD ConnectFailureCode(const std::string& host, int port)
+// The probe itself, blocking for kAnswerLimit at most.
+DWORD AskTheSystem(const std::string& host, int port)
 {
     const SocketsStarted sockets;
     if (!sockets) return 0;
@@ -99,4 +102,19 @@ DWORD ConnectFailureCode(const std::string& host, int port)
     const int error = WSAGetLastError();
     if (error != WSAEWOULDBLOCK) return static_cast<DWORD>(error);
     return OutcomeOf(socket.get());
+}
+
+}  // namespace
+
+DWORD ConnectFailureCode(const std::string& host, int port)
+{
+    // Made on the pool's thread, so that the window stays painted meanwhile;
+    // the probe keeps what it writes alive itself. A second more than the
+    // connect's own limit leaves time for the name's lookup.
+    auto code = std::make_shared<DWORD>(0);
+    const auto deadline = std::chrono::steady_clock::now() + kAnswerLimit + std::chrono::seconds(1);
+    BlockingCalls calls;
+    const bool returned = calls.Run([code, host, port] { *code = AskTheSystem(host, port); },
+                                    [deadline] { return std::chrono::steady_clock::now() > deadline; });
+    return returned ? *code : 0;
 }
