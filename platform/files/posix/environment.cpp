@@ -12,6 +12,7 @@
 
 #include "platform/files/paths.h"
 #include "platform/files/posix/drive_mapping.h"
+#include "platform/files/text_buffer.h"
 
 namespace {
 
@@ -44,24 +45,17 @@ std::string AsProgramPath(const std::string& value)
     return !value.empty() && value[0] == '/' ? ProgramPathOf(value) : value;
 }
 
-DWORD CopyOut(const std::string& value, char* buffer, DWORD size)
-{
-    if (value.size() + 1 > size) return static_cast<DWORD>(value.size() + 1);
-    std::memcpy(buffer, value.c_str(), value.size() + 1);
-    return static_cast<DWORD>(value.size());
-}
-
 }  // namespace
 
 DWORD GetEnvironmentVariable(const char* name, char* buffer, DWORD size)
 {
     if (std::strcmp(name, "TEMP") == 0) {
         std::optional<std::string> temporary = HostTemporaryDirectory();
-        return temporary ? CopyOut(AsProgramPath(*temporary), buffer, size) : 0;
+        return temporary ? CopyToBuffer(AsProgramPath(*temporary), buffer, size) : 0;
     }
     const char* value = std::getenv(name);
     if (!value) return 0;
-    return CopyOut(value, buffer, size);
+    return CopyToBuffer(value, buffer, size);
 }
 
 DWORD GetCurrentDirectory(DWORD size, char* buffer)
@@ -69,7 +63,7 @@ DWORD GetCurrentDirectory(DWORD size, char* buffer)
     std::error_code ec;
     std::filesystem::path current = std::filesystem::current_path(ec);
     if (ec) return 0;
-    return CopyOut(ProgramPathOf(current), buffer, size);
+    return CopyToBuffer(ProgramPathOf(current), buffer, size);
 }
 
 BOOL SetEnvironmentVariable(const char* name, const char* value)

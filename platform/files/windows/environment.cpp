@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/files/text_buffer.h"
 #include "platform/files/windows/wide_text.h"
 
 namespace {
@@ -34,20 +35,13 @@ std::optional<std::wstring> TemporaryDirectory()
     return directory;
 }
 
-DWORD CopyOut(const std::string& value, char* buffer, DWORD size)
-{
-    if (value.size() + 1 > size) return static_cast<DWORD>(value.size() + 1);
-    std::memcpy(buffer, value.c_str(), value.size() + 1);
-    return static_cast<DWORD>(value.size());
-}
-
 }  // namespace
 
 DWORD GetEnvironmentVariable(const char* name, char* buffer, DWORD size)
 {
     const std::optional<std::wstring> value =
         std::strcmp(name, "TEMP") == 0 ? TemporaryDirectory() : Variable(Utf16(name).c_str());
-    return value ? CopyOut(Utf8(*value), buffer, size) : 0;
+    return value ? CopyToBuffer(Utf8(*value), buffer, size) : 0;
 }
 
 // Through the C runtime, which keeps its own copy of the environment
@@ -65,7 +59,7 @@ DWORD GetCurrentDirectory(DWORD size, char* buffer)
     const DWORD length = ::GetCurrentDirectoryW(needed, current.data());
     if (length == 0 || length >= needed) return 0;
     current.resize(length);
-    return CopyOut(Utf8(current), buffer, size);
+    return CopyToBuffer(Utf8(current), buffer, size);
 }
 
 BOOL SetCurrentDirectory(const char* path) { return ::SetCurrentDirectoryW(Utf16(path).c_str()); }
