@@ -22,6 +22,15 @@ std::string RandomName()
     return name;
 }
 
+std::string ReadWhole(const std::filesystem::path& path, std::ios::openmode mode)
+{
+    std::ifstream in(path, mode);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 }  // namespace
 
 TempDir::TempDir()
@@ -61,23 +70,10 @@ TempDir::~TempDir()
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::string ReadFileText(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string ReadFileText(const std::filesystem::path& path) { return ReadWhole(path, std::ios::in | std::ios::binary); }
 
-std::string ReadTextFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string ReadTextFile(const std::filesystem::path& path) { return ReadWhole(path, std::ios::in); }
+
 
 void WriteFileText(const std::filesystem::path& path, const std::string& text)
 {

@@ -19,6 +19,7 @@ private:
     std::filesystem::path m_path;
 };
 
+// A file's bytes as they stand.
 std::string ReadFileText(const std::filesystem::path& path);
 // A text file as this system writes text (the run log): on Windows a CR LF
 // that ends a line is read as LF.
