@@ -3,10 +3,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/files/windows/system_error_text.h"
-#include "platform/files/windows/wide_text.h"
 #include "platform/files/windows/command_line.h"
 #include "platform/files/windows/inherited_handles.h"
+#include "platform/files/windows/system_error_text.h"
+#include "platform/files/windows/wide_text.h"
 #include "platform/process/windows/process_parts.h"
 
 namespace {
@@ -38,8 +38,9 @@ private:
     HANDLE m_handle = nullptr;
 };
 
-// A pipe whose ends are not inherited; the child's end is handed over by
-// the handle list of its start.
+// A pipe whose ends are both made inheritable: this process's end is then
+// kept to itself (KeepToThisProcess), and the child's end reaches that child
+// alone, by the handle list of its start.
 struct Pipe {
     Handle read;
     Handle write;
