@@ -20,6 +20,10 @@ std::vector<std::string> DeviceArguments(const Options& options, const FleetDevi
     if (run.confirmWithin) args.push_back("--confirm=" + std::to_string(run.confirmWithin->count()));
     if (!run.expectedVersion.empty()) args.push_back("--expect-version=" + run.expectedVersion);
     if (run.requireChecksum) args.push_back("--require-checksum");
+    if (run.requireSignature) args.push_back("--require-signature");
+    for (const std::string& key : run.trustedKeyFiles) args.push_back("--trusted-key=" + key);
+    if (!run.skipCurrent) args.push_back("--force");
+    if (!run.refuseDowngrade) args.push_back("--allow-downgrade");
     if (options.ftpPassive) args.push_back("--ftp-passive");
     if (options.useAlternates) args.push_back("--use-alternates");
     return args;

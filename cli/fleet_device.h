@@ -9,13 +9,14 @@
 
 // How a device's run ended; the fields of its JSON result line.
 struct DeviceResult {
-    std::string result;  // "completed", "password_refused", ..., "crashed", "timed_out", "not_started"
+    std::string result;  // "completed", "up_to_date", "password_refused", ..., "crashed", "timed_out", "not_started"
     std::optional<int> exitStatus;
     std::optional<std::string> reason;
     std::optional<std::string> versionBefore;
     std::optional<std::string> versionAfter;
     std::optional<std::string> backup;
     std::optional<std::string> log;
+    std::optional<bool> changed;  // whether the run changed the device; for a check, whether an upgrade would
     double duration = 0;  // seconds
 };
 

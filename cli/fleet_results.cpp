@@ -32,7 +32,10 @@ Json OrNull(const std::optional<std::string>& text) { return text ? Json(*text) 
 
 }  // namespace
 
-bool Succeeded(const DeviceResult& result) { return result.result == "completed" || result.result == "checked"; }
+bool Succeeded(const DeviceResult& result)
+{
+    return result.result == "completed" || result.result == "up_to_date" || result.result == "checked";
+}
 
 DeviceResult ResultOfLine(const Json& line)
 {
@@ -44,6 +47,7 @@ DeviceResult ResultOfLine(const Json& line)
     result.versionAfter = OptionalText(line, "version_after");
     result.backup = OptionalText(line, "backup");
     result.log = OptionalText(line, "log");
+    if (const auto it = line.find("changed"); it != line.end() && it->is_boolean()) result.changed = it->get<bool>();
     if (const auto it = line.find("duration"); it != line.end() && it->is_number()) result.duration = it->get<double>();
     return result;
 }
@@ -116,6 +120,7 @@ Json ResultObject(const FleetDevice& device, const DeviceResult& result)
     object["version_after"] = OrNull(result.versionAfter);
     object["backup"] = OrNull(result.backup);
     object["log"] = OrNull(result.log);
+    object["changed"] = result.changed ? Json(*result.changed) : Json(nullptr);
     object["duration"] = result.duration;
     return object;
 }

@@ -60,7 +60,8 @@ void WriteIndented(std::ostream& out, const std::string& text)
 std::string CountsLine(const FleetCounts& counts, bool checkOnly)
 {
     return std::to_string(counts.devices) + " devices: " + std::to_string(counts.completed) +
-           (checkOnly ? " checked, " : " completed, ") + std::to_string(counts.failed) + " failed, " +
+           (checkOnly ? " checked, " : " completed, " + std::to_string(counts.upToDate) + " up to date, ") +
+           std::to_string(counts.failed) + " failed, " +
            std::to_string(counts.notStarted) + " not started";
 }
 
@@ -71,7 +72,9 @@ FleetCounts CountsOf(const FleetOutcome& outcome)
     FleetCounts counts;
     for (const DeviceRun& run : outcome.runs) {
         ++counts.devices;
-        if (Succeeded(*run.result))
+        if (run.result->result == "up_to_date")
+            ++counts.upToDate;
+        else if (Succeeded(*run.result))
             ++counts.completed;
         else if (run.result->result == "not_started")
             ++counts.notStarted;
@@ -85,7 +88,7 @@ int FleetExitStatus(const FleetOutcome& outcome)
 {
     if (outcome.stoppedBy) return ExitStatusFor(*outcome.stoppedBy);
     const FleetCounts counts = CountsOf(outcome);
-    return counts.completed == counts.devices ? 0 : kExitSomeDevicesFailed;
+    return counts.completed + counts.upToDate == counts.devices ? 0 : kExitSomeDevicesFailed;
 }
 
 void WriteSummaryTable(std::ostream& out, const FleetOutcome& outcome, bool checkOnly)
@@ -114,6 +117,7 @@ nlohmann::ordered_json SummaryObject(const FleetOutcome& outcome)
     summary["event"] = "summary";
     summary["devices"] = counts.devices;
     summary["completed"] = counts.completed;
+    summary["up_to_date"] = counts.upToDate;
     summary["failed"] = counts.failed;
     summary["not_started"] = counts.notStarted;
     summary["exit"] = FleetExitStatus(outcome);

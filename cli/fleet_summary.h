@@ -14,13 +14,14 @@ inline constexpr int kExitSomeDevicesFailed = 12;
 struct FleetCounts {
     int devices = 0;
     int completed = 0;  // upgraded (with --check: checked)
+    int upToDate = 0;   // already on the package's version: not flashed again
     int failed = 0;
     int notStarted = 0;
 };
 
 FleetCounts CountsOf(const FleetOutcome& outcome);
 
-// 0 when every device completed (or was checked), 12 when some did not,
+// 0 when every device completed, was up to date (or was checked), 12 when some did not,
 // 130 or 143 when a signal stopped the run.
 int FleetExitStatus(const FleetOutcome& outcome);
 

@@ -119,6 +119,10 @@ JsonEvents::Json JsonEvents::ResultEvent(const char* result, int exitStatus, con
     event["version_after"] = TextOrNull(report.versionAfter);
     event["backup"] = TextOrNull(report.backup);
     event["log"] = TextOrNull(report.log);
+    event["package_version"] = TextOrNull(report.packageVersion);
+    event["signed_by"] = TextOrNull(report.signedBy);
+    event["trusted_comment"] = TextOrNull(report.trustedComment);
+    event["changed"] = report.changed;
     event["duration"] = std::round(took.count() * 1000) / 1000;
     return event;
 }
@@ -130,6 +134,7 @@ std::optional<std::string> JsonEvents::ReasonOf(const RunReport& report) const
 {
     switch (report.end) {
     case RunEnd::Completed:
+    case RunEnd::UpToDate:
     case RunEnd::Checked: return std::nullopt;
     case RunEnd::NotConfirmed: return m_lastStatus;
     default: break;

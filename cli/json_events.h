@@ -6,6 +6,7 @@
 //   progress  file, direction ("upload", "download"), done, total (0: unknown);
 //             at most four a second per transfer, and the last with done == total
 //   result    result, exit, reason, version_before, version_after, backup, log,
+//             package_version, signed_by, trusted_comment, changed,
 //             duration (seconds); exactly once, last
 // Every text passes the password mask, as everywhere else.
 #pragma once

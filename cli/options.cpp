@@ -18,10 +18,12 @@ constexpr char kDescription[] =
 
 constexpr char kExitStatuses[] =
     "Exit status:\n"
-    "  0    the upgrade completed (--check: a 5.x device; --confirm: it came back as expected)\n"
+    "  0    the upgrade completed (--check: a 5.x device; --confirm: it came back as expected),\n"
+    "       or the device already runs the package's version\n"
     "  2    bad usage: an unknown option or value, a bad NDXU_* setting, or alternates\n"
     "       present without --use-alternates\n"
-    "  3    the address, password or package was refused before anything was sent\n"
+    "  3    the address, password or package (its checksum or signature) was refused before\n"
+    "       the device was changed\n"
     "  4    the device was not reached\n"
     "  5    the device refused the password\n"
     "  6    the device is not a 5.x device\n"
@@ -32,6 +34,7 @@ constexpr char kExitStatuses[] =
     "  10   an upload failed (the device may hold a partial image)\n"
     "  11   the upload completed but the device did not come back as expected\n"
     "  12   with several devices: not every device completed (the summary says which)\n"
+    "  13   the device runs a newer version than the package's (see --allow-downgrade)\n"
     "  130  interrupted by SIGINT, 143 by SIGTERM (the run log says where)";
 
 
@@ -84,6 +87,16 @@ ParseResult ParseOptions(int argc, char** argv)
         ->needs(confirmOption);
     app.add_flag("--require-checksum", options.run.requireChecksum,
                  "refuse a package without a SHA256SUMS line for the image");
+    app.add_option("--trusted-key", options.run.trustedKeyFiles,
+                   "trust the minisign public key in FILE (besides the trusted-keys directories); repeatable")
+        ->type_name("FILE");
+    app.add_flag("--require-signature", options.run.requireSignature,
+                 "refuse a package that is not signed by a trusted key, even when no key is installed");
+    bool force = false;
+    app.add_flag("--force", force, "flash a device that already runs the package's version");
+    bool allowDowngrade = false;
+    app.add_flag("--allow-downgrade", allowDowngrade,
+                 "flash a device that runs a newer version than the package's");
     app.add_flag("--ftp-passive", options.ftpPassive,
                  "use passive FTP (the device connects to nothing); for networks where active FTP cannot work");
     CLI::Option* quietOption = app.add_flag("--quiet", options.quiet, "no progress meter");
@@ -109,6 +122,8 @@ ParseResult ParseOptions(int argc, char** argv)
     if (*addressOption) options.address = options.fleet.addresses.front();
     if (*httpOption) options.httpPort = httpPort;
     if (*ftpOption) options.ftpPort = ftpPort;
+    options.run.skipCurrent = !force;
+    options.run.refuseDowngrade = !allowDowngrade;
     if (*confirmOption) options.run.confirmWithin = std::chrono::seconds(confirmSeconds);
     return {options, kExitCompleted};
 }

@@ -26,6 +26,8 @@ constexpr Ending kEndings[] = {
     {RunEnd::UploadNotStarted, "upload_not_started", kExitUploadNotStarted},
     {RunEnd::UploadFailed, "upload_failed", kExitUploadFailed},
     {RunEnd::NotConfirmed, "not_confirmed", kExitNotConfirmed},
+    {RunEnd::UpToDate, "up_to_date", kExitCompleted},
+    {RunEnd::DowngradeRefused, "downgrade_refused", kExitDowngradeRefused},
 };
 
 const Ending& EndingOf(RunEnd end)

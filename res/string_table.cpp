@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/ui/resources.h"
+#include "res/shipped_firmware.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ constexpr std::array kTable{
     Entry{122, "Device is not a "},
     Entry{123, ".  Connect to the correct model device or cancel the Upgrade Wizard"},
     Entry{124, "This utility will upgrade the firmware in your Varn Halvex\u00ae LAN Modem to the latest "
-               "revision, 5.1.2.  Click on Continue to perform the upgrade.\n \n It is HIGHLY RECOMMENDED "
+               "revision, " NDXU_SHIPPED_FIRMWARE_VERSION ".  Click on Continue to perform the upgrade.\n \n It is HIGHLY RECOMMENDED "
                "that you close all other applications before continuing."},
     Entry{125, "Lan Modem Address"},
     Entry{126, "Password"},
@@ -56,7 +57,7 @@ constexpr std::array kTable{
     Entry{134, "Backing up old profile..."},
     Entry{135, "Profile Saved"},
     Entry{136, "Upgrading Firmware...  This will take about a minute..."},
-    Entry{137, "Congratulations!  Your firmware is now upgraded to 5.1.2.  Click on EXIT to leave the "
+    Entry{137, "Congratulations!  Your firmware is now upgraded to " NDXU_SHIPPED_FIRMWARE_VERSION ".  Click on EXIT to leave the "
                "Halvex\u00ae LAN Modem Upgrade Wizard."},
     Entry{138, "Exit"},
     Entry{139, "Firmware Upgrade Completed"},

@@ -1,18 +1,89 @@
 // SPDX-License-Identifier: MIT
 #include "upgrade/package_check.h"
 
-#include <optional>
-#include <string>
+#include <cstdlib>
+#include <stdexcept>
 
 #include "log/run_log.h"
+#include "platform/files/environment.h"
+#include "platform/files/file_digest.h"
 #include "platform/files/file_services.h"
 #include "platform/ui/resources.h"
 #include "res/resource.h"
-#include "upgrade/package_manifest.h"
+#include "upgrade/package_signature.h"
 #include "upgrade/package_staging.h"
+#include "upgrade/package_version.h"
 #include "upgrade/profile_history.h"
 
 namespace {
+
+constexpr char kSignatureSetting[] = "NDXU_REQUIRE_SIGNATURE";
+// A signature file is four short lines.
+constexpr std::size_t kSignatureLimit = 8192;
+
+bool Refuse(WizardPage& page, const std::string& text, const std::string& reason)
+{
+    WriteLogLine(text);
+    page.ShowStatus(text);
+    page.ExplainNextMessage(reason);
+    page.DialogMessage(text);
+    return false;
+}
+
+// Whether NDXU_REQUIRE_SIGNATURE asks for a signature: any value but 0, so
+// that a misspelt value errs on the safe side.
+bool SignatureRequiredBySetting()
+{
+    char value[8] = "";
+    const DWORD length = GetEnvironmentVariable(kSignatureSetting, value, sizeof value);
+    if (length >= sizeof value) return true;
+    return length > 0 && std::string(value, length) != "0";
+}
+
+// The package's signature file's text; none when it has none. Throws
+// std::runtime_error when it cannot be read.
+std::optional<std::string> ReadSignatureFile()
+{
+    if (!PathExists(kSignatureName)) return std::nullopt;
+    std::optional<std::string> text = ReadManifest(kSignatureName);
+    if (text && text->size() > kSignatureLimit) throw std::runtime_error(std::string(kSignatureName) + " is too large");
+    return text;
+}
+
+struct PackageTexts {
+    std::optional<std::string> manifest;
+    SignatureCheck signature;
+};
+
+// The manifest and what its signature says of it; the manifest is read
+// once, so that the lines checked are the lines whose signature was checked.
+PackageTexts ReadPackageTexts(const RunOptions& options)
+{
+    PackageTexts texts;
+    try {
+        texts.manifest = ReadManifest(kManifestName);
+        const std::optional<std::string> signature = ReadSignatureFile();
+        const bool required = options.requireSignature || SignatureRequiredBySetting();
+        texts.signature =
+            CheckPackageSignature(texts.manifest, signature, LoadTrustedKeys(options.trustedKeyFiles), required);
+    } catch (const std::runtime_error& e) {
+        texts.signature = {SignatureVerdict::Refused, {}, {}, e.what()};
+    }
+    return texts;
+}
+
+// Logs what the signature says and the package's version; reports them.
+std::string NameSignatureAndVersion(WizardPage& page, const SignatureCheck& signature, bool show)
+{
+    const std::string said = signature.verdict == SignatureVerdict::Signed
+                                 ? "Package Signed by key " + signature.keyId + " (" + signature.trustedComment + ")"
+                                 : "Package Not Signed: " + signature.reason;
+    const PackageVersion version = PackageVersionOf(signature.trustedComment);
+    const std::string named = "Package Version: " + version.version + " (from " + version.source + ")";
+    for (const std::string& text : {said, named}) show ? page.LogAndShow(text) : WriteLogLine(text);
+    page.ReportPackage(version.version, signature.keyId, signature.trustedComment);
+    return version.version;
+}
 
 // The image the run would upload, and its name in the package's manifest.
 struct Image {
@@ -27,53 +98,72 @@ Image ImageToUpload()
     return {AfxLoadString(IDS_FIRMWARE_FILE), AfxLoadString(IDS_FIRMWARE_FILE)};
 }
 
-bool Refuse(WizardPage& page, const std::string& text, const std::string& reason)
+std::string ImageSha256Text(const std::string& digest, const std::string& path)
 {
-    WriteLogLine(text);
-    page.ShowStatus(text);
-    page.ExplainNextMessage(reason);
-    page.DialogMessage(text);
-    return false;
-}
-
-// The image against the package's SHA256SUMS; true when it may be flashed.
-bool VerifyAgainstManifest(WizardPage& page, const Image& image)
-{
-    const ImageVerification verification = VerifyImage(kManifestName, image.path, image.name);
-    if (!verification.digest.empty())
-        WriteLogLine("Image SHA-256: " + verification.digest + " (" + image.path + ")");
-    const std::string refusal = "Image Not Verified: " + image.path;
-    switch (verification.verdict) {
-    case ManifestVerdict::Matches: WriteLogLine("Image Verified against " + std::string(kManifestName)); return true;
-    case ManifestVerdict::NoManifest:
-        if (!page.Options().requireChecksum) return true;
-        return Refuse(page, refusal, "the package has no " + std::string(kManifestName) + " and one is required");
-    case ManifestVerdict::Mismatch:
-    case ManifestVerdict::NoLine:
-    case ManifestVerdict::Unreadable: return Refuse(page, refusal, verification.reason);
-    }
-    return Refuse(page, refusal, verification.reason);
+    return "Image SHA-256: " + digest + " (" + path + ")";
 }
 
 }  // namespace
 
-bool CheckPackage(WizardPage& page)
+bool PackageCheck::Begin(WizardPage& page)
 {
     const Image image = ImageToUpload();
+    m_imagePath = image.path;
+    m_imageName = image.name;
     std::optional<std::string> reason = StagingDirectoryProblem();
     if (!reason) reason = HistoryDirectoryProblem();
-    if (!reason) reason = ReadableFileProblem(image.path, EmptyFile::Refused);
-    if (reason) return Refuse(page, "Cannot find " + image.path, *reason);
-    return VerifyAgainstManifest(page, image);
+    if (!reason) reason = ReadableFileProblem(m_imagePath, EmptyFile::Refused);
+    if (reason) return Refuse(page, "Cannot find " + m_imagePath, *reason);
+
+    const PackageTexts texts = ReadPackageTexts(page.Options());
+    if (texts.signature.verdict == SignatureVerdict::Refused)
+        return Refuse(page, "Package Signature Not Valid: " + texts.signature.reason, texts.signature.reason);
+    m_version = NameSignatureAndVersion(page, texts.signature, false);
+
+    const std::string refusal = "Image Not Verified: " + m_imagePath;
+    m_line = FindManifestLine(texts.manifest, kManifestName, m_imageName);
+    const bool mustMatch = page.Options().requireChecksum || texts.signature.verdict == SignatureVerdict::Signed;
+    switch (m_line->verdict) {
+    case ManifestVerdict::NoManifest:
+        if (mustMatch)
+            return Refuse(page, refusal, "the package has no " + std::string(kManifestName) + " and one is required");
+        break;
+    case ManifestVerdict::NoLine:
+    case ManifestVerdict::Unreadable: return Refuse(page, refusal, m_line->reason);
+    case ManifestVerdict::Matches:
+    case ManifestVerdict::Mismatch: break;
+    }
+    // The logins and the status page change nothing on the device: the
+    // digest of a large image is computed while they are exchanged.
+    m_digest = std::async(std::launch::async, Sha256OfFile, m_imagePath);
+    return true;
 }
 
-void NameImage(WizardPage& page)
+bool PackageCheck::Finish(WizardPage& page)
+{
+    const ImageVerification verification = JudgeImage(*m_line, m_digest.get(), m_imagePath, m_imageName);
+    if (!verification.digest.empty()) WriteLogLine(ImageSha256Text(verification.digest, m_imagePath));
+    switch (verification.verdict) {
+    case ManifestVerdict::Matches: WriteLogLine("Image Verified against " + std::string(kManifestName)); return true;
+    case ManifestVerdict::NoManifest: return true;
+    case ManifestVerdict::Mismatch:
+    case ManifestVerdict::NoLine:
+    case ManifestVerdict::Unreadable: break;
+    }
+    return Refuse(page, "Image Not Verified: " + m_imagePath, verification.reason);
+}
+
+std::string DescribePackage(WizardPage& page)
 {
     const Image image = ImageToUpload();
-    if (ReadableFileProblem(image.path, EmptyFile::Refused)) return;
-    const ImageVerification verification = VerifyImage(kManifestName, image.path, image.name);
-    if (verification.digest.empty()) return;
-    const std::string text = "Image SHA-256: " + verification.digest + " (" + image.path + ")";
-    WriteLogLine(text);
-    page.ShowStatus(text);
+    if (!ReadableFileProblem(image.path, EmptyFile::Refused)) {
+        if (const std::optional<std::string> digest = Sha256OfFile(image.path))
+            page.LogAndShow(ImageSha256Text(*digest, image.path));
+    }
+    const PackageTexts texts = ReadPackageTexts(page.Options());
+    if (texts.signature.verdict == SignatureVerdict::Refused) {
+        page.LogAndShow("Package Signature Not Valid: " + texts.signature.reason);
+        return {};
+    }
+    return NameSignatureAndVersion(page, texts.signature, true);
 }

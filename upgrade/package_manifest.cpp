@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
 
 #include "platform/files/file_digest.h"
 #include "platform/files/file_services.h"
@@ -12,6 +15,8 @@
 namespace {
 
 constexpr std::size_t kDigestLength = 64;
+// A manifest names a handful of files; one of a megabyte is no manifest.
+constexpr std::size_t kManifestLimit = 1 << 20;
 
 bool IsHexDigest(const std::string& text)
 {
@@ -25,13 +30,13 @@ std::string Lower(std::string text)
     return text;
 }
 
-struct ManifestLine {
+struct Entry {
     std::string digest;
     std::string name;
 };
 
 // A line of the manifest; none when it is malformed.
-std::optional<ManifestLine> ParseLine(std::string line)
+std::optional<Entry> ParseLine(std::string line)
 {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() < kDigestLength + 3 || line[kDigestLength] != ' ') return std::nullopt;
@@ -39,32 +44,64 @@ std::optional<ManifestLine> ParseLine(std::string line)
     if (mode != ' ' && mode != '*') return std::nullopt;
     std::string digest = line.substr(0, kDigestLength);
     if (!IsHexDigest(digest)) return std::nullopt;
-    return ManifestLine{Lower(digest), line.substr(kDigestLength + 2)};
+    return Entry{Lower(digest), line.substr(kDigestLength + 2)};
 }
 
 }  // namespace
+
+ManifestLine FindManifestLine(const std::optional<std::string>& manifest, const std::string& manifestPath,
+                              const std::string& imageName)
+{
+    if (!manifest) return {ManifestVerdict::NoManifest, {}, {}};
+    std::istringstream lines(*manifest);
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+        ++number;
+        if (line.empty()) continue;
+        const std::optional<Entry> entry = ParseLine(line);
+        if (!entry)
+            return {ManifestVerdict::Unreadable, {},
+                    manifestPath + " line " + std::to_string(number) + " is not \"<sha256> <file name>\""};
+        if (entry->name == imageName) return {ManifestVerdict::Matches, entry->digest, {}};
+    }
+    return {ManifestVerdict::NoLine, {}, manifestPath + " has no line for " + imageName};
+}
+
+ImageVerification JudgeImage(const ManifestLine& line, const std::optional<std::string>& digest,
+                             const std::string& imagePath, const std::string& imageName)
+{
+    if (!digest) return {ManifestVerdict::Unreadable, {}, "the image " + imagePath + " cannot be read"};
+    if (line.verdict != ManifestVerdict::Matches) return {line.verdict, *digest, line.reason};
+    if (line.digest == *digest) return {ManifestVerdict::Matches, *digest, {}};
+    return {ManifestVerdict::Mismatch, *digest,
+            imageName + " has SHA-256 " + *digest + " but " + kManifestName + " lists " + line.digest};
+}
+
+std::optional<std::string> ReadManifest(const std::string& manifestPath)
+{
+    if (!PathExists(manifestPath)) return std::nullopt;
+    if (std::optional<std::string> problem = ReadableFileProblem(manifestPath, EmptyFile::Allowed))
+        throw std::runtime_error(manifestPath + " cannot be read: " + *problem);
+    const std::optional<std::filesystem::path> hostPath = HostPathOf(manifestPath);
+    std::ifstream file(hostPath ? *hostPath : std::filesystem::path(), std::ios::binary);
+    std::string text;
+    text.resize(kManifestLimit + 1);
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (file.bad() || (!file && !file.eof())) throw std::runtime_error(manifestPath + " cannot be read");
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (text.size() > kManifestLimit) throw std::runtime_error(manifestPath + " is larger than 1 MiB");
+    return text;
+}
 
 ImageVerification VerifyImage(const std::string& manifestPath, const std::string& imagePath,
                               const std::string& imageName)
 {
     const std::optional<std::string> digest = Sha256OfFile(imagePath);
-    if (!digest) return {ManifestVerdict::Unreadable, {}, "the image " + imagePath + " cannot be read"};
-    if (!PathExists(manifestPath)) return {ManifestVerdict::NoManifest, *digest, {}};
-    const std::optional<std::filesystem::path> hostPath = HostPathOf(manifestPath);
-    std::ifstream manifest(hostPath ? *hostPath : std::filesystem::path());
-    if (!manifest) return {ManifestVerdict::Unreadable, *digest, manifestPath + " cannot be read"};
-    int number = 0;
-    for (std::string line; std::getline(manifest, line);) {
-        ++number;
-        if (line.empty()) continue;
-        const std::optional<ManifestLine> entry = ParseLine(line);
-        if (!entry)
-            return {ManifestVerdict::Unreadable, *digest,
-                    manifestPath + " line " + std::to_string(number) + " is not \"<sha256> <file name>\""};
-        if (entry->name != imageName) continue;
-        if (entry->digest == *digest) return {ManifestVerdict::Matches, *digest, {}};
-        return {ManifestVerdict::Mismatch, *digest,
-                imageName + " has SHA-256 " + *digest + " but " + manifestPath + " lists " + entry->digest};
+    std::optional<std::string> manifest;
+    try {
+        manifest = ReadManifest(manifestPath);
+    } catch (const std::runtime_error& e) {
+        return {ManifestVerdict::Unreadable, digest.value_or(""), e.what()};
     }
-    return {ManifestVerdict::NoLine, *digest, manifestPath + " has no line for " + imageName};
+    return JudgeImage(FindManifestLine(manifest, manifestPath, imageName), digest, imagePath, imageName);
 }

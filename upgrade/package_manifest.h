@@ -18,11 +18,33 @@ enum class ManifestVerdict {
     Unreadable,  // the manifest or the image could not be read, or a line is malformed
 };
 
+// What the manifest says of the image: its digest (with Matches, to be
+// compared), else why there is none.
+struct ManifestLine {
+    ManifestVerdict verdict;
+    std::string digest;  // lower-case hex
+    std::string reason;
+};
+
+// Looks the image up under `imageName` in the manifest's text (none: the
+// package has no manifest); `manifestPath` names it in reasons.
+ManifestLine FindManifestLine(const std::optional<std::string>& manifest, const std::string& manifestPath,
+                              const std::string& imageName);
+
 struct ImageVerification {
     ManifestVerdict verdict;
     std::string digest;  // the image's SHA-256, when it could be read (with or without a manifest)
     std::string reason;  // what went wrong, for the log
 };
+
+// Judges the image's digest (none: it could not be read) against its line.
+ImageVerification JudgeImage(const ManifestLine& line, const std::optional<std::string>& digest,
+                             const std::string& imagePath, const std::string& imageName);
+
+// The manifest's text at `manifestPath` (a path of the program's form):
+// none when there is no such file; throws std::runtime_error when it cannot
+// be read or is larger than a manifest can be.
+std::optional<std::string> ReadManifest(const std::string& manifestPath);
 
 // Checks the image at `imagePath` (a path of the program's form), listed in
 // the manifest under `imageName`, against the manifest at `manifestPath`.

@@ -15,4 +15,6 @@ enum class RunEnd {
     Completed,            // the completion screen is shown
     Checked,              // the device check found a 5.x device
     NotConfirmed,         // completed, but the device did not come back as expected
+    UpToDate,             // the device already runs the package's version: it was not flashed again
+    DowngradeRefused,     // the device runs a newer version than the package's; nothing was changed
 };

@@ -13,6 +13,12 @@ struct RunReport {
     std::string versionAfter;   // the version the device came back with, once read
     std::string backup;         // host path of the profile kept in the history, once kept
     std::string log;            // host path of the run log; empty when it is not open
+    std::string packageVersion; // the firmware version the package installs, once the package is checked
+    std::string signedBy;       // the id of the key that signed the package; empty when unsigned
+    std::string trustedComment; // the signature's trusted comment
+    // Whether the run changed the device (its download-mode form was
+    // answered); for a check, whether an upgrade would flash it.
+    bool changed = false;
 };
 
 // Told of every change of the report while a run goes on, so that a

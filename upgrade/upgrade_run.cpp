@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "upgrade/firmware_transfer.h"
 #include "upgrade/package_check.h"
+#include "upgrade/package_version.h"
 #include "upgrade/upgrade_confirmation.h"
 #include "upgrade/web_exchange.h"
 
@@ -28,15 +29,72 @@ std::optional<unsigned> CheckInputs(const std::string& address, const std::strin
     return std::nullopt;
 }
 
+// What a device's version asks of a run that would flash the package's.
+enum class VersionStep {
+    Flash,           // older, unknown, or the front-end asked for it anyway
+    AlreadyCurrent,  // it runs the package's version
+    Downgrade,       // it runs a newer one
+};
+
+VersionStep StepFor(const RunOptions& options, const std::string& found, const std::string& package)
+{
+    const std::optional<int> order = CompareVersions(found, package);
+    if (!order) return VersionStep::Flash;
+    if (*order == 0 && options.skipCurrent) return VersionStep::AlreadyCurrent;
+    if (*order > 0 && options.refuseDowngrade) return VersionStep::Downgrade;
+    return VersionStep::Flash;
+}
+
+std::string DowngradeText(const std::string& found, const std::string& package)
+{
+    return "Downgrade Refused: the LAN Modem runs " + found + ", newer than the package's " + package;
+}
+
+// Whether the run may go on to flash a device that runs `found`; the run
+// has shown why not.
+bool VersionAllowsFlash(WizardPage& page, const std::string& found, const std::string& package)
+{
+    WriteLogLine("Firmware Version: " + found);
+    switch (StepFor(page.Options(), found, package)) {
+    case VersionStep::Flash: return true;
+    case VersionStep::AlreadyCurrent:
+        page.SetEnd(RunEnd::UpToDate);
+        page.LogAndShow("Firmware Already Current: " + package);
+        return false;
+    case VersionStep::Downgrade:
+        page.SetEnd(RunEnd::DowngradeRefused);
+        WriteLogLine(DowngradeText(found, package));
+        page.ShowStatus(DowngradeText(found, package));
+        page.DialogMessage(DowngradeText(found, package));
+        return false;
+    }
+    return false;
+}
+
+// What an upgrade would do to a device that runs `found`, for a check.
+void SayWhatAnUpgradeWouldDo(WizardPage& page, const std::string& found, const std::string& package)
+{
+    if (package.empty()) return;
+    switch (StepFor(page.Options(), found, package)) {
+    case VersionStep::Flash:
+        page.ReportChanged(true);
+        page.LogAndShow("An Upgrade Would Flash: " + found + " -> " + package);
+        return;
+    case VersionStep::AlreadyCurrent: page.LogAndShow("Firmware Already Current: " + package); return;
+    case VersionStep::Downgrade: page.LogAndShow("An Upgrade Would Be Refused: " + DowngradeText(found, package)); return;
+    }
+}
+
 // The check of the device: the logins and the status page only.
 void RunCheck(WizardPage& page, const std::string& address, const std::string& password)
 {
-    NameImage(page);
+    const std::string package = DescribePackage(page);
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
     const std::optional<std::string> version = CheckDevice(page, address, password);
     if (!version) return;
     page.ReportVersionBefore(*version);
     page.LogAndShow("Firmware Version: " + *version);
+    SayWhatAnUpgradeWouldDo(page, *version, package);
     page.SetEnd(RunEnd::Checked);
 }
 
@@ -61,11 +119,20 @@ void RunUpgrade(WizardPage& page)
     page.ShowCancelAsDefault();
     if (page.Options().checkOnly) return RunCheck(page, address, password);
 
+    PackageCheck package;
     page.SetEnd(RunEnd::PackageRefused);
-    if (!CheckPackage(page)) return;
+    if (!package.Begin(page)) return;
     page.SetEnd(RunEnd::DeviceNotReached);
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
-    if (!RunWebExchange(page, address, password)) return;
+    // Before the download-mode form: the image is judged, and the device's
+    // version weighed against the package's.
+    const auto mayEnterDownloadMode = [&](const std::string& version) {
+        page.SetEnd(RunEnd::PackageRefused);
+        if (!package.Finish(page)) return false;
+        page.SetEnd(RunEnd::DeviceNotReached);
+        return VersionAllowsFlash(page, version, package.Version());
+    };
+    if (!RunWebExchange(page, address, password, mayEnterDownloadMode)) return;
 
     page.SetEnd(RunEnd::UploadNotStarted);
     if (!RunFirmwareTransfer(page, address)) return;

@@ -113,6 +113,7 @@ bool EnterDownloadMode(WizardPage& page, const std::string& address, const std::
         page.ShowStatus(NotFoundText(address));
         return false;
     }
+    page.ReportChanged(true);
     WriteLogLine("FTP Server Started");
     page.ShowStatus(AfxLoadString(IDS_FTP_SERVER_STARTED));
     return true;
@@ -132,7 +133,8 @@ LoginRequest LoginRequestFor(const std::string& address, const std::string& pass
 
 }  // namespace
 
-bool RunWebExchange(WizardPage& page, const std::string& address, const std::string& password)
+bool RunWebExchange(WizardPage& page, const std::string& address, const std::string& password,
+                    const DownloadModeGate& mayEnterDownloadMode)
 {
     const LoginRequest login = LoginRequestFor(address, password);
     const std::string downloadBody = AfxLoadString(IDS_DOWNLOAD_MODE_BODY);
@@ -143,6 +145,7 @@ bool RunWebExchange(WizardPage& page, const std::string& address, const std::str
     const std::optional<std::string> version = CheckVersion(page, address);
     if (!version) return false;
     page.ReportVersionBefore(*version);
+    if (!mayEnterDownloadMode(*version)) return false;
     return EnterDownloadMode(page, address, downloadHeaders, downloadBody);
 }
 

@@ -3,14 +3,20 @@
 // the switch into firmware download mode.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "upgrade/wizard_page.h"
 
+// Asked with the firmware version on the status page whether the run goes
+// on into download mode; when not, it has shown why it ends.
+using DownloadModeGate = std::function<bool(const std::string& version)>;
+
 // Returns true when the device is in download mode; otherwise the run has
 // shown why it ends.
-bool RunWebExchange(WizardPage& page, const std::string& address, const std::string& password);
+bool RunWebExchange(WizardPage& page, const std::string& address, const std::string& password,
+                    const DownloadModeGate& mayEnterDownloadMode);
 
 // The device check: the two logins and the status page only. Returns the
 // firmware version on the status page ("unknown" when none can be read), or

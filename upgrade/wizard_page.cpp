@@ -65,6 +65,21 @@ void WizardPage::ReportBackup(const std::string& hostPath)
     Reported();
 }
 
+void WizardPage::ReportPackage(const std::string& version, const std::string& signedBy,
+                               const std::string& trustedComment)
+{
+    m_report.packageVersion = version;
+    m_report.signedBy = signedBy;
+    m_report.trustedComment = trustedComment;
+    Reported();
+}
+
+void WizardPage::ReportChanged(bool changed)
+{
+    m_report.changed = changed;
+    Reported();
+}
+
 void WizardPage::Reported()
 {
     if (m_observer) m_observer(m_report);

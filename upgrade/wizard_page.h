@@ -59,6 +59,8 @@ public:
     void ReportVersionBefore(const std::string& version);
     void ReportVersionAfter(const std::string& version);
     void ReportBackup(const std::string& hostPath);
+    void ReportPackage(const std::string& version, const std::string& signedBy, const std::string& trustedComment);
+    void ReportChanged(bool changed);
 
 private:
     void Reported();

@@ -13,9 +13,11 @@ TEST_F(CliTest, HelpNamesTheOptionsAndTheExitStatuses)
     ProcessResult result = Run({"--help"});
     EXPECT_EQ(result.exitStatus, 0);
     for (const char* text : {"--address", "--package", "--http-port", "--ftp-port", "--password-stdin",
-                             "NDXU_PASSWORD", "Exit status:", "  3    the address, password or package was refused",
+                             "NDXU_PASSWORD", "Exit status:",
+                             "  3    the address, password or package (its checksum or signature) was refused",
                              "--check", "--confirm", "--expect-version", "--require-checksum", "--use-alternates",
-                             "  11   the upload completed but"})
+                             "  11   the upload completed but", "--trusted-key", "--require-signature", "--force",
+                             "--allow-downgrade", "  13   the device runs a newer version"})
         EXPECT_NE(result.out.find(text), std::string::npos) << text;
 }
 

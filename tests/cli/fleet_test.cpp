@@ -74,7 +74,7 @@ TEST_F(FleetTest, EightDevicesOneRefusingThePasswordOneCrashingMidUpload)
         {"127.0.0.4", "completed"}, {"127.0.0.5", "completed"},        {"127.0.0.6", "completed"},
         {"127.0.0.7", "completed"}, {"127.0.0.8", "upload_failed"}};
     EXPECT_EQ(SummaryResults(result.out), expected) << result.out;
-    EXPECT_TRUE(Lines(result.out).back().starts_with("8 devices: 6 completed, 2 failed, 0 not started")) << result.out;
+    EXPECT_TRUE(Lines(result.out).back().starts_with("8 devices: 6 completed, 0 up to date, 2 failed, 0 not started")) << result.out;
     // Each device's log holds its own run, and only that.
     for (const auto& [host, ignored] : expected) {
         const std::string log = DeviceLog(host);
@@ -121,7 +121,47 @@ TEST_F(FleetTest, JsonLinesOfAFleetEndEachDeviceWithItsResultAndTheRunWithASumma
     EXPECT_EQ(summary.at("not_started"), 0);
     EXPECT_EQ(summary.at("exit"), 12);
     // The summary table goes to standard error.
-    EXPECT_NE(result.err.find("3 devices: 2 completed, 1 failed, 0 not started"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("3 devices: 2 completed, 0 up to date, 1 failed, 0 not started"), std::string::npos) << result.err;
+}
+
+TEST_F(FleetTest, AFleetRunTwiceFlashesOnlyTheDevicesBehindThePackage)
+{
+    // 127.0.0.1 runs 5.0.3 and comes back on the package's 5.1.2, 127.0.0.2
+    // runs 5.1.2 already, 127.0.0.3 a newer 5.10.0.
+    const std::vector<SimulatedDevice> devices =
+        Simulate(3, "127.0.0.1",
+                 {"--restart-after-upload", "2", "--version-after", "5.1.2", "--for-device",
+                  "1:--firmware-version 5.1.2", "--for-device", "2:--firmware-version 5.10.0"});
+    const std::string inventory = WriteInventory().string();
+    const auto uploads = [&] {
+        std::size_t stored = 0;
+        for (const SimulatedDevice& device : devices) stored += Count(ReadFileText(device.transcript), "\"cmd\": \"STOR\"");
+        return stored;
+    };
+
+    const ProcessResult first = Run({"--inventory", inventory, "--confirm=20"});
+    EXPECT_EQ(first.exitStatus, 12) << first.err;
+    const std::map<std::string, std::string> firstResults = {
+        {"127.0.0.1", "completed"}, {"127.0.0.2", "up_to_date"}, {"127.0.0.3", "downgrade_refused"}};
+    EXPECT_EQ(SummaryResults(first.out), firstResults) << first.out;
+    EXPECT_TRUE(Lines(first.out).back().starts_with("3 devices: 1 completed, 1 up to date, 1 failed, 0 not started"))
+        << first.out;
+    const std::size_t uploadsOfTheFirstRun = uploads();
+    EXPECT_GT(uploadsOfTheFirstRun, 0u);
+
+    const ProcessResult second = Run({"--json", "--inventory", inventory});
+    EXPECT_EQ(second.exitStatus, 12) << second.err;
+    EXPECT_EQ(uploads(), uploadsOfTheFirstRun) << "the second run flashed again";
+    const nlohmann::json summary = nlohmann::json::parse(Lines(second.out).back());
+    EXPECT_EQ(summary.at("completed"), 0);
+    EXPECT_EQ(summary.at("up_to_date"), 2);
+    EXPECT_EQ(summary.at("failed"), 1);
+    for (const std::string& line : Lines(second.out)) {
+        const nlohmann::json event = nlohmann::json::parse(line);
+        if (event.at("event") == "result") {
+            EXPECT_EQ(event.at("changed"), false) << line;
+        }
+    }
 }
 
 TEST_F(FleetTest, MaxFailuresStopsStartingDevicesWhileThoseRunningFinish)
@@ -139,7 +179,7 @@ TEST_F(FleetTest, MaxFailuresStopsStartingDevicesWhileThoseRunningFinish)
         EXPECT_EQ(devices[i].RecordCount(), 0u) << devices[i].host;
     }
     EXPECT_NE(result.out.find("not started: 2 devices had failed (--max-failures 1)"), std::string::npos) << result.out;
-    EXPECT_TRUE(Lines(result.out).back().starts_with("6 devices: 0 completed, 2 failed, 4 not started"));
+    EXPECT_TRUE(Lines(result.out).back().starts_with("6 devices: 0 completed, 0 up to date, 2 failed, 4 not started"));
 }
 
 TEST_F(FleetTest, InventoryFaultsAreRefusedBeforeAnyDeviceIsTouched)

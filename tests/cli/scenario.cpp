@@ -47,6 +47,37 @@ void PutAssignment(std::map<std::string, std::string>& map, const std::string& v
     map[value.substr(0, equals)] = value.substr(equals + 1);
 }
 
+Signing SigningOf(const std::string& value)
+{
+    const std::vector<std::string> words = Words(value);
+    if (words.size() < 2 || (words[1] != "prehashed" && words[1] != "legacy"))
+        throw std::invalid_argument("KEY prehashed|legacy TRUSTED COMMENT expected");
+    const std::size_t comment = value.find(words[1]) + words[1].size();
+    return {words[0], words[1] == "legacy", comment < value.size() ? value.substr(comment + 1) : std::string()};
+}
+
+PackageEdit EditOf(const std::string& value)
+{
+    const std::vector<std::string> words = Words(value);
+    if (words.size() != 4) throw std::invalid_argument("FILE LINE COLUMN CHARS expected");
+    return {words[0], std::stoi(words[1]), std::stoi(words[2]), words[3]};
+}
+
+KeyInstallation KeyInstallationOf(const std::string& value)
+{
+    const std::vector<std::string> words = Words(value);
+    if (words.size() < 2 || words.size() > 3 || (words[1] != "user" && words[1] != "system" && words[1] != "given"))
+        throw std::invalid_argument("KEY user|system|given [MODE|link] expected");
+    return {words[0], words[1], words.size() == 3 ? words[2] : std::string()};
+}
+
+void PutTruncation(std::map<std::string, std::size_t>& truncations, const std::string& value)
+{
+    const std::vector<std::string> words = Words(value);
+    if (words.size() != 2) throw std::invalid_argument("FILE BYTES expected");
+    truncations[words[0]] = std::stoul(words[1]);
+}
+
 using Setter = std::function<void(Scenario&, const std::string&)>;
 
 const std::map<std::string, Setter>& Setters()
@@ -60,6 +91,15 @@ const std::map<std::string, Setter>& Setters()
         {"package-dir", [](Scenario& s, const std::string& v) { s.packageDirectories.push_back(v); }},
         {"package-rm", [](Scenario& s, const std::string& v) { s.packageRemoved.push_back(v); }},
         {"staging", [](Scenario& s, const std::string& v) { PutAssignment(s.staging, v); }},
+        {"sign", [](Scenario& s, const std::string& v) { s.signing = SigningOf(v); }},
+        {"edit", [](Scenario& s, const std::string& v) { s.edits.push_back(EditOf(v)); }},
+        {"truncate", [](Scenario& s, const std::string& v) { PutTruncation(s.truncations, v); }},
+        {"trusted-key", [](Scenario& s, const std::string& v) { s.trustedKeys.push_back(KeyInstallationOf(v)); }},
+        {"systems",
+         [](Scenario& s, const std::string& v) {
+             if (v != "linux") throw std::invalid_argument("only \"linux\" is known");
+             s.linuxOnly = true;
+         }},
         {"exit", [](Scenario& s, const std::string& v) { s.exitStatus = std::stoi(v); }},
         {"seconds", [](Scenario& s, const std::string& v) { s.seconds = std::stod(v); }},
         {"log-ends", [](Scenario& s, const std::string& v) { s.logEnds.push_back(v); }},

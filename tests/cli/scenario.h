@@ -12,6 +12,18 @@
 //   package-dir:  NAME made a directory in the package directory
 //   package-rm:   NAME removed from the package directory
 //   staging:      NAME=TEXT written into the staging directory (repeatable)
+//   sign:         KEY prehashed|legacy TRUSTED COMMENT: the package's
+//                 SHA256SUMS signed by minisign with the test key KEY
+//   edit:         FILE LINE COLUMN CHARS: after signing, the package file's
+//                 byte at LINE and COLUMN (from 1) becomes the first of CHARS
+//                 that differs from it (repeatable)
+//   truncate:     FILE BYTES: after signing, the package file cut to BYTES
+//   trusted-key:  KEY user|system|given [MODE|link]: the test key's public
+//                 key in the user's or the system's trusted-keys directory,
+//                 or given with --trusted-key; with a file mode, or as a
+//                 symbolic link to it (repeatable)
+//   systems:      "linux": the scenario needs file modes or links, which the
+//                 Windows build does not have
 //   exit:         the exit status
 //   seconds:      the longest the run may take
 //   log-ends:     the run log's last entries, in order (repeatable)
@@ -31,8 +43,28 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
+
+struct PackageEdit {
+    std::string file;
+    int line = 0;
+    int column = 0;
+    std::string chars;
+};
+
+struct KeyInstallation {
+    std::string key;
+    std::string place;  // "user", "system" or "given"
+    std::string mode;   // "0644", ..., "link", or empty
+};
+
+struct Signing {
+    std::string key;
+    bool legacy = false;
+    std::string trustedComment;
+};
 
 struct Scenario {
     std::string name;  // the file's stem
@@ -44,6 +76,11 @@ struct Scenario {
     std::vector<std::string> packageDirectories;
     std::vector<std::string> packageRemoved;
     std::map<std::string, std::string> staging;
+    std::optional<Signing> signing;
+    std::vector<PackageEdit> edits;
+    std::map<std::string, std::size_t> truncations;
+    std::vector<KeyInstallation> trustedKeys;
+    bool linuxOnly = false;
     int exitStatus = 0;
     double seconds = 30;
     std::vector<std::string> logEnds;

@@ -5,8 +5,8 @@
 // password in no file or output, the earlier profile backup never lost, the
 // profile history holding the device's profile alone, the device holding a
 // whole image whenever the run says it completed, nothing uploaded by a
-// check, and with --json nothing but JSON lines on standard output, the
-// result last.
+// check or to a device on the package's version, and with --json nothing but
+// JSON lines on standard output, the result last.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,6 +19,7 @@
 #include "tests/cli/scenario.h"
 #include "tests/support/devsim.h"
 #include "tests/support/drive_c.h"
+#include "tests/support/minisign.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wizard_fixture.h"
@@ -124,14 +125,65 @@ protected:
             std::filesystem::remove(Package() / name);
             std::filesystem::create_directories(Package() / name);
         }
+        SignAndAlter(s);
+        for (const KeyInstallation& key : s.trustedKeys) InstallKey(key);
         WriteFileText(Staging() / "profback.bin", kEarlierBackup);
         for (const auto& [name, text] : s.staging) WriteFileText(Staging() / name, text);
         std::filesystem::create_directories(m_dir / "temp");
     }
 
+    // The package's SHA256SUMS signed, then changed as the scenario says.
+    void SignAndAlter(const Scenario& s)
+    {
+        if (s.signing)
+            SignWithTestKey(Package() / "SHA256SUMS", s.signing->key, s.signing->trustedComment,
+                            s.signing->legacy ? SignatureKind::Legacy : SignatureKind::Prehashed);
+        for (const PackageEdit& edit : s.edits) {
+            std::string text = ReadFileText(Package() / edit.file);
+            std::size_t at = 0;
+            for (int line = 1; line < edit.line; ++line) at = text.find('\n', at) + 1;
+            at += static_cast<std::size_t>(edit.column - 1);
+            ASSERT_LT(at, text.size()) << "no such byte in " << edit.file;
+            const auto differing = std::find_if(edit.chars.begin(), edit.chars.end(), [&](char c) { return c != text[at]; });
+            ASSERT_NE(differing, edit.chars.end()) << "no other character for " << edit.file;
+            text[at] = *differing;
+            WriteFileText(Package() / edit.file, text);
+        }
+        for (const auto& [name, bytes] : s.truncations) std::filesystem::resize_file(Package() / name, bytes);
+    }
+
+    // A test key's public key where the scenario puts it.
+    void InstallKey(const KeyInstallation& installation)
+    {
+#ifdef _WIN32
+        const std::filesystem::path userConfig = m_dir / "appdata" / "ndxu-upgrade";
+#else
+        const std::filesystem::path userConfig = m_dir / "config" / "ndxu-upgrade";
+#endif
+        const std::filesystem::path directory = installation.place == "user"     ? userConfig / "trusted-keys"
+                                                : installation.place == "system" ? m_dir / "system" / "trusted-keys"
+                                                                                 : m_dir / "given";
+        std::filesystem::create_directories(directory);
+        std::filesystem::permissions(directory, std::filesystem::perms::owner_all);
+        const std::filesystem::path file = directory / (installation.key + ".pub");
+        if (installation.place == "given") m_givenKeys.push_back(file.string());
+        const std::string key = ReadFileText(TestPublicKey(installation.key));
+        if (installation.mode == "link") {
+            WriteFileText(m_dir / (installation.key + ".pub"), key);
+            std::filesystem::create_symlink(m_dir / (installation.key + ".pub"), file);
+            return;
+        }
+        WriteFileText(file, key);
+        const auto mode = installation.mode.empty() ? 0644 : std::stoi(installation.mode, nullptr, 8);
+        std::filesystem::permissions(file, static_cast<std::filesystem::perms>(mode));
+    }
+
     std::map<std::string, std::string> Environment(const Scenario& s)
     {
         std::map<std::string, std::string> env = s.env;
+        env.emplace("XDG_CONFIG_HOME", (m_dir / "config").string());
+        env.emplace("APPDATA", (m_dir / "appdata").string());
+        env.emplace("NDXU_SYSTEM_CONFIG_DIR", (m_dir / "system").string());
         env.emplace("TEMP", (m_dir / "temp").string());
         env.emplace("NDXU_DRIVE_C", DriveC().string());
         env.emplace("NDXU_PASSWORD", kPassword);
@@ -146,13 +198,18 @@ protected:
     std::filesystem::path History() const { return Staging() / "history" / "127.0.0.1"; }
 
     TempDir m_dir;
+    std::vector<std::string> m_givenKeys;
 };
 
 TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
 {
     const Scenario s = ReadScenario(GetParam());
     SCOPED_TRACE(s.name + ": " + s.title);
+#ifdef _WIN32
+    if (s.linuxOnly) GTEST_SKIP() << "file modes and links are Linux's";
+#endif
     Prepare(s);
+    if (HasFatalFailure()) return;
     std::vector<std::string> deviceOptions = {"--password", kPassword};
     deviceOptions.insert(deviceOptions.end(), s.device.begin(), s.device.end());
     DevSim sim(deviceOptions);
@@ -160,6 +217,7 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
     std::vector<std::string> argv = {NDXU_UPGRADE_EXE, "--address", "127.0.0.1", "--http-port",
                                      std::to_string(sim.HttpPort()), "--ftp-port", std::to_string(sim.FtpPort())};
     argv.insert(argv.end(), s.args.begin(), s.args.end());
+    for (const std::string& key : m_givenKeys) argv.insert(argv.end(), {"--trusted-key", key});
     const auto started = std::chrono::steady_clock::now();
     const ProcessResult result = RunProcess(argv, Environment(s), {}, Package().string(),
                                             std::chrono::seconds(static_cast<long>(std::ceil(s.seconds)) + 30));
@@ -221,8 +279,12 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
         }
     }
     const bool check = std::find(s.args.begin(), s.args.end(), "--check") != s.args.end();
-    if (result.exitStatus == 0 && !check) {
+    const bool upToDate = log.find("Firmware Already Current: ") != std::string::npos;
+    if (result.exitStatus == 0 && !check && !upToDate) {
         EXPECT_TRUE(onDevice == image) << "completed without the whole image on the device";
+    }
+    if (upToDate) {
+        EXPECT_EQ(onDevice, "") << "a device on the package's version was flashed";
     }
     if (check) {
         EXPECT_EQ(onDevice, "") << "a check changed the device";

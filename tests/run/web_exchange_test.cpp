@@ -214,7 +214,8 @@ TEST_F(WebExchangeTest, WholeExchangeLeavesThisLogAndNoPassword)
     const std::string digest = "f302957da5220938a7e3e51a8718c79b9e00dc13ab2119e8cfc978f041720382";
     std::string expectedStart =
         LogEntry("Continue Button Pushed") + LogEntry("Server Specified: 127.0.0.1") +
-        LogEntry("Image SHA-256: " + digest + " (fw512000.bin)") + LogEntry(headers) +
+        LogEntry("Package Not Signed: no trusted key is installed") +
+        LogEntry("Package Version: 5.1.2 (from the program's texts)") + LogEntry(headers) +
         LogEntry("Call for page: 127.0.0.1###" + headers + "###Password=********&Enter=Submit\r\n###/enter.htm");
     std::string log = LogText();
     std::size_t start = log.find(LogEntry("Continue Button Pushed"));
@@ -227,6 +228,14 @@ TEST_F(WebExchangeTest, WholeExchangeLeavesThisLogAndNoPassword)
                               "Opening FTP Session..."})
         EXPECT_TRUE(LogHas(entry)) << entry;
     EXPECT_NE(log.find(LogEntry("Call for page: 127.0.0.1#########/stat1.htm")), std::string::npos);
+    // The image's digest is computed while the device is asked, and judged
+    // before it is switched into download mode, as the window logs the
+    // versions it weighs.
+    const std::string beforeDownloadMode = LogEntry("NDXU Version Verified") +
+                                           LogEntry("Image SHA-256: " + digest + " (fw512000.bin)") +
+                                           LogEntry("Firmware Version: 5.0.3") +
+                                           "******Call for page: 127.0.0.1###Referer: http://127.0.0.1/maintena.htm";
+    EXPECT_NE(log.find(beforeDownloadMode), std::string::npos) << log;
 }
 
 TEST_F(WebExchangeTest, StatusTextsFollowThePhases)

@@ -53,3 +53,13 @@ bool SimulatorProcess::Ended() { return m_system->child->Ended(); }
 void SimulatorProcess::Stop() { m_system->child->Stop(); }
 
 std::string SimulatorPath(const std::filesystem::path& path) { return path.string(); }
+
+int RunLinuxProgram(const std::vector<std::string>& argv, const std::filesystem::path& outputFile)
+{
+    const OutputFile output(outputFile);
+    ChildOptions options;
+    options.out = output.Fd();
+    options.err = output.Fd();
+    ChildProcess child(argv, options);
+    return child.Wait();
+}
