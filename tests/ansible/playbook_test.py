@@ -1,14 +1,19 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
 """Runs contrib/ansible/upgrade-modems.yml with Debian's ansible-playbook
-(connection local) against four simulated modems on loopback, in batches of
+(connection local) against five simulated modems on loopback, in batches of
 two. The password comes from an Ansible Vault; modem-1 has a password of its
-own in its host_vars, which its device refuses. Everything Ansible keeps lies
-in the test's temporary directory. Exits 77 (skipped) where ansible-playbook
-is missing.
+own in its host_vars, which its device refuses. modem-0, modem-1 and modem-2
+run an older version than the package's, modem-3 runs the package's version
+from the start and modem-4 a newer one. The package is signed with the test
+key that the group's settings trust, and a signature is required. Everything
+Ansible and ndxu-upgrade keep lies in the test's temporary directory. Exits
+77 (skipped) where ansible-playbook is missing.
 
 Usage: playbook_test.py NDXU_UPGRADE"""
 
+import base64
+import hashlib
 import json
 import os
 import re
@@ -23,11 +28,19 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 PLAYBOOK = ROOT / "contrib/ansible/upgrade-modems.yml"
 DEVSIM = ROOT / "tools/devsim/ndxu-devsim"
-MODEMS = [f"modem-{index}" for index in range(4)]
+KEYS = ROOT / "tests/data/keys"
+MODEMS = [f"modem-{index}" for index in range(5)]
 REFUSED = "modem-1"
+# modem-3 runs the package's version from the start, modem-4 a newer one:
+# neither is flashed.
+PACKAGE_VERSION = "5.1.2"
+CURRENT = "modem-3"
+NEWER, NEWER_VERSION = "modem-4", "5.2.0"
+OLDER_VERSION = "5.0.3"
+# The modems the first upgrade flashes: older ones whose password works.
+FLASHED = {"modem-0", "modem-2"}
 VAULT_PASSWORD = "fleet secret"
 OWN_PASSWORD = "modem-1 secret"
-VERSION_AFTER = "5.1.2"
 
 # A host's result as the default callback prints it with result_format json:
 #   changed: [modem-0] => {...}     ok: [modem-0 -> localhost] => {...}     fatal: [modem-1]: FAILED! => {...}
@@ -81,9 +94,23 @@ class PlaybookTest(unittest.TestCase):
         package.mkdir()
         (package / "fw512000.bin").write_bytes(cls.image)
         (package / "ndxuback.txt").write_text("notes\n")
+        cls.key = cls.sign(package)
         cls.env = cls.ansible_environment()
         cls.devices = cls.start_simulator()
         cls.inventory = cls.write_inventory(package)
+
+    @classmethod
+    def sign(cls, package):
+        """Signs the package's SHA256SUMS with the packager's test key;
+        returns the id of that key."""
+        (package / "SHA256SUMS").write_text(f"{hashlib.sha256(cls.image).hexdigest()}  fw512000.bin\n")
+        subprocess.run(["/usr/bin/minisign", "-S", "-s", str(KEYS / "packager.key"), "-m", str(package / "SHA256SUMS"),
+                        "-t", f"version={PACKAGE_VERSION} fleet test"], check=True, capture_output=True)
+        cls.trusted_key = cls.work / "packager.pub"
+        shutil.copyfile(KEYS / "packager.pub", cls.trusted_key)
+        # The key's id: the 8 bytes after the algorithm's 2, a little-endian number.
+        key = base64.b64decode(cls.trusted_key.read_text().splitlines()[1])
+        return key[2:10][::-1].hex().upper()
 
     @classmethod
     def start_simulator(cls):
@@ -92,7 +119,10 @@ class PlaybookTest(unittest.TestCase):
             ["/usr/bin/python3", str(DEVSIM), "--devices", str(len(MODEMS)), "--consecutive-hosts",
              "--http-port", "0", "--ftp-port", "0", "--port-file", str(port_file), "--password", VAULT_PASSWORD,
              "--ftp-root", str(cls.work / "devices"), "--transcript", str(cls.work / "transcript.jsonl"),
-             "--restart-after-upload", "1", "--version-after", VERSION_AFTER, "--lifetime", "600"],
+             "--restart-after-upload", "1", "--version-after", PACKAGE_VERSION, "--lifetime", "600",
+             "--firmware-version", OLDER_VERSION,
+             "--for-device", f"{MODEMS.index(CURRENT)}:--firmware-version {PACKAGE_VERSION}",
+             "--for-device", f"{MODEMS.index(NEWER)}:--firmware-version {NEWER_VERSION}"],
             stdout=subprocess.DEVNULL)
         cls.addClassCleanup(simulator.wait, 10)
         cls.addClassCleanup(simulator.terminate)
@@ -116,7 +146,8 @@ class PlaybookTest(unittest.TestCase):
         (inventory / "hosts.yml").write_text(json.dumps({"modems": {"hosts": hosts}}))
         (group_vars / "vars.yml").write_text(json.dumps({
             "ansible_connection": "local", "ndxu_password": "{{ vault_ndxu_password }}",
-            "ndxu_package": str(package), "ndxu_confirm": 30, "ndxu_expect_version": VERSION_AFTER}))
+            "ndxu_package": str(package), "ndxu_confirm": 30, "ndxu_expect_version": PACKAGE_VERSION,
+            "ndxu_require_signature": True, "ndxu_trusted_keys": [str(cls.trusted_key)]}))
         vault = group_vars / "vault.yml"
         vault.write_text(json.dumps({"vault_ndxu_password": VAULT_PASSWORD}))
         (cls.work / "vault-pass").write_text("vault key\n")
@@ -137,60 +168,128 @@ class PlaybookTest(unittest.TestCase):
             ANSIBLE_PYTHON_INTERPRETER="/usr/bin/python3", ANSIBLE_GATHERING="explicit",
             ANSIBLE_STDOUT_CALLBACK="default", ANSIBLE_CALLBACK_RESULT_FORMAT="json",
             ANSIBLE_CALLBACK_FORMAT_PRETTY="false", ANSIBLE_NOCOLOR="1", ANSIBLE_RETRY_FILES_ENABLED="false",
-            TEMP=str(cls.work / "runner-temp"), NDXU_DRIVE_C=str(cls.work / "drive_c"))
+            TEMP=str(cls.work / "runner-temp"), NDXU_DRIVE_C=str(cls.work / "drive_c"),
+            # No trusted keys but the ones the settings name.
+            NDXU_SYSTEM_CONFIG_DIR=str(cls.work / "system-config"), XDG_CONFIG_HOME=str(cls.work / "user-config"))
 
-    def run_play(self, verbosity="-v", **extra_vars):
-        """Runs the play; from -v on, each host's result is printed."""
+    def run_play(self, verbosity="-v", check_mode=False, **extra_vars):
+        """Runs the play, with check_mode in Ansible's check mode; from -v
+        on, each host's result is printed."""
         extra_vars = {"ndxu_upgrade_command": self.upgrade, "ndxu_batch": 2, **extra_vars}
         finished = subprocess.run(
             ["ansible-playbook", "-i", str(self.inventory), "--vault-password-file", str(self.work / "vault-pass"),
-             "-e", json.dumps(extra_vars), verbosity, str(PLAYBOOK)],
+             "-e", json.dumps(extra_vars), verbosity, *(["--check"] if check_mode else []), str(PLAYBOOK)],
             env=self.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=240)
         return Play(finished.returncode, finished.stdout)
 
-    def transcript_lengths(self):
-        return [len((self.work / f"transcript.{index}.jsonl").read_text().splitlines())
+    def transcripts(self):
+        return [[json.loads(line) for line in (self.work / f"transcript.{index}.jsonl").read_text().splitlines()]
                 for index in range(len(MODEMS))]
 
-    def assert_refused(self, play):
-        refusal = play.results[REFUSED]
-        self.assertEqual(refusal["result"], "password_refused", play.output)
-        self.assertTrue(refusal["reason"])
-        self.assertEqual(play.failures, {REFUSED: refusal["reason"]}, play.output)
+    def flashed_since(self, before):
+        """The modems whose devices entered download mode or were sent a file
+        since the transcripts() `before`."""
+        return {name for name, earlier, now in zip(MODEMS, before, self.transcripts())
+                if any(entry.get("event") in ("download-mode", "stored") or entry.get("cmd") == "STOR"
+                       for entry in now[len(earlier):])}
 
-    def test_upgrade_in_two_batches_past_a_refused_password(self):
+    def assert_changed(self, play, changed):
+        """The recap names every modem, and shows changed for those of
+        `changed` alone."""
+        self.assertEqual({name: recap["changed"] for name, recap in play.recap.items()},
+                         {name: int(name in changed) for name in MODEMS}, play.output)
+
+    def assert_failures(self, play, results):
+        """Exactly the modems of `results` failed, each with its result and
+        the run's reason as the message."""
+        self.assertEqual({name: play.results[name]["result"] for name in play.failures}, results, play.output)
+        for name in results:
+            self.assertTrue(play.results[name]["reason"])
+            self.assertEqual(play.failures[name], play.results[name]["reason"])
+            self.assertEqual(play.recap[name]["failed"], 1)
+
+    def test_check_then_upgrade_twice_in_batches_past_a_refused_password(self):
+        # The only test that flashes a modem: the other tests run before or
+        # after it alike.
+        before = self.transcripts()
+        play = self.run_play(check_mode=True, ndxu_max_fail_percentage=50)
+
+        self.assertEqual(play.returncode, 2, play.output)
+        self.assertEqual(play.batches, [{"modem-0", "modem-1"}, {"modem-2", "modem-3"}, {NEWER}], play.output)
+        self.assert_failures(play, {REFUSED: "password_refused"})
+        self.assert_changed(play, FLASHED)
+        self.assertEqual({name: (play.results[name]["result"], play.results[name]["version_before"])
+                          for name in MODEMS if name != REFUSED},
+                         {"modem-0": ("checked", OLDER_VERSION), "modem-2": ("checked", OLDER_VERSION),
+                          CURRENT: ("checked", PACKAGE_VERSION), NEWER: ("checked", NEWER_VERSION)})
+        self.assertEqual(self.flashed_since(before), set(), "checking flashed a modem")
+
         # At -vvv Ansible shows the most it would ever show of the modules' arguments.
+        before = self.transcripts()
         play = self.run_play("-vvv", ndxu_max_fail_percentage=50)
 
         self.assertEqual(play.returncode, 2, play.output)
-        self.assertEqual(play.batches, [{"modem-0", "modem-1"}, {"modem-2", "modem-3"}], play.output)
-        self.assert_refused(play)
-        self.assertEqual(play.recap[REFUSED]["failed"], 1)
+        self.assertEqual(len(play.batches), 3, play.output)
+        self.assert_failures(play, {REFUSED: "password_refused", NEWER: "downgrade_refused"})
+        self.assert_changed(play, FLASHED)
+        self.assertEqual(self.flashed_since(before), FLASHED)
         for index, (name, device) in enumerate(zip(MODEMS, self.devices)):
             image = self.work / f"devices/device-{index}/fw512000.bin"
-            if name == REFUSED:
-                self.assertFalse(image.exists())
+            if name not in FLASHED:
+                self.assertFalse(image.exists(), name)
                 continue
             with self.subTest(modem=name):
-                self.assertEqual({"failed": 0, "changed": 1}, {k: play.recap[name][k] for k in ("failed", "changed")})
                 result = play.results[name]
                 self.assertEqual((result["result"], result["exit"], result["device"], result["version_after"]),
-                                 ("completed", 0, device["host"], VERSION_AFTER))
+                                 ("completed", 0, device["host"], PACKAGE_VERSION))
+                self.assertEqual(result["signed_by"], self.key)
                 self.assertEqual(Path(result["log"]).name, f"ndxulog-{name}.txt")
                 self.assertEqual(image.read_bytes(), self.image)
+        current = play.results[CURRENT]
+        self.assertEqual((current["result"], current["exit"]), ("up_to_date", 0))
         for password in (VAULT_PASSWORD, OWN_PASSWORD):
             self.assertFalse(password in play.output, f"Ansible's output shows the password {password!r}")
 
+        # Now every modem that can be upgraded runs the package's version.
+        before = self.transcripts()
+        play = self.run_play(ndxu_max_fail_percentage=50)
+
+        self.assertEqual(play.returncode, 2, play.output)
+        self.assert_failures(play, {REFUSED: "password_refused", NEWER: "downgrade_refused"})
+        self.assert_changed(play, set())
+        for name in FLASHED | {CURRENT}:
+            self.assertEqual(play.results[name]["result"], "up_to_date", name)
+        self.assertEqual(self.flashed_since(before), set(), "the second run flashed a modem")
+
+    def test_check_forced_and_downgrading_would_flash_every_modem(self):
+        before = self.transcripts()
+        play = self.run_play(check_mode=True, ndxu_force=True, ndxu_allow_downgrade=True,
+                             ndxu_max_fail_percentage=50)
+
+        self.assertEqual(play.returncode, 2, play.output)
+        self.assert_failures(play, {REFUSED: "password_refused"})
+        self.assert_changed(play, set(MODEMS) - {REFUSED})
+        self.assertEqual(self.flashed_since(before), set(), "checking flashed a modem")
+
     def test_check_stops_after_a_batch_over_the_threshold(self):
-        before = self.transcript_lengths()
+        before = self.transcripts()
         play = self.run_play(ndxu_check=True, ndxu_max_fail_percentage=0)
 
         self.assertEqual(play.returncode, 2, play.output)
         self.assertEqual(play.batches, [{"modem-0", "modem-1"}], play.output)
         self.assertEqual(set(play.recap), {"modem-0", REFUSED})
         self.assertEqual(play.results["modem-0"]["result"], "checked")
-        self.assert_refused(play)
-        self.assertEqual(self.transcript_lengths()[2:], before[2:], "the second batch reached its devices")
+        self.assert_failures(play, {REFUSED: "password_refused"})
+        self.assertEqual(self.transcripts()[2:], before[2:], "the second batch reached its devices")
+
+    def test_package_signed_by_no_trusted_key_is_refused(self):
+        before = self.transcripts()
+        play = self.run_play(ndxu_trusted_keys=[])
+
+        self.assertEqual(play.returncode, 2, play.output)
+        self.assertEqual(play.batches, [{"modem-0", "modem-1"}], play.output)
+        self.assert_failures(play, {"modem-0": "package_refused", REFUSED: "package_refused"})
+        self.assertEqual(self.flashed_since(before), set())
 
 
 def main():

@@ -57,7 +57,6 @@ protected:
         return texts;
     }
 
-    bool LogHas(const std::string& text) { return LogText().find(LogEntry(text)) != std::string::npos; }
 
     std::vector<int> VisibleButtons()
     {

@@ -16,6 +16,7 @@
 #include "platform/ui/win_app.h"
 #include "res/resource.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -158,6 +159,31 @@ TEST_F(PackageCheckTest, ContinueCanBePressedAgainOnceThePackageIsThere)
     RunWith(kDeviceAddress, "");
     EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
     EXPECT_EQ(ReadFileText(Device().FtpRoot() / "fw512000.bin"), "image");
+}
+
+// The window's runs follow the same package policy and log the versions
+// they weigh, but flash every device they are pointed at.
+TEST_F(PackageCheckTest, TheWindowRefusesAnUnsignedPackageWhenTheSettingRequiresASignature)
+{
+    ScopedEnv env;
+    env.Set("NDXU_REQUIRE_SIGNATURE", "1");
+    RunCase();
+    const std::string failure = "Package Signature Not Valid: the package is not signed, and a signature is required";
+    EXPECT_EQ(m_host.Events(), (std::vector<HostEvent>{StatusEvent(failure),
+                                                       BoxEvent(failure, AfxGetAppName(), MessageIcon::None)}));
+    EXPECT_TRUE(Device().HttpRequests().empty());
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::PackageRefused);
+}
+
+TEST_F(PackageCheckTest, TheWindowFlashesADeviceAlreadyOnThePackagesVersion)
+{
+    StartDevice({"--firmware-version", "5.1.2"});
+    StartWizard();
+    RunWith(kDeviceAddress, "");
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
+    EXPECT_TRUE(LogHas("Firmware Version: 5.1.2"));
+    EXPECT_TRUE(LogHas("Package Version: 5.1.2 (from the program's texts)"));
+    EXPECT_TRUE(fs::exists(Device().FtpRoot() / "fw512000.bin"));
 }
 
 }  // namespace

@@ -61,7 +61,6 @@ protected:
         return paths;
     }
 
-    bool LogHas(const std::string& text) { return LogText().find(LogEntry(text)) != std::string::npos; }
 };
 
 TEST_F(WebExchangeTest, EmptyPasswordSendsTheExactRequestsOfAllFourExchanges)

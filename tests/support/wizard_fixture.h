@@ -49,6 +49,8 @@ protected:
 
     CUpgradeWizardDlg& Wizard() { return *m_app->Wizard(); }
     std::string LogText() const;
+    // Whether the run log holds `text` as one entry.
+    bool LogHas(const std::string& text) const { return LogText().find(LogEntry(text)) != std::string::npos; }
     std::filesystem::path LogPath() const { return m_dir / "temp" / "ndxulog.txt"; }
     // The text of a control of the wizard.
     std::string Text(int id) { return Wizard().GetDlgItemText(id); }

@@ -3,9 +3,13 @@
 // version on a status page, and the package's checksum manifest.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 #include "tests/support/temp_dir.h"
 #include "upgrade/firmware_version.h"
 #include "upgrade/package_manifest.h"
+#include "upgrade/package_version.h"
 
 namespace {
 
@@ -34,6 +38,36 @@ TEST(FirmwareVersionTest, TheMarkCountsOnlyWhereItBeginsANumber)
         EXPECT_EQ(HasVersionMark(c.page, "5."), c.marked) << c.page;
         EXPECT_EQ(FirmwareVersionOf(c.page, "5."), c.version) << c.page;
     }
+}
+
+struct OrderCase {
+    const char* a;
+    const char* b;
+    std::optional<int> order;
+};
+
+TEST(PackageVersionTest, VersionsCompareAsNumbersComponentByComponent)
+{
+    const OrderCase cases[] = {
+        {"5.0.3", "5.1.2", -1}, {"5.1.2", "5.1.2", 0},   {"5.10.0", "5.9.9", 1}, {"5.1", "5.1.0", 0},
+        {"5.1.2.1", "5.1.2", 1}, {"05.1.2", "5.1.2", 0}, {"unknown", "5.1.2", std::nullopt},
+        {"5..1", "5.1", std::nullopt}, {"5.1.", "5.1", std::nullopt}, {"", "5.1", std::nullopt},
+        {"1234567890.1", "5.1", std::nullopt},
+    };
+    for (const OrderCase& c : cases) EXPECT_EQ(CompareVersions(c.a, c.b), c.order) << c.a << " vs " << c.b;
+}
+
+TEST(PackageVersionTest, TheTrustedCommentNamesTheVersionElseTheProgramsTextsDo)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"version=5.2.0 released 2026-12-01", "5.2.0"},
+        {"released 2026-12-01\tversion=5.3", "5.3"},
+        {"timestamp:1765000000\tfile:SHA256SUMS", "5.1.2"},
+        {"version=latest version=5.4.1", "5.4.1"},
+        {"subversion=5.9 version=", "5.1.2"},
+        {"", "5.1.2"},
+    };
+    for (const auto& [comment, version] : cases) EXPECT_EQ(PackageVersionOf(comment).version, version) << comment;
 }
 
 // sha256("firmware image\n")
