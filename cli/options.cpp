@@ -2,6 +2,7 @@
 #include "cli/options.h"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 
 #include "app/version.h"
 
@@ -122,6 +123,8 @@ ParseResult ParseOptions(int argc, char** argv)
     if (*addressOption) options.address = options.fleet.addresses.front();
     if (*httpOption) options.httpPort = httpPort;
     if (*ftpOption) options.ftpPort = ftpPort;
+    // The run reads them from within the package directory.
+    for (std::string& key : options.run.trustedKeyFiles) key = std::filesystem::absolute(key).string();
     options.run.skipCurrent = !force;
     options.run.refuseDowngrade = !allowDowngrade;
     if (*confirmOption) options.run.confirmWithin = std::chrono::seconds(confirmSeconds);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/minisign.h"
 #include "tests/support/wizard_fixture.h"
 
 namespace {
@@ -36,6 +37,23 @@ TEST_F(CliTest, BadUsageHasItsOwnStatus)
     EXPECT_EQ(Run({"--password", "secret"}).exitStatus, 2);
     for (const char* logName : {"", ".", "..", "logs/ndxulog.txt", "..\\ndxulog.txt"})
         EXPECT_EQ(Run({"--log-name", logName}).exitStatus, 2) << logName;
+}
+
+TEST_F(CliTest, ATrustedKeyGivenByARelativePathIsReadFromTheCurrentDirectory)
+{
+    // The run reads its package from within the package directory; the key
+    // is where the user named it, and it makes the unsigned package refused.
+    WriteFileText(m_dir / "keys" / "packager.pub", ReadFileText(TestPublicKey("packager")));
+    std::filesystem::permissions(m_dir / "keys" / "packager.pub",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const ProcessResult result =
+        RunProcess({NDXU_UPGRADE_EXE, "--check", "--address", "127.0.0.1", "--http-port", "1", "--package", "package",
+                    "--trusted-key", "keys/packager.pub"},
+                   Environment({}), {}, m_dir.path().string());
+    EXPECT_NE(result.out.find("Package Signature Not Valid: the package is not signed, and packages must be signed "
+                              "by one of the 1 trusted keys\n"),
+              std::string::npos)
+        << result.out << result.err;
 }
 
 TEST_F(CliTest, EmptyAddressIsRefusedOnStandardError)

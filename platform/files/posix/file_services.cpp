@@ -13,26 +13,11 @@
 #include <optional>
 
 #include "platform/files/paths.h"
+#include "platform/files/posix/descriptor.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Writes all of `size` bytes; false on a write error.
 bool WriteAll(int fd, const char* data, std::size_t size)

@@ -8,23 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/files/posix/descriptor.h"
+
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 std::string Named(const std::filesystem::path& path, const std::string& problem)
 {
