@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "upgrade/package_check.h"
 
-#include <cstdlib>
 #include <stdexcept>
 
 #include "log/run_log.h"
@@ -52,6 +51,7 @@ std::optional<std::string> ReadSignatureFile()
 
 struct PackageTexts {
     std::optional<std::string> manifest;
+    std::string manifestProblem;  // why a SHA256SUMS that is there cannot be read
     SignatureCheck signature;
 };
 
@@ -62,6 +62,11 @@ PackageTexts ReadPackageTexts(const RunOptions& options)
     PackageTexts texts;
     try {
         texts.manifest = ReadManifest(kManifestName);
+    } catch (const std::runtime_error& e) {
+        texts.manifestProblem = e.what();
+        return texts;
+    }
+    try {
         const std::optional<std::string> signature = ReadSignatureFile();
         const bool required = options.requireSignature || SignatureRequiredBySetting();
         texts.signature =
@@ -115,12 +120,13 @@ bool PackageCheck::Begin(WizardPage& page)
     if (!reason) reason = ReadableFileProblem(m_imagePath, EmptyFile::Refused);
     if (reason) return Refuse(page, "Cannot find " + m_imagePath, *reason);
 
+    const std::string refusal = "Image Not Verified: " + m_imagePath;
     const PackageTexts texts = ReadPackageTexts(page.Options());
+    if (!texts.manifestProblem.empty()) return Refuse(page, refusal, texts.manifestProblem);
     if (texts.signature.verdict == SignatureVerdict::Refused)
         return Refuse(page, "Package Signature Not Valid: " + texts.signature.reason, texts.signature.reason);
     m_version = NameSignatureAndVersion(page, texts.signature, false);
 
-    const std::string refusal = "Image Not Verified: " + m_imagePath;
     m_line = FindManifestLine(texts.manifest, kManifestName, m_imageName);
     const bool mustMatch = page.Options().requireChecksum || texts.signature.verdict == SignatureVerdict::Signed;
     switch (m_line->verdict) {
@@ -161,6 +167,10 @@ std::string DescribePackage(WizardPage& page)
             page.LogAndShow(ImageSha256Text(*digest, image.path));
     }
     const PackageTexts texts = ReadPackageTexts(page.Options());
+    if (!texts.manifestProblem.empty()) {
+        page.LogAndShow("Image Not Verified: " + image.path + " (" + texts.manifestProblem + ")");
+        return {};
+    }
     if (texts.signature.verdict == SignatureVerdict::Refused) {
         page.LogAndShow("Package Signature Not Valid: " + texts.signature.reason);
         return {};
