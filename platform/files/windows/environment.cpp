@@ -7,26 +7,16 @@
 #include <string>
 
 #include "platform/files/text_buffer.h"
+#include "platform/files/windows/environment_variable.h"
 #include "platform/files/windows/wide_text.h"
 
 namespace {
-
-std::optional<std::wstring> Variable(const wchar_t* name)
-{
-    const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0) return std::nullopt;
-    std::wstring value(size, L'\0');
-    const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
-    if (length == 0 || length >= size) return std::nullopt;
-    value.resize(length);
-    return value;
-}
 
 // TEMP as set, else the system's temporary directory of the user (TMP,
 // USERPROFILE, ...), without the separator that GetTempPath puts at its end.
 std::optional<std::wstring> TemporaryDirectory()
 {
-    if (std::optional<std::wstring> temp = Variable(L"TEMP"); temp && !temp->empty()) return temp;
+    if (std::optional<std::wstring> temp = EnvironmentVariable(L"TEMP"); temp && !temp->empty()) return temp;
     wchar_t path[MAX_PATH + 1];
     const DWORD length = ::GetTempPathW(MAX_PATH + 1, path);
     if (length == 0 || length > MAX_PATH) return std::nullopt;
@@ -40,7 +30,7 @@ std::optional<std::wstring> TemporaryDirectory()
 DWORD GetEnvironmentVariable(const char* name, char* buffer, DWORD size)
 {
     const std::optional<std::wstring> value =
-        std::strcmp(name, "TEMP") == 0 ? TemporaryDirectory() : Variable(Utf16(name).c_str());
+        std::strcmp(name, "TEMP") == 0 ? TemporaryDirectory() : EnvironmentVariable(Utf16(name).c_str());
     return value ? CopyToBuffer(Utf8(*value), buffer, size) : 0;
 }
 

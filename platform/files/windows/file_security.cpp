@@ -57,6 +57,18 @@ ACCESS_MASK WithGenericRights(ACCESS_MASK rights)
     return rights | generic;
 }
 
+// Whether the owner of `object` passes `test`; false when it cannot be read.
+bool OwnerPasses(HANDLE object, bool (*test)(PSID owner))
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                          &descriptor) != ERROR_SUCCESS)
+        return false;
+    const std::unique_ptr<void, LocalFreer> freed(descriptor);
+    return test(owner);
+}
+
 }  // namespace
 
 PrivateSecurity::PrivateSecurity()
@@ -89,13 +101,15 @@ PACL PrivateSecurity::Dacl() const
 
 bool IsOwnedByUser(HANDLE object)
 {
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                          &descriptor) != ERROR_SUCCESS)
-        return false;
-    const std::unique_ptr<void, LocalFreer> freed(descriptor);
-    return ::EqualSid(owner, UserSid().Get()) != FALSE;
+    return OwnerPasses(object, [](PSID owner) { return ::EqualSid(owner, UserSid().Get()) != FALSE; });
+}
+
+bool IsOwnedByUserOrAdministrators(HANDLE object)
+{
+    return OwnerPasses(object, [](PSID owner) {
+        return ::EqualSid(owner, UserSid().Get()) || IsWellKnown(owner, WinLocalSystemSid) ||
+               IsWellKnown(owner, WinBuiltinAdministratorsSid);
+    });
 }
 
 bool GrantsOthers(HANDLE object, ACCESS_MASK rights)

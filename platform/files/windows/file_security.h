@@ -29,9 +29,22 @@ private:
 // is owned by the current user.
 bool IsOwnedByUser(HANDLE object);
 
-// Whether its access list grants any of `rights` (specific or generic) to
-// someone other than its owner, the current user, the system and the
-// administrators.
+// Whether it is owned by the current user, the system or the administrators:
+// what an installer or an administrator puts in place is theirs.
+bool IsOwnedByUserOrAdministrators(HANDLE object);
+
+// Rights that let someone put, remove or rename files in a directory or
+// change who may.
+inline constexpr ACCESS_MASK kDirectoryWriteRights =
+    FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+
+// Rights that let someone change a file's contents, remove or rename it, or
+// change who may.
+inline constexpr ACCESS_MASK kFileWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | WRITE_DAC | WRITE_OWNER;
+
+// Whether the access list of `object` (opened with READ_CONTROL) grants any
+// of `rights` (specific or generic) to someone other than its owner, the
+// current user, the system and the administrators.
 bool GrantsOthers(HANDLE object, ACCESS_MASK rights);
 
 // Gives `object` (opened with WRITE_DAC) the private access list. False

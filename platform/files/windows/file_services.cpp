@@ -5,35 +5,12 @@
 #include <optional>
 #include <string>
 
+#include "platform/files/windows/file_handle.h"
 #include "platform/files/windows/file_security.h"
 #include "platform/files/windows/system_error_text.h"
 #include "platform/files/windows/wide_text.h"
 
 namespace {
-
-// Closes a handle when it goes out of scope.
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : m_handle(handle) {}
-    ~Handle()
-    {
-        if (Valid()) ::CloseHandle(m_handle);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// What a link or junction is on Windows: a reparse point.
-bool IsLink(DWORD attributes) { return attributes & FILE_ATTRIBUTE_REPARSE_POINT; }
-
-bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 // A name beside `target` that no other copy uses at the same time.
 std::wstring TemporaryNameBeside(const std::wstring& target)
@@ -41,11 +18,6 @@ std::wstring TemporaryNameBeside(const std::wstring& target)
     static std::atomic<unsigned> counter{0};
     return target + L".part-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
 }
-
-// Rights that let someone put, remove or rename files in a directory or
-// change who may.
-constexpr ACCESS_MASK kDirectoryWriteRights =
-    FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The files layer on Windows: real drive paths, TEMP from the system, private
-// directories and copies, and the run log in the system's text form.
+// directories and copies, trusted files and the settings directories, and the
+// run log in the system's text form.
 // <windows.h> before the system's other headers.
 #include "platform/ui/windows_headers.h"
 
@@ -12,9 +13,11 @@
 #include <iterator>
 
 #include "log/run_log.h"
+#include "platform/files/config_directories.h"
 #include "platform/files/environment.h"
 #include "platform/files/file_services.h"
 #include "platform/files/paths.h"
+#include "platform/files/trusted_files.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -32,6 +35,23 @@ std::string Temp()
     char buffer[MAX_PATH] = "";
     const DWORD length = GetEnvironmentVariable("TEMP", buffer, sizeof buffer);
     return std::string(buffer, length);
+}
+
+// Gives `path` an access list that lets everyone do anything with it.
+void OpenToEveryone(const std::filesystem::path& path)
+{
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open,
+                                                                       nullptr));
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL everyone = nullptr;
+    ::GetSecurityDescriptorDacl(open, &present, &everyone, &defaulted);
+    EXPECT_EQ(::SetNamedSecurityInfoW(path.wstring().data(), SE_FILE_OBJECT,
+                                      DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                      everyone, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ::LocalFree(open);
 }
 
 TEST_F(WindowsFilesTest, ProgramPathsAreTheSystemsOwn)
@@ -61,21 +81,52 @@ TEST_F(WindowsFilesTest, DirectoriesAreMadeForTheUserOnly)
 
     // A directory that everyone may write to is refused.
     std::filesystem::create_directory(m_dir / "shared");
-    PSECURITY_DESCRIPTOR open = nullptr;
-    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open,
-                                                                       nullptr));
-    BOOL present = FALSE;
-    BOOL defaulted = FALSE;
-    PACL everyone = nullptr;
-    ::GetSecurityDescriptorDacl(open, &present, &everyone, &defaulted);
-    EXPECT_EQ(::SetNamedSecurityInfoW((m_dir / "shared").wstring().data(), SE_FILE_OBJECT,
-                                      DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                      everyone, nullptr),
-              static_cast<DWORD>(ERROR_SUCCESS));
-    ::LocalFree(open);
+    OpenToEveryone(m_dir / "shared");
     EXPECT_EQ(PrivateDirectoryProblem(Path("shared")), Path("shared") + " is writable by other users");
     WriteFileText(m_dir / "file", "not a directory");
     EXPECT_EQ(PrivateDirectoryProblem(Path("file")), Path("file") + " is not a directory");
+}
+
+TEST_F(WindowsFilesTest, TrustedFilesAreReadWhenNobodyElseMayWriteThem)
+{
+    const std::filesystem::path keys = m_dir / "trusted-keys";
+    const std::filesystem::path key = keys / "packager.pub";
+    EXPECT_EQ(TrustedDirectoryProblem(keys), std::nullopt);
+    std::filesystem::create_directory(keys);
+    WriteFileText(key, "untrusted comment: packager\r\nRWQ=\r\n");
+    EXPECT_EQ(TrustedDirectoryProblem(keys), std::nullopt);
+    const TrustedFileText read = ReadTrustedFile(key, 4096);
+    EXPECT_EQ(read.problem, "");
+    EXPECT_EQ(read.text, "untrusted comment: packager\r\nRWQ=\r\n");
+
+    EXPECT_EQ(ReadTrustedFile(key, 10).problem, key.string() + " is larger than 10 bytes");
+    EXPECT_EQ(ReadTrustedFile(keys / "missing.pub", 4096).problem,
+              (keys / "missing.pub").string() + ": No such file or directory");
+    EXPECT_EQ(ReadTrustedFile(keys, 4096).problem, keys.string() + " is not a regular file");
+    EXPECT_EQ(TrustedDirectoryProblem(key), key.string() + " is not a directory");
+
+    OpenToEveryone(key);
+    EXPECT_EQ(ReadTrustedFile(key, 4096).problem, key.string() + " is writable by other users");
+    OpenToEveryone(keys);
+    EXPECT_EQ(TrustedDirectoryProblem(keys), keys.string() + " is writable by other users");
+}
+
+TEST_F(WindowsFilesTest, SettingsLieInProgramDataAndAppData)
+{
+    m_env.Set("ProgramData", "C:\\ProgramData");
+    m_env.Set("APPDATA", "C:\\Users\\ana\\AppData\\Roaming");
+    m_env.Unset("NDXU_SYSTEM_CONFIG_DIR");
+    EXPECT_EQ(SystemConfigDirectory(), std::filesystem::path("C:\\ProgramData\\ndxu-upgrade"));
+    EXPECT_EQ(UserConfigDirectory(), std::filesystem::path("C:\\Users\\ana\\AppData\\Roaming\\ndxu-upgrade"));
+
+    m_env.Set("NDXU_SYSTEM_CONFIG_DIR", "D:\\relocated");
+    EXPECT_EQ(SystemConfigDirectory(), std::filesystem::path("D:\\relocated"));
+
+    m_env.Unset("NDXU_SYSTEM_CONFIG_DIR");
+    m_env.Unset("ProgramData");
+    m_env.Unset("APPDATA");
+    EXPECT_EQ(SystemConfigDirectory(), std::nullopt);
+    EXPECT_EQ(UserConfigDirectory(), std::nullopt);
 }
 
 TEST_F(WindowsFilesTest, CopiesReplaceTheTargetUnlessItMustNotExist)
