@@ -10,8 +10,8 @@
 #include "res/resource.h"
 #include "upgrade/firmware_transfer.h"
 #include "upgrade/package_check.h"
-#include "upgrade/package_version.h"
 #include "upgrade/upgrade_confirmation.h"
+#include "upgrade/version_policy.h"
 #include "upgrade/web_exchange.h"
 
 namespace {
@@ -27,62 +27,6 @@ std::optional<unsigned> CheckInputs(const std::string& address, const std::strin
     if (address.size() > kMaxAddressLength) return IDS_ADDRESS_TOO_LONG;
     if (password.size() > kMaxPasswordLength) return IDS_PASSWORD_TOO_LONG;
     return std::nullopt;
-}
-
-// What a device's version asks of a run that would flash the package's.
-enum class VersionStep {
-    Flash,           // older, unknown, or the front-end asked for it anyway
-    AlreadyCurrent,  // it runs the package's version
-    Downgrade,       // it runs a newer one
-};
-
-VersionStep StepFor(const RunOptions& options, const std::string& found, const std::string& package)
-{
-    const std::optional<int> order = CompareVersions(found, package);
-    if (!order) return VersionStep::Flash;
-    if (*order == 0 && options.skipCurrent) return VersionStep::AlreadyCurrent;
-    if (*order > 0 && options.refuseDowngrade) return VersionStep::Downgrade;
-    return VersionStep::Flash;
-}
-
-std::string DowngradeText(const std::string& found, const std::string& package)
-{
-    return "Downgrade Refused: the LAN Modem runs " + found + ", newer than the package's " + package;
-}
-
-// Whether the run may go on to flash a device that runs `found`; the run
-// has shown why not.
-bool VersionAllowsFlash(WizardPage& page, const std::string& found, const std::string& package)
-{
-    WriteLogLine("Firmware Version: " + found);
-    switch (StepFor(page.Options(), found, package)) {
-    case VersionStep::Flash: return true;
-    case VersionStep::AlreadyCurrent:
-        page.SetEnd(RunEnd::UpToDate);
-        page.LogAndShow("Firmware Already Current: " + package);
-        return false;
-    case VersionStep::Downgrade:
-        page.SetEnd(RunEnd::DowngradeRefused);
-        WriteLogLine(DowngradeText(found, package));
-        page.ShowStatus(DowngradeText(found, package));
-        page.DialogMessage(DowngradeText(found, package));
-        return false;
-    }
-    return false;
-}
-
-// What an upgrade would do to a device that runs `found`, for a check.
-void SayWhatAnUpgradeWouldDo(WizardPage& page, const std::string& found, const std::string& package)
-{
-    if (package.empty()) return;
-    switch (StepFor(page.Options(), found, package)) {
-    case VersionStep::Flash:
-        page.ReportChanged(true);
-        page.LogAndShow("An Upgrade Would Flash: " + found + " -> " + package);
-        return;
-    case VersionStep::AlreadyCurrent: page.LogAndShow("Firmware Already Current: " + package); return;
-    case VersionStep::Downgrade: page.LogAndShow("An Upgrade Would Be Refused: " + DowngradeText(found, package)); return;
-    }
 }
 
 // The check of the device: the logins and the status page only.
