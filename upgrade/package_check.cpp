@@ -77,12 +77,23 @@ PackageTexts ReadPackageTexts(const RunOptions& options)
     return texts;
 }
 
+// What the log says of a signature the run accepts.
+std::string SignatureText(const SignatureCheck& signature)
+{
+    switch (signature.verdict) {
+    case SignatureVerdict::Signed:
+        return "Package Signed by key " + signature.keyId + " (" + signature.trustedComment + ")";
+    case SignatureVerdict::Unchecked: return "Package Signature Not Checked: " + signature.reason;
+    case SignatureVerdict::Unsigned:
+    case SignatureVerdict::Refused: break;
+    }
+    return "Package Not Signed: " + signature.reason;
+}
+
 // Logs what the signature says and the package's version; reports them.
 std::string NameSignatureAndVersion(WizardPage& page, const SignatureCheck& signature, bool show)
 {
-    const std::string said = signature.verdict == SignatureVerdict::Signed
-                                 ? "Package Signed by key " + signature.keyId + " (" + signature.trustedComment + ")"
-                                 : "Package Not Signed: " + signature.reason;
+    const std::string said = SignatureText(signature);
     const PackageVersion version = PackageVersionOf(signature.trustedComment);
     const std::string named = "Package Version: " + version.version + " (from " + version.source + ")";
     for (const std::string& text : {said, named}) show ? page.LogAndShow(text) : WriteLogLine(text);

@@ -62,8 +62,8 @@ SignatureCheck CheckPackageSignature(const std::optional<std::string>& manifest,
     const TrustedKey* key = KeyWithId(keys, parsed.keyId);
     if (!key) {
         if (keys.keys.empty() && !signatureRequired)
-            return {SignatureVerdict::Unsigned, {}, {},
-                    "it is signed by key " + KeyIdText(parsed.keyId) + ", but no trusted key is installed"};
+            return {SignatureVerdict::Unchecked, {}, {},
+                    "signed by key " + KeyIdText(parsed.keyId) + ", but no trusted key is installed"};
         return Refused("signed by key " + KeyIdText(parsed.keyId) + ", which is not a trusted key");
     }
     if (std::optional<std::string> broken = BrokenPart(*manifest, parsed, key->key.key)) return Refused(*broken);

@@ -14,8 +14,9 @@
 inline constexpr char kSignatureName[] = "SHA256SUMS.minisig";
 
 enum class SignatureVerdict {
-    Unsigned,  // taken without a signature; `reason` says why that is allowed
-    Signed,    // signed by a trusted key
+    Unsigned,   // taken without a signature; `reason` says why that is allowed
+    Unchecked,  // signed, but taken unchecked: no key is trusted and none is required
+    Signed,     // signed by a trusted key
     Refused,   // `reason` says why
 };
 
