@@ -39,16 +39,6 @@ bool SignatureRequiredBySetting()
     return length > 0 && std::string(value, length) != "0";
 }
 
-// The package's signature file's text; none when it has none. Throws
-// std::runtime_error when it cannot be read.
-std::optional<std::string> ReadSignatureFile()
-{
-    if (!PathExists(kSignatureName)) return std::nullopt;
-    std::optional<std::string> text = ReadManifest(kSignatureName);
-    if (text && text->size() > kSignatureLimit) throw std::runtime_error(std::string(kSignatureName) + " is too large");
-    return text;
-}
-
 struct PackageTexts {
     std::optional<std::string> manifest;
     std::string manifestProblem;  // why a SHA256SUMS that is there cannot be read
@@ -61,13 +51,13 @@ PackageTexts ReadPackageTexts(const RunOptions& options)
 {
     PackageTexts texts;
     try {
-        texts.manifest = ReadManifest(kManifestName);
+        texts.manifest = ReadPackageFile(kManifestName, kManifestLimit);
     } catch (const std::runtime_error& e) {
         texts.manifestProblem = e.what();
         return texts;
     }
     try {
-        const std::optional<std::string> signature = ReadSignatureFile();
+        const std::optional<std::string> signature = ReadPackageFile(kSignatureName, kSignatureLimit);
         const bool required = options.requireSignature || SignatureRequiredBySetting();
         texts.signature =
             CheckPackageSignature(texts.manifest, signature, LoadTrustedKeys(options.trustedKeyFiles), required);
@@ -119,6 +109,8 @@ std::string ImageSha256Text(const std::string& digest, const std::string& path)
     return "Image SHA-256: " + digest + " (" + path + ")";
 }
 
+std::string ImageRefusalText(const std::string& path) { return "Image Not Verified: " + path; }
+
 }  // namespace
 
 bool PackageCheck::Begin(WizardPage& page)
@@ -131,7 +123,7 @@ bool PackageCheck::Begin(WizardPage& page)
     if (!reason) reason = ReadableFileProblem(m_imagePath, EmptyFile::Refused);
     if (reason) return Refuse(page, "Cannot find " + m_imagePath, *reason);
 
-    const std::string refusal = "Image Not Verified: " + m_imagePath;
+    const std::string refusal = ImageRefusalText(m_imagePath);
     const PackageTexts texts = ReadPackageTexts(page.Options());
     if (!texts.manifestProblem.empty()) return Refuse(page, refusal, texts.manifestProblem);
     if (texts.signature.verdict == SignatureVerdict::Refused)
@@ -167,7 +159,7 @@ bool PackageCheck::Finish(WizardPage& page)
     case ManifestVerdict::NoLine:
     case ManifestVerdict::Unreadable: break;
     }
-    return Refuse(page, "Image Not Verified: " + m_imagePath, verification.reason);
+    return Refuse(page, ImageRefusalText(m_imagePath), verification.reason);
 }
 
 std::string DescribePackage(WizardPage& page)
@@ -179,7 +171,7 @@ std::string DescribePackage(WizardPage& page)
     }
     const PackageTexts texts = ReadPackageTexts(page.Options());
     if (!texts.manifestProblem.empty()) {
-        page.LogAndShow("Image Not Verified: " + image.path + " (" + texts.manifestProblem + ")");
+        page.LogAndShow(ImageRefusalText(image.path) + " (" + texts.manifestProblem + ")");
         return {};
     }
     if (texts.signature.verdict == SignatureVerdict::Refused) {

@@ -4,19 +4,15 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/files/file_digest.h"
 #include "platform/files/file_services.h"
 #include "platform/files/paths.h"
 
 namespace {
 
 constexpr std::size_t kDigestLength = 64;
-// A manifest names a handful of files; one of a megabyte is no manifest.
-constexpr std::size_t kManifestLimit = 1 << 20;
 
 bool IsHexDigest(const std::string& text)
 {
@@ -77,31 +73,17 @@ ImageVerification JudgeImage(const ManifestLine& line, const std::optional<std::
             imageName + " has SHA-256 " + *digest + " but " + kManifestName + " lists " + line.digest};
 }
 
-std::optional<std::string> ReadManifest(const std::string& manifestPath)
+std::optional<std::string> ReadPackageFile(const std::string& path, std::size_t limit)
 {
-    if (!PathExists(manifestPath)) return std::nullopt;
-    if (std::optional<std::string> problem = ReadableFileProblem(manifestPath, EmptyFile::Allowed))
-        throw std::runtime_error(manifestPath + " cannot be read: " + *problem);
-    const std::optional<std::filesystem::path> hostPath = HostPathOf(manifestPath);
+    if (!PathExists(path)) return std::nullopt;
+    if (std::optional<std::string> problem = ReadableFileProblem(path, EmptyFile::Allowed))
+        throw std::runtime_error(path + " cannot be read: " + *problem);
+    const std::optional<std::filesystem::path> hostPath = HostPathOf(path);
     std::ifstream file(hostPath ? *hostPath : std::filesystem::path(), std::ios::binary);
-    std::string text;
-    text.resize(kManifestLimit + 1);
+    std::string text(limit + 1, '\0');
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (file.bad() || (!file && !file.eof())) throw std::runtime_error(manifestPath + " cannot be read");
+    if (file.bad() || (!file && !file.eof())) throw std::runtime_error(path + " cannot be read");
     text.resize(static_cast<std::size_t>(file.gcount()));
-    if (text.size() > kManifestLimit) throw std::runtime_error(manifestPath + " is larger than 1 MiB");
+    if (text.size() > limit) throw std::runtime_error(path + " is larger than " + std::to_string(limit) + " bytes");
     return text;
-}
-
-ImageVerification VerifyImage(const std::string& manifestPath, const std::string& imagePath,
-                              const std::string& imageName)
-{
-    const std::optional<std::string> digest = Sha256OfFile(imagePath);
-    std::optional<std::string> manifest;
-    try {
-        manifest = ReadManifest(manifestPath);
-    } catch (const std::runtime_error& e) {
-        return {ManifestVerdict::Unreadable, digest.value_or(""), e.what()};
-    }
-    return JudgeImage(FindManifestLine(manifest, manifestPath, imageName), digest, imagePath, imageName);
 }

@@ -5,6 +5,7 @@
 // device is touched.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -41,12 +42,10 @@ struct ImageVerification {
 ImageVerification JudgeImage(const ManifestLine& line, const std::optional<std::string>& digest,
                              const std::string& imagePath, const std::string& imageName);
 
-// The manifest's text at `manifestPath` (a path of the program's form):
-// none when there is no such file; throws std::runtime_error when it cannot
-// be read or is larger than a manifest can be.
-std::optional<std::string> ReadManifest(const std::string& manifestPath);
+// A manifest names a handful of files; one of a megabyte is no manifest.
+inline constexpr std::size_t kManifestLimit = 1 << 20;
 
-// Checks the image at `imagePath` (a path of the program's form), listed in
-// the manifest under `imageName`, against the manifest at `manifestPath`.
-ImageVerification VerifyImage(const std::string& manifestPath, const std::string& imagePath,
-                              const std::string& imageName);
+// The whole text of a small file of the package at `path` (a path of the
+// program's form): none when there is no such file; throws
+// std::runtime_error when it cannot be read or holds more than `limit` bytes.
+std::optional<std::string> ReadPackageFile(const std::string& path, std::size_t limit);

@@ -8,6 +8,7 @@
 
 #include "tests/support/temp_dir.h"
 #include "upgrade/firmware_version.h"
+#include "platform/files/file_digest.h"
 #include "upgrade/package_manifest.h"
 #include "upgrade/package_version.h"
 
@@ -97,8 +98,11 @@ TEST(PackageManifestTest, TheImageMustMatchItsLine)
     for (const ManifestCase& c : cases) {
         std::filesystem::remove(dir / "SHA256SUMS");
         if (!c.manifest.empty()) WriteFileText(dir / "SHA256SUMS", c.manifest);
-        const ImageVerification result =
-            VerifyImage((dir / "SHA256SUMS").string(), (dir / "fw512000.bin").string(), "fw512000.bin");
+        const std::string manifestPath = (dir / "SHA256SUMS").string();
+        const std::string imagePath = (dir / "fw512000.bin").string();
+        const ManifestLine line =
+            FindManifestLine(ReadPackageFile(manifestPath, kManifestLimit), manifestPath, "fw512000.bin");
+        const ImageVerification result = JudgeImage(line, Sha256OfFile(imagePath), imagePath, "fw512000.bin");
         EXPECT_EQ(result.verdict, c.verdict) << c.name << ": " << result.reason;
         EXPECT_EQ(result.digest, kImageDigest) << c.name;
     }
