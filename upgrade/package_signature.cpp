@@ -34,8 +34,9 @@ std::string_view Bytes(const auto& array)
 std::optional<std::string> BrokenPart(const std::string& manifest, const MinisignSignature& signature,
                                       const Ed25519PublicKey& key)
 {
-    const std::string signedManifest =
-        signature.prehashed ? std::string(Bytes(Blake2b512(manifest))) : manifest;
+    Blake2b512Digest digest{};
+    if (signature.prehashed) digest = Blake2b512(manifest);
+    const std::string_view signedManifest = signature.prehashed ? Bytes(digest) : std::string_view(manifest);
     if (!Ed25519SignatureValid(key, signedManifest, signature.signature))
         return "the signature does not match SHA256SUMS: it was changed after signing, or signed otherwise";
     const std::string global = std::string(Bytes(signature.signature)) + signature.trustedComment;
