@@ -55,7 +55,7 @@ void SayWhatAnUpgradeWouldDo(WizardPage& page, const std::string& found, const s
     if (package.empty()) return;
     switch (StepFor(page.Options(), found, package)) {
     case VersionStep::Flash:
-        page.ReportChanged(true);
+        page.ReportDeviceChanged();
         page.LogAndShow("An Upgrade Would Flash: " + found + " -> " + package);
         return;
     case VersionStep::AlreadyCurrent: page.LogAndShow("Firmware Already Current: " + package); return;

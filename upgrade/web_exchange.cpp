@@ -113,7 +113,7 @@ bool EnterDownloadMode(WizardPage& page, const std::string& address, const std::
         page.ShowStatus(NotFoundText(address));
         return false;
     }
-    page.ReportChanged(true);
+    page.ReportDeviceChanged();
     WriteLogLine("FTP Server Started");
     page.ShowStatus(AfxLoadString(IDS_FTP_SERVER_STARTED));
     return true;

@@ -74,9 +74,9 @@ void WizardPage::ReportPackage(const std::string& version, const std::string& si
     Reported();
 }
 
-void WizardPage::ReportChanged(bool changed)
+void WizardPage::ReportDeviceChanged()
 {
-    m_report.changed = changed;
+    m_report.changed = true;
     Reported();
 }
 

@@ -60,7 +60,9 @@ public:
     void ReportVersionAfter(const std::string& version);
     void ReportBackup(const std::string& hostPath);
     void ReportPackage(const std::string& version, const std::string& signedBy, const std::string& trustedComment);
-    void ReportChanged(bool changed);
+    // The device was changed: its download-mode form was answered (for a
+    // check: an upgrade would flash it).
+    void ReportDeviceChanged();
 
 private:
     void Reported();
