@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "app/upgrade_wizard_app.h"
 
+#include "log/secrets.h"
 #include "platform/inet/paint_pacer.h"
 #include "platform/ui/host.h"
+#include "platform/ui/shown_text.h"
 #include "res/resource.h"
 
 namespace {
@@ -11,6 +13,9 @@ constexpr char kSessionAgent[] = "ReZED";
 
 BOOL CUpgradeWizardApp::InitInstance()
 {
+    // The device password is masked in every message box, the framework's
+    // own included.
+    AfxSetShownTextFilter(&MaskSecrets);
     // Transfers keep the window painted while they block the run.
     SetTransferPaintCallback(&AfxKeepPainted);
     m_pWizard = std::make_unique<CUpgradeWizardDlg>(m_runOptions);

@@ -7,7 +7,7 @@
 
 #include "cli/run_result.h"
 #include "cli/utc_time.h"
-#include "platform/ui/secrets.h"
+#include "log/secrets.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "platform/files/append_file.h"
 #include "platform/ui/host.h"
-#include "platform/ui/secrets.h"
+#include "log/secrets.h"
 #include "platform/ui/win_app.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "log/run_log.h"
 #include "platform/ui/host.h"
-#include "platform/ui/secrets.h"
+#include "log/secrets.h"
 #include "platform/ui/win_app.h"
 
 void WizardPage::ReadInputs()

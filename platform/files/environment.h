@@ -3,7 +3,7 @@
 // them.
 #pragma once
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 // Copies the variable's value, in the program's path form for TEMP, into
 // `buffer` of `size` characters and returns its length. Returns the size

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 // Makes the directory `newDirectory` (its parent must exist), readable and
 // writable by its owner only: the program's directories hold device data.

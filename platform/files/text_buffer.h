@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 // Copies `value` with its terminating null into `buffer` of `size`
 // characters and returns its length; when it does not fit, returns the size

@@ -4,7 +4,7 @@
 // <wininet.h>; elsewhere this header defines them with the system's values.
 #pragma once
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 #ifdef _WIN32
 #include <wininet.h>

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/inet/inet_types.h"
-#include "platform/ui/exception.h"
+#include "platform/base/exception.h"
 
 class CInternetException : public CException {
 public:

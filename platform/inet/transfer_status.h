@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 // Outside the platform's own status codes. Both come with an
 // InternetTransferProgress as the status information.

@@ -5,7 +5,7 @@
 #include <QMetaObject>
 #include <QString>
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "platform/ui/data_exchange.h"
-#include "platform/ui/exception.h"
+#include "platform/base/exception.h"
 #include "platform/ui/host.h"
-#include "platform/ui/secrets.h"
+#include "platform/ui/shown_text.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/win_app.h"
 
@@ -121,7 +121,7 @@ int CDialog::MessageBox(const std::string& text, const char* caption, UINT type)
     MessageIcon icon = MessageIcon::None;
     if ((type & MB_ICONMASK) == MB_ICONEXCLAMATION) icon = MessageIcon::Exclamation;
     if ((type & MB_ICONMASK) == MB_ICONSTOP) icon = MessageIcon::Stop;
-    return AfxGetHost().MessageBox(this, MaskSecrets(text), caption ? std::string(caption) : AfxGetAppName(), icon);
+    return AfxGetHost().MessageBox(this, AfxShownText(text), caption ? std::string(caption) : AfxGetAppName(), icon);
 }
 
 void CDialog::ShowProgress(const ProgressReport& progress)
@@ -152,7 +152,7 @@ void ReportHandlerException(const std::string& text, MessageIcon icon)
 {
     std::string shown = text.empty() ? AfxLoadString(AFX_IDP_INTERNAL_FAILURE) : text;
     CDialog* owner = AfxGetMainWnd();
-    AfxGetHost().MessageBox(owner, MaskSecrets(shown), AfxGetAppName(), icon);
+    AfxGetHost().MessageBox(owner, AfxShownText(shown), AfxGetAppName(), icon);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "platform/ui/control.h"
 #include "platform/ui/progress_report.h"
 #include "platform/ui/dialog_template.h"
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 #include "platform/ui/wnd.h"
 
 class CDataExchange;

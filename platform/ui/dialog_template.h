@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 enum class ControlKind { PushButton, Edit, Static, Picture, GroupBox };
 

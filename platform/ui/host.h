@@ -7,7 +7,7 @@
 
 #include "platform/ui/control.h"
 #include "platform/ui/progress_report.h"
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 class CDialog;
 

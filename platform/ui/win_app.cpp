@@ -5,7 +5,7 @@
 
 #include "platform/ui/dialog.h"
 #include "platform/ui/host.h"
-#include "platform/ui/secrets.h"
+#include "platform/ui/shown_text.h"
 
 namespace {
 CWinApp* g_app = nullptr;
@@ -56,7 +56,7 @@ int AfxMessageBox(const std::string& text, UINT type)
 {
     MessageIcon icon = MessageIcon::Exclamation;
     if ((type & MB_ICONMASK) == MB_ICONSTOP) icon = MessageIcon::Stop;
-    return AfxGetHost().MessageBox(AfxGetMainWnd(), MaskSecrets(text), AfxGetAppName(), icon);
+    return AfxGetHost().MessageBox(AfxGetMainWnd(), AfxShownText(text), AfxGetAppName(), icon);
 }
 
 void AfxSetWaitCursor() { AfxGetHost().SetWaitCursor(); }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 class CDialog;
 

@@ -2,7 +2,7 @@
 // A control of a dialog, addressed as a window of its own.
 #pragma once
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 class CDialog;
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "platform/files/windows/wide_text.h"
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <shlobj.h>
 

@@ -3,7 +3,7 @@
 
 #include <system_error>
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 void ThrowLastError(const std::string& what)
 {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/ui/progress_report.h"
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 class TransferBar {
 public:

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/win32/wait_cursor.h"
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace {
 bool g_waitCursorUp = false;

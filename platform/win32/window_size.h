@@ -2,7 +2,7 @@
 // Sizing windows by their client area, whatever their frame or border.
 #pragma once
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 // Resizes the window so that its client area has this size; it keeps its
 // place.

@@ -2,7 +2,7 @@
 #include "tests/inet/inet_test_support.h"
 
 #ifdef _WIN32
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 // After <windows.h>.
 #include <psapi.h>
 #endif

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/recording/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "platform/inet/internet_exception.h"
 #include "tests/inet/loopback_socket.h"
 #include "tests/support/devsim.h"

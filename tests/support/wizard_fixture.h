@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/upgrade_wizard_app.h"
-#include "platform/recording/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "tests/support/wizard_sandbox.h"
 
 // The recording host, where a test may act while a message box waits for

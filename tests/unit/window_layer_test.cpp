@@ -7,7 +7,7 @@
 #include <new>
 
 #include "platform/inet/internet_exception.h"
-#include "platform/recording/recording_host.h"
+#include "tests/support/recording_host.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/win_app.h"
 #include "res/program_resources.h"

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <string>
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/win_types.h"
+#include "platform/base/win_types.h"
 
 enum class BoxIcon { None, Exclamation, Stop, Other };
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 bool EnsureStandardDescriptors()
 {

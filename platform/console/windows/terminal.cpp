@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/console/terminal.h"
 
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 // The variable's value (possibly empty); none when it is not set.
 inline std::optional<std::wstring> EnvironmentVariable(const wchar_t* name)

@@ -2,7 +2,7 @@
 #include "platform/files/file_digest.h"
 
 // <windows.h> before the system's other headers.
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 #include <bcrypt.h>
 

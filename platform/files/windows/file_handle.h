@@ -3,7 +3,7 @@
 // side of the files layer asks of the files it opens.
 #pragma once
 
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 class Handle {
 public:

@@ -5,7 +5,7 @@
 // anyway), and one that others may write is refused, as on Linux.
 #pragma once
 
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 // A security descriptor that grants full access to the current user, the
 // system and the administrators only, inherited by what is made inside.

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 class InheritedHandles {
 public:

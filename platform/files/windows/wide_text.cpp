@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/files/windows/wide_text.h"
 
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 std::wstring Utf16(const std::string& utf8)
 {

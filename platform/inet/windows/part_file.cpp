@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <random>
 
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "platform/files/windows/system_error_text.h"
 #include "platform/files/windows/wide_text.h"
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 #include "platform/files/windows/command_line.h"
 #include "platform/files/windows/inherited_handles.h"
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/files/windows/system_error_text.h"
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 #include "tests/support/devsim.h"
 #include "platform/files/windows/command_line.h"
 

@@ -3,7 +3,7 @@
 // directories and copies, trusted files and the settings directories, and the
 // run log in the system's text form.
 // <windows.h> before the system's other headers.
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 
 #include <aclapi.h>
 #include <sddl.h>

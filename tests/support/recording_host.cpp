@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/recording/recording_host.h"
+#include "tests/support/recording_host.h"
 
 void RecordingHost::OnStatus(const std::string& text) { m_events.push_back(StatusEvent(text)); }
 

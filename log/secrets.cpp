@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/ui/secrets.h"
+#include "log/secrets.h"
 
 namespace {
 std::string g_secret;

@@ -5,7 +5,7 @@
 #pragma once
 
 #ifdef _WIN32
-#include "platform/ui/windows_headers.h"
+#include "platform/base/windows_headers.h"
 #else
 #include <cstdint>
 
