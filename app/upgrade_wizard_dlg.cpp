@@ -50,13 +50,19 @@ void CUpgradeWizardDlg::OpenLogAndWriteBanner()
 {
     char temp[255] = "";
     // Without a temporary directory of the user's own (no TEMP, TMPDIR or
-    // home directory) there is no log path, and the log cannot be opened.
-    const bool known = GetEnvironmentVariable("TEMP", temp, sizeof temp) != 0;
+    // home directory) there is no log path, and the log cannot be opened. A
+    // TEMP too long for the buffer leaves it empty (the call returns the size
+    // it needs): it is no temporary directory either, never the root.
+    const DWORD length = GetEnvironmentVariable("TEMP", temp, sizeof temp);
+    const bool known = length != 0 && length < sizeof temp;
     const std::string logPath = known ? std::string(temp) + "\\" + m_runOptions.logName : std::string();
-    if (OpenRunLog(logPath) == 1)
+    std::string problem;
+    if (OpenRunLog(logPath, &problem) == 1) {
+        m_lastRun.failure = {kLogNotOpenedText, MessageIcon::Exclamation, problem};
         PostMessage(WM_QUIT, 0, 0);
-    else
+    } else {
         m_logHostPath = HostPathOf(logPath).value_or(std::filesystem::path()).string();
+    }
     WriteLogLine("\n\n\n\nNDXU Upgrade Started - " + AfxLoadString(IDS_NO_ADDRESS));
 }
 
@@ -79,7 +85,8 @@ void CUpgradeWizardDlg::OnContinue()
 {
     m_lastRun = RunReport{};
     m_lastRun.log = m_logHostPath;
-    WizardPage page(*this, m_Status, m_Address, m_Password, m_CancelButton, m_runOptions, m_lastRun, m_runObserver);
+    WizardPage page(*this, m_Status, m_Address, m_Password, m_CancelButton, m_runOptions, m_lastRun,
+                    m_runObservers);
     RunUpgrade(page);
 }
 

@@ -5,9 +5,10 @@
 #pragma once
 
 #include <string>
-#include <utility>
+#include <vector>
 
 #include "platform/ui/dialog.h"
+#include "upgrade/run_observer.h"
 #include "upgrade/run_options.h"
 #include "upgrade/run_report.h"
 
@@ -21,8 +22,8 @@ public:
     // the first.
     RunEnd LastRunEnd() const { return m_lastRun.end; }
     const RunReport& LastRun() const { return m_lastRun; }
-    // `observer` follows the report of each run as the run goes on.
-    void SetRunObserver(RunReportObserver observer) { m_runObserver = std::move(observer); }
+    // `observer` follows each run as it goes on, after those added before it.
+    void AddRunObserver(RunObserver& observer) { m_runObservers.push_back(&observer); }
 
     CButton m_CancelButton;
     std::string m_Status;
@@ -43,5 +44,5 @@ private:
     RunOptions m_runOptions;
     std::string m_logHostPath;  // empty when the log is not open
     RunReport m_lastRun;
-    RunReportObserver m_runObserver;
+    std::vector<RunObserver*> m_runObservers;
 };

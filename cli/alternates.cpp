@@ -2,28 +2,13 @@
 #include "cli/alternates.h"
 
 #include "platform/files/file_services.h"
-#include "upgrade/package_staging.h"
-
-namespace {
-
-struct Alternate {
-    const char* name;
-    const char* role;
-};
-
-constexpr Alternate kAlternates[] = {
-    {"prod.bin", "uploaded as fw512000.bin in place of the package's image"},
-    {"prof.bin", "uploaded as the device's profile prof.bin"},
-    {"boot.bin", "uploaded as the device's boot image boot.bin"},
-};
-
-}  // namespace
+#include "upgrade/alternate_files.h"
 
 std::vector<std::string> AlternatesInStaging()
 {
     std::vector<std::string> present;
-    for (const Alternate& alternate : kAlternates) {
-        const std::string path = std::string(kStagingDirectory) + "\\" + alternate.name;
+    for (const AlternateFile& alternate : kAlternateFiles) {
+        const std::string path = StagingPathOf(alternate);
         if (PathExists(path)) present.push_back(path + " (" + alternate.role + ")");
     }
     return present;

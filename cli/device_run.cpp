@@ -31,6 +31,10 @@ int RunOneDevice(const Options& options, const std::string& password)
     // The watch knows where the run is before anyone is told.
     host.AddObserver(interruptions);
     if (json) host.AddObserver(*json);
+    const auto followTheRun = [&](CUpgradeWizardDlg& wizard) {
+        wizard.AddRunObserver(interruptions);
+        if (json) wizard.AddRunObserver(*json);
+    };
 
     CUpgradeWizardApp app(options.run);
     RunReport report;
@@ -38,7 +42,7 @@ int RunOneDevice(const Options& options, const std::string& password)
     // ended, the window is closed.
     host.Queue([&] {
         CUpgradeWizardDlg& wizard = *app.Wizard();
-        if (json) wizard.SetRunObserver([&json](const RunReport& sofar) { json->Follow(sofar); });
+        followTheRun(wizard);
         if (options.address) wizard.SetDlgItemText(IDC_ADDRESS, *options.address);
         wizard.SetDlgItemText(IDC_PASSWORD, password);
         wizard.DispatchCommand(IDC_CONTINUE);

@@ -6,8 +6,6 @@
 
 #include "log/run_log.h"
 #include "platform/console/interruptions.h"
-#include "platform/ui/resources.h"
-#include "res/resource.h"
 
 void InterruptionWatch::Start(LastWords lastWords)
 {
@@ -19,25 +17,43 @@ void InterruptionWatch::Start(LastWords lastWords)
     });
 }
 
+namespace {
+
+// What the device may be left with when the run stops in `phase`.
+const char* DeviceLeftWith(RunPhase phase)
+{
+    switch (phase) {
+    case RunPhase::None:
+    case RunPhase::InputCheck:
+    case RunPhase::PackageCheck:
+    case RunPhase::WebLogin:
+    case RunPhase::VersionCheck: return "The device's firmware was not changed.";
+    case RunPhase::DownloadMode:
+    case RunPhase::FtpSession:
+    case RunPhase::Backup: return "The device may be waiting in firmware download mode.";
+    case RunPhase::Upload: return "The device may hold a partial firmware image.";
+    case RunPhase::Completed:
+    case RunPhase::Confirmation: return "The firmware upload had completed.";
+    }
+    return "";
+}
+
+}  // namespace
+
 void InterruptionWatch::OnStatus(const std::string& status)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    if (status == m_lastStatus) return;
     m_lastStatus = status;
-    if (status == AfxLoadString(IDS_STARTING_FTP_SERVER)) m_stage = Stage::DownloadMode;
-    if (status == AfxLoadString(IDS_UPGRADING_FIRMWARE_WAIT)) m_stage = Stage::Uploading;
-    if (status == AfxLoadString(IDS_RESETTING)) m_stage = Stage::Uploaded;
+}
+
+void InterruptionWatch::OnPhase(const RunReport& report)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_phase = report.phase;
 }
 
 std::string InterruptionWatch::Entry(const std::string& signalName)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    const std::string entry = "Run interrupted by " + signalName + " at \"" + m_lastStatus + "\"";
-    switch (m_stage) {
-    case Stage::Web: return entry + ". The device's firmware was not changed.";
-    case Stage::DownloadMode: return entry + ". The device may be waiting in firmware download mode.";
-    case Stage::Uploading: return entry + ". The device may hold a partial firmware image.";
-    case Stage::Uploaded: return entry + ". The firmware upload had completed.";
-    }
-    return entry;
+    return "Run interrupted by " + signalName + " at \"" + m_lastStatus + "\". " + DeviceLeftWith(m_phase);
 }

@@ -10,8 +10,11 @@
 #include <string>
 
 #include "platform/console/console_observer.h"
+#include "upgrade/run_observer.h"
 
-class InterruptionWatch : public ConsoleObserver {
+// Follows the run by its phase, to say what the device may be left with, and
+// the host's status line, to say where the run was.
+class InterruptionWatch : public ConsoleObserver, public RunObserver {
 public:
     // Told on the watching thread, after the log's last entry and before the
     // program ends: the exit status and that entry.
@@ -21,16 +24,14 @@ public:
     // writes the log's last entry, tells `lastWords` and ends the program.
     void Start(LastWords lastWords = {});
 
-    // Follows the run by its status texts, to say where it was interrupted.
     void OnStatus(const std::string& status) override;
+    void OnPhase(const RunReport& report) override;
 
     // The run log's entry for an interruption by `signalName` ("SIGINT") now.
     std::string Entry(const std::string& signalName);
 
 private:
-    enum class Stage { Web, DownloadMode, Uploading, Uploaded };
-
     std::mutex m_mutex;
-    Stage m_stage = Stage::Web;
+    RunPhase m_phase = RunPhase::None;
     std::string m_lastStatus;
 };

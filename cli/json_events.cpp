@@ -35,10 +35,24 @@ nlohmann::ordered_json TextOrNull(const std::string& text)
 
 JsonEvents::JsonEvents(std::ostream& out, std::string device) : m_out(out), m_device(std::move(device)) {}
 
+namespace {
+
+// A failure's reason, as the run gave it; none for a success.
+std::string ReasonOf(const RunReport& report)
+{
+    switch (report.end) {
+    case RunEnd::Completed:
+    case RunEnd::UpToDate:
+    case RunEnd::Checked: return {};
+    default: return report.failure.Explanation();
+    }
+}
+
+}  // namespace
+
 void JsonEvents::OnStatus(const std::string& text)
 {
     const std::lock_guard lock(m_mutex);
-    m_lastStatus = text;
     Json event = Event("status");
     event["text"] = MaskSecrets(text);
     Write(event);
@@ -47,7 +61,6 @@ void JsonEvents::OnStatus(const std::string& text)
 void JsonEvents::OnMessage(const std::string& text, MessageIcon icon, const std::string& reason)
 {
     const std::lock_guard lock(m_mutex);
-    m_lastMessage = LastMessage{text, reason};
     Json event = Event("message");
     event["text"] = MaskSecrets(text);
     event["icon"] = IconName(icon);
@@ -78,7 +91,19 @@ void JsonEvents::OnProgressEnd()
     m_finalProgress = false;
 }
 
-void JsonEvents::Follow(const RunReport& report)
+void JsonEvents::OnPhase(const RunReport& report)
+{
+    const std::lock_guard lock(m_mutex);
+    m_report = report;
+    Json event = Event("phase");
+    event["phase"] = PhaseName(report.phase);
+    if (!report.versionBefore.empty()) event["version"] = MaskSecrets(report.versionBefore);
+    if (!report.backup.empty()) event["backup"] = MaskSecrets(report.backup);
+    if (!report.uploading.empty()) event["file"] = MaskSecrets(report.uploading);
+    Write(event);
+}
+
+void JsonEvents::OnReport(const RunReport& report)
 {
     const std::lock_guard lock(m_mutex);
     m_report = report;
@@ -87,7 +112,7 @@ void JsonEvents::Follow(const RunReport& report)
 void JsonEvents::Result(const RunReport& report, int exitStatus)
 {
     const std::lock_guard lock(m_mutex);
-    Write(ResultEvent(ResultNameOf(report.end), exitStatus, ReasonOf(report).value_or(""), report));
+    Write(ResultEvent(ResultNameOf(report.end), exitStatus, ReasonOf(report), report));
 }
 
 void JsonEvents::Interrupted(int exitStatus, const std::string& entry)
@@ -125,22 +150,6 @@ JsonEvents::Json JsonEvents::ResultEvent(const char* result, int exitStatus, con
     event["changed"] = report.changed;
     event["duration"] = std::round(took.count() * 1000) / 1000;
     return event;
-}
-
-// A failure's reason is what the message box that reported it said was the
-// reason, else its text; a confirmation that failed says why in the status
-// line alone.
-std::optional<std::string> JsonEvents::ReasonOf(const RunReport& report) const
-{
-    switch (report.end) {
-    case RunEnd::Completed:
-    case RunEnd::UpToDate:
-    case RunEnd::Checked: return std::nullopt;
-    case RunEnd::NotConfirmed: return m_lastStatus;
-    default: break;
-    }
-    if (!m_lastMessage) return std::nullopt;
-    return m_lastMessage->reason.empty() ? m_lastMessage->text : m_lastMessage->reason;
 }
 
 void JsonEvents::Write(const Json& event)

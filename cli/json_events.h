@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 // ndxu-upgrade --json: the run as JSON Lines on standard output, one object a
 // line, each with "time" (UTC, milliseconds), "device" and "event":
+//   phase     phase ("input_check", "package_check", "web_login",
+//             "version_check", "download_mode", "ftp_session", "backup",
+//             "upload", "completed", "confirmation"), and what the run knows
+//             by then: version (found on the device), backup, file (upload)
 //   status    text
 //   message   text, icon ("none", "exclamation", "stop"), reason (when given)
 //   progress  file, direction ("upload", "download"), done, total (0: unknown);
@@ -19,9 +23,10 @@
 #include <string>
 
 #include "platform/console/console_observer.h"
+#include "upgrade/run_observer.h"
 #include "upgrade/run_report.h"
 
-class JsonEvents : public ConsoleObserver {
+class JsonEvents : public ConsoleObserver, public RunObserver {
 public:
     // `device`: the address as given. The run's duration counts from here.
     JsonEvents(std::ostream& out, std::string device);
@@ -31,9 +36,10 @@ public:
     void OnProgress(const ProgressReport& progress) override;
     void OnProgressEnd() override;
 
+    void OnPhase(const RunReport& report) override;
     // Keeps what the run has reported so far, for a result written before
     // the run has ended.
-    void Follow(const RunReport& report);
+    void OnReport(const RunReport& report) override;
 
     // The result of the run that ended with `report`, with its exit status.
     void Result(const RunReport& report, int exitStatus);
@@ -45,15 +51,8 @@ private:
     using Json = nlohmann::ordered_json;
     using Clock = std::chrono::steady_clock;
 
-    struct LastMessage {
-        std::string text;
-        std::string reason;
-    };
-
     Json Event(const char* kind) const;
     Json ResultEvent(const char* result, int exitStatus, const std::string& reason, const RunReport& report) const;
-    // The reason of a run that ended with `report`: none for a success.
-    std::optional<std::string> ReasonOf(const RunReport& report) const;
     // Writes one line; the caller holds m_mutex.
     void Write(const Json& event);
 
@@ -62,8 +61,6 @@ private:
     const Clock::time_point m_started = Clock::now();
     std::timed_mutex m_mutex;
 
-    std::string m_lastStatus;
-    std::optional<LastMessage> m_lastMessage;
     RunReport m_report;
 
     // The transfer under way: when its last line went out, and whether its

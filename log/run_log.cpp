@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
+#include "log/secrets.h"
 #include "platform/files/append_file.h"
 #include "platform/ui/host.h"
-#include "log/secrets.h"
 #include "platform/ui/win_app.h"
 
 namespace {
@@ -32,14 +32,15 @@ AppendFile OpenForAppend(const std::string& path)
 
 }  // namespace
 
-int OpenRunLog(std::string path)
+int OpenRunLog(std::string path, std::string* problem)
 {
     if (g_log) std::fclose(g_log);
     AppendFile opened = OpenForAppend(path);
     g_log = opened.stream;
     if (!g_log) {
+        if (problem) *problem = opened.problem;
         AfxGetHost().SetMessageDetail(opened.problem);
-        AfxMessageBox("Cannot open logfile", MB_OK);
+        AfxMessageBox(kLogNotOpenedText, MB_OK);
         return 1;
     }
     return 0;

@@ -9,8 +9,10 @@
 // creating it readable by its owner only. Only a regular file of the
 // effective user with one name is opened, never through a symbolic link; an
 // existing log readable by others is made 0600. Shows "Cannot open logfile"
-// and returns 1 when it cannot be opened; 0 on success.
-int OpenRunLog(std::string path);
+// with the reason (which `*problem` gets too) and returns 1 when it cannot be
+// opened; 0 on success.
+int OpenRunLog(std::string path, std::string* problem = nullptr);
+inline constexpr char kLogNotOpenedText[] = "Cannot open logfile";
 
 // Appends "******", the text, a line feed and a line of 51 asterisks; the
 // entry reaches the file at once. Dropped while the log is not open.

@@ -13,7 +13,7 @@ constexpr UINT kOverrunProbeBytes = 9;
 }  // namespace
 
 std::unique_ptr<char[]> FetchPage(int post, std::string server, std::string headers, std::string body,
-                                  std::string object)
+                                  std::string object, std::string* shownFailure)
 {
     WriteLogLine(PageTraceLine(server, headers, body, object));
 
@@ -32,6 +32,7 @@ std::unique_ptr<char[]> FetchPage(int post, std::string server, std::string head
         // A pending send still completes; every other failure ends the fetch.
         if (e.m_dwError != ERROR_IO_PENDING || !request) {
             e.ReportError(MB_OK, 0);
+            if (shownFailure) *shownFailure = e.ReportText(0);
             return nullptr;
         }
     }

@@ -11,6 +11,6 @@ inline constexpr std::size_t kPageBufferSize = 20000;
 // block and the body as they stand, logs the request and the page, and
 // returns the page: at most 19999 bytes, zero-terminated, in a buffer of
 // kPageBufferSize bytes. Null when the request could not be sent; the
-// failure has then been shown to the user.
+// failure has then been shown to the user, in the text `*shownFailure` gets.
 std::unique_ptr<char[]> FetchPage(int post, std::string server, std::string headers, std::string body,
-                                  std::string object);
+                                  std::string object, std::string* shownFailure = nullptr);

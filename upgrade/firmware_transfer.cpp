@@ -14,6 +14,7 @@
 #include "platform/ui/resources.h"
 #include "platform/ui/win_app.h"
 #include "res/resource.h"
+#include "upgrade/alternate_files.h"
 #include "upgrade/package_staging.h"
 #include "upgrade/profile_history.h"
 #include "upgrade/transfer_session.h"
@@ -33,7 +34,7 @@ std::unique_ptr<CFtpConnection> OpenFtpConnection(WizardPage& page, CInternetSes
         return session.GetFtpConnection(address, "", "", INTERNET_DEFAULT_FTP_PORT, FALSE);
     } catch (const CInternetException& e) {
         WriteLogLine("FTP connection failed: " + e.GetErrorMessage());
-        if (!e.Detail().empty()) page.ExplainNextMessage(e.Detail());
+        if (!e.Detail().empty()) page.GiveReason(e.Detail());
         throw;
     }
 }
@@ -78,7 +79,7 @@ void ReportHistoryProblem(WizardPage& page, const DeviceHistory& history)
 {
     const std::string text = "Profile Not Kept in " + history.directory;
     page.LogAndShow(text);
-    page.ExplainNextMessage(history.problem);
+    page.GiveReason(history.problem);
     page.ApplicationMessage(text);
 }
 
@@ -98,6 +99,7 @@ void CopyToBackup(const std::string& kept, const std::string& backupPath)
 void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& staging)
 {
     const std::string backupPath = staging + "\\" + AfxLoadString(IDS_PROFILE_BACKUP_FILE);
+    page.EnterPhase(RunPhase::Backup);
     page.LogAndShow(AfxLoadString(IDS_BACKING_UP_PROFILE));
     const DeviceHistory history = OpenDeviceHistory(page.Address());
     if (!history.problem.empty()) {
@@ -119,7 +121,7 @@ void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& sta
 std::string ChooseFirmwareImage(WizardPage& page)
 {
     page.LogAndShow(AfxLoadString(IDS_CHECKING_PROD));
-    const std::string alternatePath = AlternateImagePath();
+    const std::string alternatePath = StagingPathOf(kAlternateImage);
     if (!PathExists(alternatePath)) return AfxLoadString(IDS_FIRMWARE_FILE);
     WriteLogLine("Alternate prod.bin found");
     page.DialogMessage(AfxLoadString(IDS_PROD_FOUND));
@@ -133,23 +135,24 @@ std::string ChooseFirmwareImage(WizardPage& page)
 // Cancel button back, so that the window can be closed.
 bool Upload(WizardPage& page, CFtpConnection& ftp, const std::string& localPath, const std::string& remoteName)
 {
+    page.EnterPhase(RunPhase::Upload, remoteName);
     const bool sendable = !ReadableFileProblem(localPath, EmptyFile::Allowed);
     if (sendable && ftp.PutFile(localPath, remoteName, kDefaultTransferType, 1)) return true;
     page.SetEnd(RunEnd::UploadFailed);
     const std::string text = "Cannot Upload " + localPath + " as " + remoteName;
     page.LogAndShow(text);
-    if (sendable) page.ExplainNextMessage(ftp.LastFailureReason());
-    page.ApplicationMessage(text);
+    if (sendable) page.GiveReason(ftp.LastFailureReason());
+    page.ShowFailure(text, MessageIcon::Exclamation);
     page.ShowCancelAsDefault();
     return false;
 }
 
 // Phase 14: an alternate profile and an alternate boot image follow the
 // firmware when they are present.
-bool UploadAlternates(WizardPage& page, CFtpConnection& ftp, const std::string& staging)
+bool UploadAlternates(WizardPage& page, CFtpConnection& ftp)
 {
     page.LogAndShow("Checking for alternate prof.bin");
-    const std::string profilePath = staging + "\\prof.bin";
+    const std::string profilePath = StagingPathOf(kAlternateProfile);
     if (PathExists(profilePath)) {
         WriteLogLine("Alternate Prof.bin found.");
         page.DialogMessage("Alternate Prof.bin found.  Click OK to upload.");
@@ -157,7 +160,7 @@ bool UploadAlternates(WizardPage& page, CFtpConnection& ftp, const std::string& 
     }
 
     WriteLogLine("Checking for alternate boot.bin");
-    const std::string bootPath = staging + "\\boot.bin";
+    const std::string bootPath = StagingPathOf(kAlternateBootImage);
     if (PathExists(bootPath)) {
         WriteLogLine("Alternate Boot.bin found.");
         page.DialogMessage("Alternate Boot.bin found.  Click OK to upload.");
@@ -183,6 +186,7 @@ void ShowCompletionScreen(WizardPage& page)
 
 bool RunFirmwareTransfer(WizardPage& page, const std::string& address)
 {
+    page.EnterPhase(RunPhase::FtpSession);
     page.LogAndShow(AfxLoadString(IDS_OPENING_FTP_SESSION));
     TransferSession session(page);
     std::unique_ptr<CFtpConnection> ftp = OpenFtpConnection(page, session, address);
@@ -195,14 +199,15 @@ bool RunFirmwareTransfer(WizardPage& page, const std::string& address)
     if (ReadableFileProblem(image, EmptyFile::Allowed)) {
         const std::string text = "Cannot find " + image;
         page.LogAndShow(text);
-        page.DialogMessage(text);
+        page.ShowFailure(text, MessageIcon::None);
         return false;
     }
 
     page.LogAndShow(AfxLoadString(IDS_UPGRADING_FIRMWARE_WAIT));
     if (!Upload(page, *ftp, image, AfxLoadString(IDS_FIRMWARE_FILE))) return false;
-    if (!UploadAlternates(page, *ftp, staging)) return false;
+    if (!UploadAlternates(page, *ftp)) return false;
 
+    page.EnterPhase(RunPhase::Completed);
     page.LogAndShow(AfxLoadString(IDS_RESETTING));
     ShowCompletionScreen(page);
 

@@ -9,6 +9,7 @@
 #include "platform/files/file_services.h"
 #include "platform/ui/resources.h"
 #include "res/resource.h"
+#include "upgrade/alternate_files.h"
 #include "upgrade/package_signature.h"
 #include "upgrade/package_staging.h"
 #include "upgrade/package_version.h"
@@ -24,8 +25,8 @@ bool Refuse(WizardPage& page, const std::string& text, const std::string& reason
 {
     WriteLogLine(text);
     page.ShowStatus(text);
-    page.ExplainNextMessage(reason);
-    page.DialogMessage(text);
+    page.GiveReason(reason);
+    page.ShowFailure(text, MessageIcon::None);
     return false;
 }
 
@@ -99,7 +100,7 @@ struct Image {
 
 Image ImageToUpload()
 {
-    const std::string alternate = AlternateImagePath();
+    const std::string alternate = StagingPathOf(kAlternateImage);
     if (PathExists(alternate)) return {alternate, "prod.bin"};
     return {AfxLoadString(IDS_FIRMWARE_FILE), AfxLoadString(IDS_FIRMWARE_FILE)};
 }

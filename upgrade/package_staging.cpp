@@ -12,8 +12,6 @@ constexpr char kParentDirectory[] = "C:\\varn";
 constexpr DWORD kCurrentDirectoryBuffer = 255;
 }  // namespace
 
-std::string AlternateImagePath() { return std::string(kStagingDirectory) + "\\prod.bin"; }
-
 std::optional<std::string> StagingDirectoryProblem()
 {
     if (std::optional<std::string> problem = PrivateDirectoryProblem(kParentDirectory)) return problem;
@@ -27,12 +25,16 @@ std::string StagePackage()
     const std::string readmePath = std::string(kStagingDirectory) + "\\readme.txt";
 
     char packageDirectory[kCurrentDirectoryBuffer] = "";
-    if (GetCurrentDirectory(kCurrentDirectoryBuffer, packageDirectory) == 0)
-        AfxMessageBox("Get Current Directory Error occurred", MB_OK);
+    // A directory too long for the buffer leaves it empty (the call returns
+    // the size it needs): that is no directory either, and nothing is copied
+    // from the root in its place.
+    const DWORD length = GetCurrentDirectory(kCurrentDirectoryBuffer, packageDirectory);
+    const bool known = length != 0 && length < kCurrentDirectoryBuffer;
+    if (!known) AfxMessageBox("Get Current Directory Error occurred", MB_OK);
     const std::string sourcePath = std::string(packageDirectory) + "\\ndxuback.txt";
 
     WriteLogLine("Copying ndxuback.txt from package to " + readmePath);
-    if (StagingDirectoryProblem() || !CopyFile(sourcePath, readmePath, FALSE)) {
+    if (!known || StagingDirectoryProblem() || !CopyFile(sourcePath, readmePath, FALSE)) {
         std::string text = "Cannot Copy " + sourcePath + " to " + readmePath;
         WriteLogLine(text);
         AfxMessageBox(text, MB_OK);

@@ -8,9 +8,6 @@
 
 inline constexpr char kStagingDirectory[] = "C:\\varn\\ndxu511";
 
-// The alternate firmware image that may be placed in the staging directory.
-std::string AlternateImagePath();
-
 // Why the staging directory, or C:\varn above it, is not the user's own (a
 // symbolic link, another user's, writable by group or others, or drive C:
 // not mapped); none when both are ours or not made yet. Another user must not

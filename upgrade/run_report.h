@@ -2,13 +2,17 @@
 // What a run found out and left behind, for a front-end that reports it.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "upgrade/run_end.h"
+#include "upgrade/run_failure.h"
+#include "upgrade/run_phase.h"
 
 struct RunReport {
     RunEnd end = RunEnd::None;
+    RunPhase phase = RunPhase::None;
+    std::string uploading;      // in the upload phase: the device's name of the file being uploaded
+    RunFailure failure;         // how a failed run told its failure, and why
     std::string versionBefore;  // the firmware version on the status page, once read
     std::string versionAfter;   // the version the device came back with, once read
     std::string backup;         // host path of the profile kept in the history, once kept
@@ -20,7 +24,3 @@ struct RunReport {
     // answered); for a check, whether an upgrade would flash it.
     bool changed = false;
 };
-
-// Told of every change of the report while a run goes on, so that a
-// front-end stopped half-way can say what was known by then.
-using RunReportObserver = std::function<void(const RunReport&)>;

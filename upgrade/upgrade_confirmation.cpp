@@ -49,7 +49,7 @@ std::string Seconds(std::chrono::seconds bound) { return std::to_string(bound.co
 bool NotConfirmed(WizardPage& page, const std::string& text)
 {
     page.SetEnd(RunEnd::NotConfirmed);
-    page.LogAndShow(text);
+    page.FailInStatusLine(text);
     return false;
 }
 
@@ -59,6 +59,7 @@ bool ConfirmUpgrade(WizardPage& page, const std::string& address, const std::str
 {
     const std::chrono::seconds bound = page.Options().confirmWithin.value_or(0s);
     const Clock::time_point deadline = Clock::now() + bound;
+    page.EnterPhase(RunPhase::Confirmation);
     page.LogAndShow("Waiting for the LAN Modem to restart");
     if (!WaitUntilDevice(false, address, deadline))
         return NotConfirmed(page, "LAN Modem did not restart within " + Seconds(bound));
@@ -67,7 +68,7 @@ bool ConfirmUpgrade(WizardPage& page, const std::string& address, const std::str
         return NotConfirmed(page, "LAN Modem did not come back within " + Seconds(bound));
 
     page.LogAndShow("LAN Modem is back; checking its firmware version");
-    const std::optional<std::string> version = CheckDevice(page, address, password);
+    const std::optional<std::string> version = CheckDevice(page, address, password, CheckPhases::WithinCurrent);
     if (!version) return NotConfirmed(page, "Firmware Version Not Confirmed");
     page.ReportVersionAfter(*version);
     const std::string& expected = page.Options().expectedVersion;

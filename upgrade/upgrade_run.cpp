@@ -5,6 +5,7 @@
 #include <string>
 
 #include "log/run_log.h"
+#include "platform/ui/handler_report.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/win_app.h"
 #include "res/resource.h"
@@ -32,9 +33,11 @@ std::optional<unsigned> CheckInputs(const std::string& address, const std::strin
 // The check of the device: the logins and the status page only.
 void RunCheck(WizardPage& page, const std::string& address, const std::string& password)
 {
+    page.EnterPhase(RunPhase::PackageCheck);
     const std::string package = DescribePackage(page);
+    page.EnterPhase(RunPhase::WebLogin);
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
-    const std::optional<std::string> version = CheckDevice(page, address, password);
+    const std::optional<std::string> version = CheckDevice(page, address, password, CheckPhases::Enter);
     if (!version) return;
     page.ReportVersionBefore(*version);
     page.LogAndShow("Firmware Version: " + *version);
@@ -42,10 +45,9 @@ void RunCheck(WizardPage& page, const std::string& address, const std::string& p
     page.SetEnd(RunEnd::Checked);
 }
 
-}  // namespace
-
-void RunUpgrade(WizardPage& page)
+void RunSteps(WizardPage& page)
 {
+    page.EnterPhase(RunPhase::InputCheck);
     WriteLogLine("Continue Button Pushed");
     AfxSetWaitCursor();
     page.ReadInputs();
@@ -55,7 +57,7 @@ void RunUpgrade(WizardPage& page)
 
     if (std::optional<unsigned> refusal = CheckInputs(address, password)) {
         page.SetEnd(RunEnd::InputRefused);
-        page.DialogMessage(AfxLoadString(*refusal));
+        page.ShowFailure(AfxLoadString(*refusal), MessageIcon::None);
         return;
     }
 
@@ -64,9 +66,11 @@ void RunUpgrade(WizardPage& page)
     if (page.Options().checkOnly) return RunCheck(page, address, password);
 
     PackageCheck package;
+    page.EnterPhase(RunPhase::PackageCheck);
     page.SetEnd(RunEnd::PackageRefused);
     if (!package.Begin(page)) return;
     page.SetEnd(RunEnd::DeviceNotReached);
+    page.EnterPhase(RunPhase::WebLogin);
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
     // Before the download-mode form: the image is judged, and the device's
     // version weighed against the package's.
@@ -82,4 +86,18 @@ void RunUpgrade(WizardPage& page)
     if (!RunFirmwareTransfer(page, address)) return;
     page.SetEnd(RunEnd::Completed);
     if (page.Options().confirmWithin) ConfirmUpgrade(page, address, password);
+}
+
+}  // namespace
+
+void RunUpgrade(WizardPage& page)
+{
+    try {
+        RunSteps(page);
+    } catch (...) {
+        // The exception goes on to the framework, which reports it.
+        if (const std::optional<HandlerReport> report = HandlerReportOf(std::current_exception()))
+            page.FailureShown(report->text, report->icon);
+        throw;
+    }
 }

@@ -44,7 +44,7 @@ bool VersionAllowsFlash(WizardPage& page, const std::string& found, const std::s
         page.SetEnd(RunEnd::DowngradeRefused);
         WriteLogLine(DowngradeText(found, package));
         page.ShowStatus(DowngradeText(found, package));
-        page.DialogMessage(DowngradeText(found, package));
+        page.ShowFailure(DowngradeText(found, package), MessageIcon::None);
         return false;
     }
     return false;

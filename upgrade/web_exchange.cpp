@@ -36,6 +36,17 @@ std::string WrongDeviceText()
     return AfxLoadString(IDS_WRONG_DEVICE_HEAD) + AfxLoadString(IDS_MODEL_NAME) + AfxLoadString(IDS_WRONG_DEVICE_TAIL);
 }
 
+// One page from the device; when none comes back, the failure the fetch
+// showed is the run's.
+std::unique_ptr<char[]> Fetch(WizardPage& page, int post, const std::string& address, const std::string& headers,
+                              const std::string& body, const char* object)
+{
+    std::string shownFailure;
+    std::unique_ptr<char[]> reply = FetchPage(post, address, headers, body, object, &shownFailure);
+    if (!reply) page.FailureShown(shownFailure, MessageIcon::Exclamation);
+    return reply;
+}
+
 bool Contains(const char* page, const std::string& mark) { return std::strstr(page, mark.c_str()) != nullptr; }
 
 // Judges the reply to the second login; true when the password was taken.
@@ -45,14 +56,14 @@ bool JudgeLoginReply(WizardPage& page, const char* reply)
         page.SetEnd(RunEnd::PasswordRefused);
         WriteLogLine("Bad Password Entered");
         page.ShowStatus(AfxLoadString(IDS_INCORRECT_PASSWORD));
-        page.ApplicationMessage(AfxLoadString(IDS_WRONG_PASSWORD_MESSAGE));
+        page.ShowFailure(AfxLoadString(IDS_WRONG_PASSWORD_MESSAGE), MessageIcon::Exclamation);
         return false;
     }
     if (Contains(reply, AfxLoadString(IDS_OPERATION_FAILED_MARK))) {
         page.SetEnd(RunEnd::PasswordRefused);
         WriteLogLine("Operatation FAILED returned!");
         page.ShowStatus(AfxLoadString(IDS_OPERATION_FAILED));
-        page.ApplicationMessage(AfxLoadString(IDS_OPERATION_FAILED));
+        page.ShowFailure(AfxLoadString(IDS_OPERATION_FAILED), MessageIcon::Exclamation);
         return false;
     }
     WriteLogLine("Password Recognized");
@@ -65,7 +76,7 @@ bool JudgeLoginReply(WizardPage& page, const char* reply)
 bool LogIn(WizardPage& page, const std::string& address, const std::string& headers, const std::string& body)
 {
     for (int submission = 1; submission <= 2; ++submission) {
-        std::unique_ptr<char[]> reply = FetchPage(1, address, headers, body, kLoginPage);
+        std::unique_ptr<char[]> reply = Fetch(page, 1, address, headers, body, kLoginPage);
         if (!reply) {
             page.SetEnd(RunEnd::DeviceNotReached);
             page.ShowStatus(NotFoundText(address));
@@ -82,7 +93,7 @@ bool LogIn(WizardPage& page, const std::string& address, const std::string& head
 std::optional<std::string> CheckVersion(WizardPage& page, const std::string& address)
 {
     page.ShowStatus(AfxLoadString(IDS_CHECKING_VERSION));
-    std::unique_ptr<char[]> statusPage = FetchPage(0, address, "", "", kStatusPage);
+    std::unique_ptr<char[]> statusPage = Fetch(page, 0, address, "", "", kStatusPage);
     if (!statusPage) {
         page.SetEnd(RunEnd::DeviceNotReached);
         WriteLogLine(NotFoundText(address));
@@ -95,7 +106,7 @@ std::optional<std::string> CheckVersion(WizardPage& page, const std::string& add
         WriteLogLine("Device is not an NDXU");
         std::string text = WrongDeviceText();
         page.ShowStatus(text);
-        page.DialogMessage(text);
+        page.ShowFailure(text, MessageIcon::None);
         return std::nullopt;
     }
     WriteLogLine("NDXU Version Verified");
@@ -108,7 +119,7 @@ bool EnterDownloadMode(WizardPage& page, const std::string& address, const std::
                        const std::string& body)
 {
     page.ShowStatus(AfxLoadString(IDS_STARTING_FTP_SERVER));
-    if (!FetchPage(1, address, headers, body, kMaintenancePage)) {
+    if (!Fetch(page, 1, address, headers, body, kMaintenancePage)) {
         page.SetEnd(RunEnd::DownloadModeRefused);
         page.ShowStatus(NotFoundText(address));
         return false;
@@ -136,23 +147,22 @@ LoginRequest LoginRequestFor(const std::string& address, const std::string& pass
 bool RunWebExchange(WizardPage& page, const std::string& address, const std::string& password,
                     const DownloadModeGate& mayEnterDownloadMode)
 {
-    const LoginRequest login = LoginRequestFor(address, password);
     const std::string downloadBody = AfxLoadString(IDS_DOWNLOAD_MODE_BODY);
     const std::string downloadHeaders = FormHeaderBlock(address, kMaintenancePage, downloadBody.size());
-    WriteLogLine(login.headers);
-
-    if (!LogIn(page, address, login.headers, login.body)) return false;
-    const std::optional<std::string> version = CheckVersion(page, address);
+    const std::optional<std::string> version = CheckDevice(page, address, password, CheckPhases::Enter);
     if (!version) return false;
     page.ReportVersionBefore(*version);
     if (!mayEnterDownloadMode(*version)) return false;
+    page.EnterPhase(RunPhase::DownloadMode);
     return EnterDownloadMode(page, address, downloadHeaders, downloadBody);
 }
 
-std::optional<std::string> CheckDevice(WizardPage& page, const std::string& address, const std::string& password)
+std::optional<std::string> CheckDevice(WizardPage& page, const std::string& address, const std::string& password,
+                                       CheckPhases phases)
 {
     const LoginRequest login = LoginRequestFor(address, password);
     WriteLogLine(login.headers);
     if (!LogIn(page, address, login.headers, login.body)) return std::nullopt;
+    if (phases == CheckPhases::Enter) page.EnterPhase(RunPhase::VersionCheck);
     return CheckVersion(page, address);
 }

@@ -21,5 +21,8 @@ bool RunWebExchange(WizardPage& page, const std::string& address, const std::str
 // The device check: the two logins and the status page only. Returns the
 // firmware version on the status page ("unknown" when none can be read), or
 // none when the device is not a 5.x device or the check failed; the run has
-// then shown why.
-std::optional<std::string> CheckDevice(WizardPage& page, const std::string& address, const std::string& password);
+// then shown why. CheckPhases::Enter: the run enters the version-check phase
+// once logged in; a confirmation checks within its own phase.
+enum class CheckPhases { Enter, WithinCurrent };
+std::optional<std::string> CheckDevice(WizardPage& page, const std::string& address, const std::string& password,
+                                       CheckPhases phases);

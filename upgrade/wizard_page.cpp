@@ -2,8 +2,8 @@
 #include "upgrade/wizard_page.h"
 
 #include "log/run_log.h"
-#include "platform/ui/host.h"
 #include "log/secrets.h"
+#include "platform/ui/host.h"
 #include "platform/ui/win_app.h"
 
 void WizardPage::ReadInputs()
@@ -24,21 +24,61 @@ void WizardPage::LogAndShow(const std::string& text)
     ShowStatus(text);
 }
 
-void WizardPage::ExplainNextMessage(const std::string& reason)
+void WizardPage::DialogMessage(const std::string& text)
 {
-    WriteLogLine("Reason: " + reason);
-    AfxGetHost().SetMessageDetail(MaskSecrets(reason));
+    m_dialog.MessageBox(text, nullptr, MB_OK);
+    m_report.failure = {};
 }
 
-void WizardPage::DialogMessage(const std::string& text) { m_dialog.MessageBox(text, nullptr, MB_OK); }
+void WizardPage::ApplicationMessage(const std::string& text)
+{
+    AfxMessageBox(text, MB_OK);
+    m_report.failure = {};
+}
 
-void WizardPage::ApplicationMessage(const std::string& text) { AfxMessageBox(text, MB_OK); }
+void WizardPage::GiveReason(const std::string& reason)
+{
+    WriteLogLine("Reason: " + reason);
+    m_report.failure.reason = MaskSecrets(reason);
+    AfxGetHost().SetMessageDetail(m_report.failure.reason);
+    Reported();
+}
+
+void WizardPage::ShowFailure(const std::string& text, MessageIcon icon)
+{
+    FailureShown(text, icon);
+    if (icon == MessageIcon::None)
+        m_dialog.MessageBox(text, nullptr, MB_OK);
+    else
+        AfxMessageBox(text, MB_OK);
+}
+
+void WizardPage::FailureShown(const std::string& text, MessageIcon icon)
+{
+    m_report.failure.message = MaskSecrets(text);
+    m_report.failure.icon = icon;
+    Reported();
+}
+
+void WizardPage::FailInStatusLine(const std::string& text)
+{
+    m_report.failure.reason = MaskSecrets(text);
+    LogAndShow(text);
+    Reported();
+}
 
 void WizardPage::ShowCancelAsDefault()
 {
     m_cancelButton.ShowWindow(SW_SHOW);
     m_cancelButton.SetFocus();
     m_cancelButton.SendMessage(BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
+void WizardPage::EnterPhase(RunPhase phase, const std::string& file)
+{
+    m_report.phase = phase;
+    m_report.uploading = file;
+    for (RunObserver* observer : m_observers) observer->OnPhase(m_report);
 }
 
 void WizardPage::SetEnd(RunEnd end)
@@ -82,5 +122,5 @@ void WizardPage::ReportDeviceChanged()
 
 void WizardPage::Reported()
 {
-    if (m_observer) m_observer(m_report);
+    for (RunObserver* observer : m_observers) observer->OnReport(m_report);
 }

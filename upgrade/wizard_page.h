@@ -4,8 +4,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/ui/dialog.h"
+#include "upgrade/run_observer.h"
 #include "upgrade/run_options.h"
 #include "upgrade/run_report.h"
 
@@ -13,9 +15,9 @@ class WizardPage {
 public:
     WizardPage(CDialog& dialog, std::string& status, const std::string& address, const std::string& password,
                CButton& cancelButton, const RunOptions& options, RunReport& report,
-               const RunReportObserver& observer)
+               const std::vector<RunObserver*>& observers)
         : m_dialog(dialog), m_status(status), m_address(address), m_password(password),
-          m_cancelButton(cancelButton), m_options(options), m_report(report), m_observer(observer)
+          m_cancelButton(cancelButton), m_options(options), m_report(report), m_observers(observers)
     {
     }
 
@@ -35,14 +37,25 @@ public:
     void SetStatusValue(const std::string& text) { m_status = text; }
     void WriteValues() { m_dialog.UpdateData(FALSE); }
 
+    // A message box that tells no failure: the dialog's own (no icon) or the
+    // application's (the exclamation icon). A reason given before it is its
+    // own, and is no failure's.
+    void DialogMessage(const std::string& text);
+    void ApplicationMessage(const std::string& text);
+
+    // The failure the run ends with (RunReport::failure), as the run learns it.
     // Why the next message box comes: a "Reason: " log entry, and on the
     // console the line after that box.
-    void ExplainNextMessage(const std::string& reason);
-
-    // The dialog's own message box: no icon.
-    void DialogMessage(const std::string& text);
-    // The application's message box: the exclamation icon.
-    void ApplicationMessage(const std::string& text);
+    void GiveReason(const std::string& reason);
+    // Shows the failure's message box: the dialog's own for no icon, the
+    // application's for the exclamation icon.
+    void ShowFailure(const std::string& text, MessageIcon icon);
+    // The failure's message box, shown by a layer below the run (a page
+    // fetch's report, the framework's report of an exception).
+    void FailureShown(const std::string& text, MessageIcon icon);
+    // A failure told in the status line alone: logged and shown, and its
+    // text is the failure's reason.
+    void FailInStatusLine(const std::string& text);
 
     // A transfer's progress, shown while it runs; the end hides it.
     void ShowProgress(const ProgressReport& progress) { m_dialog.ShowProgress(progress); }
@@ -55,6 +68,9 @@ public:
     void ShowCancelAsDefault();
 
     // What the run reports, as it learns it.
+    // The run enters `phase`; for an upload, `file` is the device's name of
+    // the file uploaded.
+    void EnterPhase(RunPhase phase, const std::string& file = {});
     void SetEnd(RunEnd end);
     void ReportVersionBefore(const std::string& version);
     void ReportVersionAfter(const std::string& version);
@@ -74,5 +90,5 @@ private:
     CButton& m_cancelButton;
     const RunOptions& m_options;
     RunReport& m_report;
-    const RunReportObserver& m_observer;
+    const std::vector<RunObserver*>& m_observers;
 };

@@ -33,9 +33,10 @@ std::string CInternetException::GetErrorMessage() const
     return PlatformText(m_dwError);
 }
 
-int CInternetException::ReportError(UINT type, UINT messageId) const
+int CInternetException::ReportError(UINT type, UINT messageId) const { return AfxMessageBox(ReportText(messageId), type); }
+
+std::string CInternetException::ReportText(UINT messageId) const
 {
-    std::string text = GetErrorMessage();
-    if (text.empty()) text = AfxLoadString(messageId ? messageId : AFX_IDP_NO_ERROR_AVAILABLE);
-    return AfxMessageBox(text, type);
+    const std::string text = GetErrorMessage();
+    return text.empty() ? AfxLoadString(messageId ? messageId : AFX_IDP_NO_ERROR_AVAILABLE) : text;
 }

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/inet/inet_types.h"
 #include "platform/base/exception.h"
+#include "platform/inet/inet_types.h"
 
 class CInternetException : public CException {
 public:
@@ -16,9 +16,11 @@ public:
     // server's last response); empty for a code without a text.
     std::string GetErrorMessage() const override;
 
-    // Shows the text in an application message box; string `messageId`, else
-    // string 61472 "No error message is available.", when there is none.
+    // Shows ReportText in an application message box.
     int ReportError(UINT type = MB_OK, UINT messageId = 0) const;
+    // The text ReportError shows: GetErrorMessage, else string `messageId`,
+    // else string 61472 "No error message is available.".
+    std::string ReportText(UINT messageId = 0) const;
 
     // What failed where, for a log: "<host> port <port>: <the system's reason>"
     // for a connection that was refused or failed, "<host>: name not

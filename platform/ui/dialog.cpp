@@ -4,11 +4,12 @@
 #include <new>
 #include <stdexcept>
 
-#include "platform/ui/data_exchange.h"
 #include "platform/base/exception.h"
+#include "platform/ui/data_exchange.h"
+#include "platform/ui/handler_report.h"
 #include "platform/ui/host.h"
-#include "platform/ui/shown_text.h"
 #include "platform/ui/resources.h"
+#include "platform/ui/shown_text.h"
 #include "platform/ui/win_app.h"
 
 CDialog::CDialog(UINT templateId) : m_templateId(templateId) {}
@@ -147,12 +148,13 @@ void CDialog::AppendSystemMenu(UINT id, const std::string& text) { m_systemMenu.
 
 namespace {
 
-// The framework's report of an exception that left a command handler.
-void ReportHandlerException(const std::string& text, MessageIcon icon)
+// The framework's report of the exception being handled, which left a
+// command handler; an exception it does not report goes on.
+void ReportHandlerException()
 {
-    std::string shown = text.empty() ? AfxLoadString(AFX_IDP_INTERNAL_FAILURE) : text;
-    CDialog* owner = AfxGetMainWnd();
-    AfxGetHost().MessageBox(owner, AfxShownText(shown), AfxGetAppName(), icon);
+    const std::optional<HandlerReport> report = HandlerReportOf(std::current_exception());
+    if (!report) throw;
+    AfxGetHost().MessageBox(AfxGetMainWnd(), AfxShownText(report->text), AfxGetAppName(), report->icon);
 }
 
 }  // namespace
@@ -161,12 +163,8 @@ void CDialog::DispatchCommand(int id)
 {
     try {
         OnCommand(id);
-    } catch (const CException& e) {
-        ReportHandlerException(e.GetErrorMessage(), MessageIcon::Stop);
-    } catch (const std::bad_alloc&) {
-        ReportHandlerException("Out of memory.", MessageIcon::Exclamation);
-    } catch (const std::exception& e) {
-        ReportHandlerException(e.what(), MessageIcon::Stop);
+    } catch (...) {
+        ReportHandlerException();
     }
 }
 
@@ -174,10 +172,8 @@ void CDialog::DispatchSysCommand(UINT id, LPARAM lParam)
 {
     try {
         OnSysCommand(id, lParam);
-    } catch (const CException& e) {
-        ReportHandlerException(e.GetErrorMessage(), MessageIcon::Stop);
-    } catch (const std::exception& e) {
-        ReportHandlerException(e.what(), MessageIcon::Stop);
+    } catch (...) {
+        ReportHandlerException();
     }
 }
 

@@ -101,7 +101,7 @@ TEST_F(FleetTest, JsonLinesOfAFleetEndEachDeviceWithItsResultAndTheRunWithASumma
     }
     ASSERT_EQ(byDevice.size(), 3u);
     for (const auto& [device, events] : byDevice) {
-        EXPECT_EQ(events.front().at("event"), "status") << device;
+        EXPECT_EQ(events.front().at("event"), "phase") << device;
         EXPECT_EQ(events.back().at("event"), "result") << device;
         EXPECT_EQ(std::count_if(events.begin(), events.end(), [](auto& e) { return e.at("event") == "result"; }), 1);
     }
