@@ -35,6 +35,7 @@ int CUpgradeWizardApp::ExitInstance()
         m_pSession.reset();
     }
     if (m_pWizard) {
+        m_lastRun = m_pWizard->LastRun();
         m_pWizard->DestroyWindow();
         m_pMainWnd = nullptr;
         m_pWizard.reset();

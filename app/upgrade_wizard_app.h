@@ -23,9 +23,13 @@ public:
 
     CUpgradeWizardDlg* Wizard() const { return m_pWizard.get(); }
     CAppSession* Session() const { return m_pSession.get(); }
+    // The wizard's last run, kept when the wizard goes at the end (a log
+    // that could not be opened is its failure).
+    const RunReport& LastRun() const { return m_pWizard ? m_pWizard->LastRun() : m_lastRun; }
 
 private:
     RunOptions m_runOptions;
     std::unique_ptr<CUpgradeWizardDlg> m_pWizard;
     std::unique_ptr<CAppSession> m_pSession;
+    RunReport m_lastRun;
 };

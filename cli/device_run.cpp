@@ -31,24 +31,20 @@ int RunOneDevice(const Options& options, const std::string& password)
     // The watch knows where the run is before anyone is told.
     host.AddObserver(interruptions);
     if (json) host.AddObserver(*json);
-    const auto followTheRun = [&](CUpgradeWizardDlg& wizard) {
-        wizard.AddRunObserver(interruptions);
-        if (json) wizard.AddRunObserver(*json);
-    };
 
     CUpgradeWizardApp app(options.run);
-    RunReport report;
     // The user fills in the fields and presses Continue; when the run has
     // ended, the window is closed.
     host.Queue([&] {
         CUpgradeWizardDlg& wizard = *app.Wizard();
-        followTheRun(wizard);
+        wizard.AddRunObserver(interruptions);
+        if (json) wizard.AddRunObserver(*json);
         if (options.address) wizard.SetDlgItemText(IDC_ADDRESS, *options.address);
         wizard.SetDlgItemText(IDC_PASSWORD, password);
         wizard.DispatchCommand(IDC_CONTINUE);
-        report = wizard.LastRun();
     });
     AfxWinMain(app);
+    const RunReport& report = app.LastRun();
     const int exitStatus = ExitStatusOf(report.end);
     if (json) json->Result(report, exitStatus);
     return exitStatus;

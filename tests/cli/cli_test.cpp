@@ -3,6 +3,9 @@
 // sources, exit statuses, and where statuses and message boxes go.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/minisign.h"
 #include "tests/support/wizard_fixture.h"
@@ -119,11 +122,31 @@ TEST_F(CliTest, FtpFailureFailsInTheTransfer)
 
 TEST_F(CliTest, UnopenableLogEndsWithoutARun)
 {
-    ProcessResult result = Run({}, {{"TEMP", (m_dir / "missing").string()}});
-    EXPECT_EQ(result.exitStatus, 8);
-    EXPECT_EQ(result.err, "[ndxu-upgrade] Cannot open logfile\n  reason: " + (m_dir / "missing" / "ndxulog.txt").string() +
-                              ": No such file or directory\n");
-    EXPECT_EQ(result.out, "");
+    struct Case {
+        std::string temp;
+        std::string reason;
+    };
+    // A TEMP longer than the program's 255-byte buffer is no TEMP at all:
+    // the log never goes to the root of the file system in its place.
+    const std::string longTemp = (m_dir / std::string(300 - m_dir.path().string().size() - 1, 't')).string();
+    const Case cases[] = {
+        {(m_dir / "missing").string(), (m_dir / "missing" / "ndxulog.txt").string() + ": No such file or directory"},
+        {longTemp, "no temporary directory is known (set TEMP, TMPDIR or HOME)"},
+    };
+    const bool rootLogBefore = std::filesystem::exists("/ndxulog.txt");
+    for (const Case& c : cases) {
+        ProcessResult result = Run({}, {{"TEMP", c.temp}});
+        EXPECT_EQ(result.exitStatus, 8);
+        EXPECT_EQ(result.err, "[ndxu-upgrade] Cannot open logfile\n  reason: " + c.reason + "\n");
+        EXPECT_EQ(result.out, "");
+
+        result = Run({"--json"}, {{"TEMP", c.temp}});
+        const std::string lastLine = result.out.substr(result.out.rfind('\n', result.out.size() - 2) + 1);
+        const nlohmann::json line = nlohmann::json::parse(lastLine);
+        EXPECT_EQ(line.at("result"), "log_not_opened");
+        EXPECT_EQ(line.at("reason"), c.reason);
+    }
+    EXPECT_EQ(std::filesystem::exists("/ndxulog.txt"), rootLogBefore);
 }
 
 TEST_F(CliTest, BadSettingIsBadUsageNamingTheVariable)
