@@ -247,7 +247,7 @@ TEST(DevicePhases, PhaseLinesMoveTheRunOnAndKeepTheirFacts)
         {R"({"event":"phase","phase":"web_login"})", {"web_login", std::nullopt, std::nullopt, std::nullopt}},
         {R"({"event":"phase","phase":"version_check","version":"5.0.3"})", {"version_check", "5.0.3", {}, {}}},
         {R"({"event":"phase","phase":"backup","backup":"/p/a.txt"})", {"backup", "5.0.3", "/p/a.txt", {}}},
-        {R"({"event":"phase","phase":"upload","file":"fw512000.bin"})", {"upload", "5.0.3", "/p/a.txt", "fw512000.bin"}},
+        {R"({"event":"phase","phase":"upload","file":"fw.bin"})", {"upload", "5.0.3", "/p/a.txt", "fw.bin"}},
         {R"({"event":"phase","phase":"upload","file":"prof.bin"})", {"upload", "5.0.3", "/p/a.txt", "prof.bin"}},
         {R"({"event":"phase","phase":"confirmation","version":7})", {"confirmation", "5.0.3", "/p/a.txt", {}}},
         {R"({"event":"phase","phase":"completed","version":"5.1.2"})", {"completed", "5.1.2", "/p/a.txt", {}}},
