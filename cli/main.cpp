@@ -9,7 +9,7 @@
 
 #include "cli/alternates.h"
 #include "cli/device_run.h"
-#include "cli/fleet.h"
+#include "cli/fleet/fleet.h"
 #include "cli/options.h"
 #include "cli/password.h"
 #include "platform/console/standard_streams.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/fleet_options.h"
+#include "cli/fleet/fleet_options.h"
 #include "upgrade/run_options.h"
 
 struct Options {

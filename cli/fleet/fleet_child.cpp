@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/fleet_child.h"
+#include "cli/fleet/fleet_child.h"
 
 #include "platform/files/environment.h"
 #include "platform/files/paths.h"

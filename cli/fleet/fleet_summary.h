@@ -7,7 +7,7 @@
 #include <iosfwd>
 #include <nlohmann/json.hpp>
 
-#include "cli/fleet_supervisor.h"
+#include "cli/fleet/fleet_supervisor.h"
 
 inline constexpr int kExitSomeDevicesFailed = 12;
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/fleet_device.h"
+#include "cli/fleet/fleet_device.h"
 
 class FleetObserver {
 public:

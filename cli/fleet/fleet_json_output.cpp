@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "cli/fleet_json_output.h"
+#include "cli/fleet/fleet_json_output.h"
 
 #include <ostream>
 
-#include "cli/fleet_results.h"
+#include "cli/fleet/fleet_results.h"
 
 void JsonOutput::Reported(const DeviceRun& run, const nlohmann::ordered_json& event, const std::string& line)
 {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/output_lines.h"
+#include "cli/fleet/output_lines.h"
 
 std::vector<std::string> LineSplitter::Feed(const std::string& bytes)
 {

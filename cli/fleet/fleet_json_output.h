@@ -5,7 +5,7 @@
 
 #include <iosfwd>
 
-#include "cli/fleet_observer.h"
+#include "cli/fleet/fleet_observer.h"
 
 class JsonOutput : public FleetObserver {
 public:

@@ -7,21 +7,19 @@
 #include <optional>
 #include <string>
 
-#include "cli/fleet_device.h"
+#include "cli/fleet/fleet_device.h"
+#include "cli/result_line.h"
 #include "platform/process/child_process.h"
-
-// The fields of a result line a device's process wrote.
-DeviceResult ResultOfLine(const nlohmann::ordered_json& line);
 
 // Why the supervisor, not the device's process, decides the result.
 enum class Overruling {
     None,         // the process's own result stands (if it gave one)
-    TimedOut,     // stopped after the whole-run bound: "timed_out", whatever it reported
-    Interrupted,  // the fleet run was stopped by a signal: "interrupted" unless it reported
+    TimedOut,     // stopped after the whole-run bound: timed out, whatever it reported
+    Interrupted,  // the fleet run was stopped by a signal: interrupted unless it reported
 };
 
 struct DeviceEnding {
-    std::optional<nlohmann::ordered_json> reported;  // the process's result line, if any
+    std::optional<ResultFacts> reported;  // what the process's result line said, if it wrote one
     ChildEnd end;
     Overruling overruling = Overruling::None;
     std::string overrulingReason;  // for TimedOut and Interrupted
@@ -32,21 +30,19 @@ struct DeviceEnding {
 // Whether the process's own result line stands as the device's result.
 bool ReportStands(const DeviceEnding& ending);
 
-// The device's result: its process's own, else "timed_out", "interrupted"
-// or "crashed" (the process ended without a result).
-DeviceResult ResultOfEnding(const FleetDevice& device, const DeviceEnding& ending);
+// The device's result: its process's own, else timed out, interrupted or
+// crashed (the process ended without a result), with the facts its result
+// line gave, if any.
+ResultFacts ResultOfEnding(const FleetDevice& device, const DeviceEnding& ending);
 
 // The result of a device whose process could not be started, and why.
-DeviceResult CrashedAtStart(const std::string& why);
+ResultFacts CrashedAtStart(const std::string& why);
 
 // The result of a device the fleet run never started, and why.
-DeviceResult NotStartedResult(const std::string& reason);
+ResultFacts NotStartedResult(const std::string& reason);
 
 // A JSON line, as the device's process writes them, for a device of the
 // fleet: with the fleet's name of the device where it differs from the
 // address. `line` is the text the object came from; none for a line the
 // supervisor makes.
 std::string FleetLine(const FleetDevice& device, const nlohmann::ordered_json& object, const std::string& line = {});
-
-// The result line of `result`.
-nlohmann::ordered_json ResultObject(const FleetDevice& device, const DeviceResult& result);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/fleet_display.h"
+#include "cli/fleet/fleet_display.h"
 
 #include <algorithm>
 #include <ostream>
@@ -63,8 +63,8 @@ std::size_t NameWidth(const std::vector<FleetDevice>& devices)
 
 std::string EndedLine(const DeviceRun& run, std::size_t nameWidth)
 {
-    const DeviceResult& result = *run.result;
-    const std::string line = Name(run, nameWidth) + "  " + result.result;
+    const ResultFacts& result = *run.result;
+    const std::string line = Name(run, nameWidth) + "  " + ResultName(result.result);
     if (result.reason) return line + ": " + OnOneLine(EscapeControlCharacters(*result.reason));
     if (!result.versionBefore) return line;
     const std::string after = result.versionAfter ? " -> " + EscapeControlCharacters(*result.versionAfter) : "";
@@ -88,7 +88,7 @@ void LiveDisplay::Ended(const DeviceRun& run)
 {
     std::erase(m_running, &run);
     ++m_ended;
-    if (!Succeeded(*run.result)) ++m_failed;
+    if (!Succeeded(run.result->result)) ++m_failed;
     Erase();
     m_out << FitToWidth(EndedLine(run, m_nameWidth), m_size.columns) << '\n';
     Draw();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/fleet_options.h"
+#include "cli/fleet/fleet_options.h"
 
 #include <CLI/CLI.hpp>
 

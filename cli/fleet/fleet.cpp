@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/fleet.h"
+#include "cli/fleet/fleet.h"
 
 #include <iostream>
 #include <memory>
@@ -7,12 +7,12 @@
 #include <stdexcept>
 
 #include "cli/alternates.h"
-#include "cli/fleet_child.h"
-#include "cli/fleet_display.h"
-#include "cli/fleet_json_output.h"
-#include "cli/fleet_summary.h"
-#include "cli/fleet_supervisor.h"
-#include "cli/inventory.h"
+#include "cli/fleet/fleet_child.h"
+#include "cli/fleet/fleet_display.h"
+#include "cli/fleet/fleet_json_output.h"
+#include "cli/fleet/fleet_summary.h"
+#include "cli/fleet/fleet_supervisor.h"
+#include "cli/fleet/inventory.h"
 #include "cli/password.h"
 #include "platform/console/terminal.h"
 #include "platform/inet/layer_settings.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/fleet_observer.h"
+#include "cli/fleet/fleet_observer.h"
 #include "platform/console/terminal.h"
 
 // The line a device leaves when it has ended: name, result and what says

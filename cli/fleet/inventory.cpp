@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/inventory.h"
+#include "cli/fleet/inventory.h"
 
 #include <charconv>
 #include <fstream>

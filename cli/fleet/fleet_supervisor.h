@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/fleet_device.h"
-#include "cli/fleet_observer.h"
+#include "cli/fleet/fleet_device.h"
+#include "cli/fleet/fleet_observer.h"
 #include "platform/process/stop_requests.h"
 
 struct SupervisorSettings {

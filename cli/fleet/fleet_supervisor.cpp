@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "cli/fleet_supervisor.h"
+#include "cli/fleet/fleet_supervisor.h"
 
 #include <memory>
 
-#include "cli/fleet_results.h"
-#include "cli/output_lines.h"
+#include "cli/fleet/fleet_results.h"
+#include "cli/fleet/output_lines.h"
+#include "cli/utc_time.h"
 #include "platform/process/child_process.h"
 
 namespace {
@@ -20,6 +21,14 @@ double SecondsSince(Clock::time_point start) { return std::chrono::duration<doub
 
 std::string SignalName(StopRequest request) { return request == StopRequest::Interrupt ? "SIGINT" : "SIGTERM"; }
 
+// The result line a device's process wrote: what it says, and as what it
+// came, to be passed on.
+struct Reported {
+    ResultFacts facts;
+    Json object;
+    std::string line;
+};
+
 // A device whose process runs.
 struct Running {
     std::size_t index;  // into the runs
@@ -31,8 +40,7 @@ struct Running {
     std::string overrulingReason;
     LineSplitter output;
     LastLines errors{kErrorLinesKept};
-    std::optional<Json> reported;  // its result line
-    std::string reportedLine;
+    std::optional<Reported> reported;  // its result line
 };
 
 class Supervisor {
@@ -145,11 +153,18 @@ private:
         }
         const std::string kind = event.value("event", "");
         if (kind == "result") {
-            running.reported = std::move(event);
-            running.reportedLine = line;
+            std::optional<ResultFacts> facts = ReadResultLine(event);
+            // A result this program does not give is no result either.
+            if (facts) {
+                running.reported = Reported{std::move(*facts), std::move(event), line};
+            } else {
+                running.errors.Feed(line + "\n");
+            }
             return;
         }
-        if (kind == "status") {
+        if (kind == "phase") {
+            FollowPhase(run.phase, event);
+        } else if (kind == "status") {
             run.status = event.value("text", "");
             run.percent.reset();
         } else if (kind == "progress") {
@@ -164,21 +179,24 @@ private:
         const std::optional<ChildEnd> end = running.child->End();
         if (!end) return false;
         DeviceRun& run = m_outcome.runs[running.index];
-        const DeviceEnding ending{running.reported,       *end, running.overruling, running.overrulingReason,
+        const std::optional<ResultFacts> reported =
+            running.reported ? std::optional(running.reported->facts) : std::nullopt;
+        const DeviceEnding ending{reported, *end, running.overruling, running.overrulingReason,
                                   running.errors.Joined(), SecondsSince(running.started)};
         Finish(run, ResultOfEnding(run.device, ending),
-               ReportStands(ending) ? FleetLine(run.device, *running.reported, running.reportedLine) : "");
+               ReportStands(ending) ? FleetLine(run.device, running.reported->object, running.reported->line) : "");
         return true;
     }
 
     // Ends the device's run with `result`, whose line is `line` (when empty,
     // one made of the result).
-    void Finish(DeviceRun& run, DeviceResult result, std::string line)
+    void Finish(DeviceRun& run, ResultFacts result, std::string line)
     {
-        if (!Succeeded(result)) ++m_failures;
+        if (!Succeeded(result.result)) ++m_failures;
         run.state = DeviceState::Ended;
         run.percent.reset();
-        run.resultLine = line.empty() ? FleetLine(run.device, ResultObject(run.device, result)) : std::move(line);
+        run.resultLine = line.empty() ? FleetLine(run.device, ResultLineObject(run.device.name, result, UtcTimestamp()))
+                                      : std::move(line);
         run.result = std::move(result);
         m_observer.Ended(run);
     }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cli/fleet_summary.h"
+#include "cli/fleet/fleet_summary.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,11 +30,12 @@ Row Header(bool checkOnly)
 
 Row RowOf(const DeviceRun& run, bool checkOnly)
 {
-    const DeviceResult& result = *run.result;
+    const ResultFacts& result = *run.result;
     const std::string name = EscapeControlCharacters(run.device.name);
-    const std::string time = result.result == "not_started" ? "-" : Seconds(result.duration);
-    if (checkOnly) return {name, result.result, Shown(result.versionBefore), time, Shown(result.log)};
-    return {name, result.result, Shown(result.versionBefore), Shown(result.versionAfter), time,
+    const std::string shownResult = ResultName(result.result);
+    const std::string time = result.result == RunResult::NotStarted ? "-" : Seconds(result.duration);
+    if (checkOnly) return {name, shownResult, Shown(result.versionBefore), time, Shown(result.log)};
+    return {name, shownResult, Shown(result.versionBefore), Shown(result.versionAfter), time,
             Shown(result.backup), Shown(result.log)};
 }
 
@@ -72,11 +73,12 @@ FleetCounts CountsOf(const FleetOutcome& outcome)
     FleetCounts counts;
     for (const DeviceRun& run : outcome.runs) {
         ++counts.devices;
-        if (run.result->result == "up_to_date")
+        const RunResult result = run.result->result;
+        if (result == RunResult::UpToDate)
             ++counts.upToDate;
-        else if (Succeeded(*run.result))
+        else if (Succeeded(result))
             ++counts.completed;
-        else if (run.result->result == "not_started")
+        else if (result == RunResult::NotStarted)
             ++counts.notStarted;
         else
             ++counts.failed;
@@ -102,8 +104,8 @@ void WriteSummaryTable(std::ostream& out, const FleetOutcome& outcome, bool chec
     out << Joined(rows.front(), widths) << '\n';
     for (std::size_t i = 0; i < outcome.runs.size(); ++i) {
         out << Joined(rows[i + 1], widths) << '\n';
-        const DeviceResult& result = *outcome.runs[i].result;
-        if (!Succeeded(result) && result.reason) WriteIndented(out, EscapeControlCharacters(*result.reason));
+        const ResultFacts& result = *outcome.runs[i].result;
+        if (!Succeeded(result.result) && result.reason) WriteIndented(out, EscapeControlCharacters(*result.reason));
     }
     out << CountsLine(CountsOf(outcome), checkOnly) << " (" << Seconds(outcome.duration) << ")" << std::endl;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/inventory.h"
+#include "cli/fleet/inventory.h"
 #include "cli/options.h"
 
 // The arguments of the device's process: --json --password-stdin, the

@@ -1,0 +1,330 @@
+// SPDX-License-Identifier: MIT
+// The parts of a fleet run that need no process: the inventory's lines, the
+// result line every device's run ends with, the phase lines a display
+// follows, and the summary table.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/fleet/device_phase.h"
+#include "cli/fleet/fleet_child.h"
+#include "cli/fleet/fleet_results.h"
+#include "cli/fleet/fleet_summary.h"
+#include "cli/fleet/inventory.h"
+#include "cli/result_line.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr DevicePorts kDefaults{80, 21};
+
+TEST(FleetInventory, LinesGiveDevicesWithPortsAndNames)
+{
+    struct Device {
+        std::string address;
+        int http;
+        int ftp;
+        std::string name;
+    };
+    const struct {
+        std::string text;
+        std::vector<Device> devices;
+    } cases[] = {
+        {"10.0.0.1\n", {{"10.0.0.1", 80, 21, "10.0.0.1"}}},
+        {"# lab\n\n  10.0.0.1\thttp=8080   ftp=2121 # the first\n10.0.0.2 ftp=2100",
+         {{"10.0.0.1", 8080, 2121, "10.0.0.1"}, {"10.0.0.2", 80, 2100, "10.0.0.2"}}},
+        {"10.0.0.1 http=8081\n10.0.0.1 http=8082\n",
+         {{"10.0.0.1", 8081, 21, "10.0.0.1:8081"}, {"10.0.0.1", 8082, 21, "10.0.0.1:8082"}}},
+        {"10.0.0.1 ftp=2121\n10.0.0.1 ftp=2122\n10.0.0.2\n",
+         {{"10.0.0.1", 80, 2121, "10.0.0.1:80:2121"},
+          {"10.0.0.1", 80, 2122, "10.0.0.1:80:2122"},
+          {"10.0.0.2", 80, 21, "10.0.0.2"}}},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.text);
+        const std::vector<FleetDevice> devices = ParseInventory(in, "hosts.txt", kDefaults);
+        ASSERT_EQ(devices.size(), c.devices.size()) << c.text;
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            EXPECT_EQ(devices[i].address, c.devices[i].address) << c.text;
+            EXPECT_EQ(devices[i].ports.http, c.devices[i].http) << c.text;
+            EXPECT_EQ(devices[i].ports.ftp, c.devices[i].ftp) << c.text;
+            EXPECT_EQ(devices[i].name, c.devices[i].name) << c.text;
+        }
+    }
+}
+
+TEST(FleetInventory, FaultyLinesAreRefusedSayingWhere)
+{
+    const struct {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {"10.0.0.1\n10.0.0.2 port=80\n", "hosts.txt:2: unknown field 'port=80'"},
+        {"10.0.0.1 http\n", "hosts.txt:1: unknown field 'http'"},
+        {"10.0.0.1 http=0\n", "hosts.txt:1: bad port 'http=0': a port is a number from 1 to 65535"},
+        {"10.0.0.1 ftp=21x\n", "hosts.txt:1: bad port 'ftp=21x': a port is a number from 1 to 65535"},
+        {"10.0.0.1 http=1 http=2\n", "hosts.txt:1: http= given twice"},
+        {"10.0.0.1\n# again\n10.0.0.1 http=80 ftp=21\n",
+         "hosts.txt:3: device 10.0.0.1 (web port 80, FTP port 21) is listed twice (first hosts.txt:1)"},
+        {"10.0.0.1 \x1b[2J\n", "hosts.txt:1: unknown field '\\x1B[2J'"},
+        {"# none\n\n", "hosts.txt: no device in the inventory"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.text);
+        try {
+            ParseInventory(in, "hosts.txt", kDefaults);
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const InventoryError& e) {
+            EXPECT_EQ(e.what(), c.message);
+        }
+    }
+}
+
+TEST(RunResults, EveryResultHasANameThatReadsBackAsIt)
+{
+    for (int i = 0; i <= static_cast<int>(RunResult::NotStarted); ++i) {
+        const auto result = static_cast<RunResult>(i);
+        EXPECT_EQ(ResultNamed(ResultName(result)), result) << ResultName(result);
+    }
+    EXPECT_EQ(ResultNamed("Completed"), std::nullopt);
+    EXPECT_EQ(ResultNamed(""), std::nullopt);
+}
+
+TEST(RunResults, EveryRunEndGivesItsNameAndExitStatus)
+{
+    const struct {
+        RunEnd end;
+        const char* name;
+        int exitStatus;
+    } cases[] = {
+        {RunEnd::Completed, "completed", 0},
+        {RunEnd::Checked, "checked", 0},
+        {RunEnd::UpToDate, "up_to_date", 0},
+        {RunEnd::InputRefused, "input_refused", 3},
+        {RunEnd::PackageRefused, "package_refused", 3},
+        {RunEnd::DeviceNotReached, "device_not_reached", 4},
+        {RunEnd::PasswordRefused, "password_refused", 5},
+        {RunEnd::WrongDevice, "wrong_device", 6},
+        {RunEnd::DownloadModeRefused, "download_mode_refused", 7},
+        {RunEnd::None, "log_not_opened", 8},
+        {RunEnd::UploadNotStarted, "upload_not_started", 9},
+        {RunEnd::UploadFailed, "upload_failed", 10},
+        {RunEnd::NotConfirmed, "not_confirmed", 11},
+        {RunEnd::DowngradeRefused, "downgrade_refused", 13},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(ResultNameOf(c.end), c.name);
+        EXPECT_EQ(ExitStatusOf(c.end), c.exitStatus) << c.name;
+        EXPECT_EQ(Succeeded(ResultOf(c.end)), c.exitStatus == 0) << c.name;
+    }
+    // The fleet's own results: failures whose exit status is their process's.
+    for (RunResult result : {RunResult::Interrupted, RunResult::Crashed, RunResult::TimedOut, RunResult::NotStarted}) {
+        EXPECT_FALSE(Succeeded(result)) << ResultName(result);
+        EXPECT_EQ(ExitStatusOf(result), std::nullopt) << ResultName(result);
+    }
+}
+
+ResultFacts EveryFact()
+{
+    ResultFacts facts;
+    facts.result = RunResult::Completed;
+    facts.exitStatus = 0;
+    facts.reason = "why";
+    facts.versionBefore = "5.0.3";
+    facts.versionAfter = "5.1.2";
+    facts.backup = "/home/u/profiles/a.txt";
+    facts.log = "/tmp/ndxulog.txt";
+    facts.packageVersion = "5.1.2";
+    facts.signedBy = "A1B2";
+    facts.trustedComment = "release";
+    facts.changed = true;
+    facts.duration = 12.5;
+    return facts;
+}
+
+TEST(ResultLine, FieldsComeInTheirOrderWithNullForWhatIsNotKnown)
+{
+    constexpr char kTime[] = "2026-12-08T15:30:00.123Z";
+    EXPECT_EQ(ResultLineObject("10.0.0.1", EveryFact(), kTime).dump(),
+              R"({"time":"2026-12-08T15:30:00.123Z","device":"10.0.0.1","event":"result","result":"completed",)"
+              R"("exit":0,"reason":"why","version_before":"5.0.3","version_after":"5.1.2",)"
+              R"("backup":"/home/u/profiles/a.txt","log":"/tmp/ndxulog.txt","package_version":"5.1.2",)"
+              R"("signed_by":"A1B2","trusted_comment":"release","changed":true,"duration":12.5})");
+    ResultFacts nothing;
+    nothing.result = RunResult::NotStarted;
+    EXPECT_EQ(ResultLineObject("lab:8081", nothing, kTime).dump(),
+              R"({"time":"2026-12-08T15:30:00.123Z","device":"lab:8081","event":"result","result":"not_started",)"
+              R"("exit":null,"reason":null,"version_before":null,"version_after":null,"backup":null,"log":null,)"
+              R"("package_version":null,"signed_by":null,"trusted_comment":null,"changed":null,"duration":0.0})");
+}
+
+TEST(ResultLine, WhatIsWrittenReadsBack)
+{
+    ResultFacts refused;
+    refused.result = RunResult::PasswordRefused;
+    refused.exitStatus = 5;
+    refused.reason = "the password\nwas refused";
+    refused.changed = false;
+    for (const ResultFacts& facts : {EveryFact(), refused, ResultFacts{}})
+        EXPECT_EQ(ReadResultLine(ResultLineObject("d", facts, "t")), facts) << ResultName(facts.result);
+}
+
+TEST(ResultLine, OnlyAResultLineOfAKnownResultIsRead)
+{
+    const Json good = ResultLineObject("d", EveryFact(), "t");
+    EXPECT_EQ(ReadResultLine(Json::parse(R"({"event":"status","text":"x","result":"completed"})")), std::nullopt);
+    EXPECT_EQ(ReadResultLine(Json::parse(R"({"event":"result","result":"exploded"})")), std::nullopt);
+    EXPECT_EQ(ReadResultLine(Json::parse(R"({"event":"result"})")), std::nullopt);
+    EXPECT_EQ(ReadResultLine(Json::parse(R"([1, 2])")), std::nullopt);
+    // A field of another type is a fact not known.
+    Json odd = good;
+    odd["exit"] = "0";
+    odd["backup"] = 7;
+    odd["changed"] = "yes";
+    const std::optional<ResultFacts> read = ReadResultLine(odd);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->exitStatus, std::nullopt);
+    EXPECT_EQ(read->backup, std::nullopt);
+    EXPECT_EQ(read->changed, std::nullopt);
+    EXPECT_EQ(read->versionBefore, "5.0.3");
+}
+
+TEST(ResultLine, ASingleRunsReportGivesItsFactsThroughTheMask)
+{
+    RunReport report;
+    report.end = RunEnd::DowngradeRefused;
+    report.versionBefore = "5.10.0";
+    report.log = "/tmp/ndxulog.txt";
+    report.packageVersion = "5.1.2";
+    const ResultFacts facts = FactsOfReport(report, [](std::string text) { return "<" + text + ">"; });
+    EXPECT_EQ(facts.result, RunResult::DowngradeRefused);
+    EXPECT_EQ(facts.exitStatus, 13);
+    EXPECT_EQ(facts.versionBefore, "<5.10.0>");
+    EXPECT_EQ(facts.log, "</tmp/ndxulog.txt>");
+    EXPECT_EQ(facts.packageVersion, "<5.1.2>");
+    EXPECT_EQ(facts.versionAfter, std::nullopt);
+    EXPECT_EQ(facts.backup, std::nullopt);
+    EXPECT_EQ(facts.signedBy, std::nullopt);
+    EXPECT_EQ(facts.trustedComment, std::nullopt);
+    EXPECT_EQ(facts.reason, std::nullopt);
+    EXPECT_EQ(facts.changed, false);
+}
+
+TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
+{
+    const FleetDevice device{"10.0.0.1", kDefaults, "10.0.0.1"};
+    const ChildEnd exited{1, std::nullopt, ""};
+    const ChildEnd killed{std::nullopt, 9, "SIGKILL"};
+
+    DeviceEnding timedOut{EveryFact(), killed, Overruling::TimedOut, "stopped after 3 seconds", "", 3.25};
+    const ResultFacts late = ResultOfEnding(device, timedOut);
+    EXPECT_EQ(late.result, RunResult::TimedOut);
+    EXPECT_EQ(late.exitStatus, 137);
+    EXPECT_EQ(late.reason, "stopped after 3 seconds");
+    EXPECT_EQ(late.packageVersion, "5.1.2");
+    EXPECT_EQ(late.log, "/tmp/ndxulog.txt");
+    EXPECT_EQ(late.duration, 3.25);
+
+    timedOut.overruling = Overruling::Interrupted;
+    EXPECT_EQ(ResultOfEnding(device, timedOut), EveryFact()) << "a process stopped by the fleet reports it itself";
+
+    const ResultFacts crashed = ResultOfEnding(device, {std::nullopt, exited, Overruling::None, "", "boom | bang", 1});
+    EXPECT_EQ(crashed.result, RunResult::Crashed);
+    EXPECT_EQ(crashed.exitStatus, 1);
+    EXPECT_EQ(crashed.reason, "the device's process ended with status 1 without a result; its last words: boom | bang");
+    EXPECT_EQ(crashed.log, DeviceLogPath(device));
+    EXPECT_EQ(crashed.packageVersion, std::nullopt);
+}
+
+TEST(DevicePhases, PhaseLinesMoveTheRunOnAndKeepTheirFacts)
+{
+    const struct {
+        const char* line;
+        DevicePhase after;
+    } steps[] = {
+        {R"({"event":"phase","phase":"web_login"})", {"web_login", std::nullopt, std::nullopt, std::nullopt}},
+        {R"({"event":"phase","phase":"version_check","version":"5.0.3"})", {"version_check", "5.0.3", {}, {}}},
+        {R"({"event":"phase","phase":"backup","backup":"/p/a.txt"})", {"backup", "5.0.3", "/p/a.txt", {}}},
+        {R"({"event":"phase","phase":"upload","file":"fw.bin"})", {"upload", "5.0.3", "/p/a.txt", "fw.bin"}},
+        {R"({"event":"phase","phase":"upload","file":"prof.bin"})", {"upload", "5.0.3", "/p/a.txt", "prof.bin"}},
+        {R"({"event":"phase","phase":"confirmation","version":7})", {"confirmation", "5.0.3", "/p/a.txt", {}}},
+        {R"({"event":"phase","phase":"completed","version":"5.1.2"})", {"completed", "5.1.2", "/p/a.txt", {}}},
+    };
+    DevicePhase phase;
+    for (const auto& step : steps) {
+        FollowPhase(phase, Json::parse(step.line));
+        EXPECT_EQ(phase, step.after) << step.line;
+    }
+}
+
+DeviceRun Ended(const std::string& name, ResultFacts result)
+{
+    DeviceRun run;
+    run.device = {name, kDefaults, name};
+    run.state = DeviceState::Ended;
+    run.result = std::move(result);
+    return run;
+}
+
+ResultFacts Facts(RunResult result, std::optional<std::string> before, std::optional<std::string> after,
+                  std::optional<std::string> reason, double duration)
+{
+    ResultFacts facts;
+    facts.result = result;
+    facts.versionBefore = std::move(before);
+    facts.versionAfter = std::move(after);
+    facts.reason = std::move(reason);
+    facts.duration = duration;
+    return facts;
+}
+
+TEST(FleetSummary, TableRowsAFailuresReasonAndTheCounts)
+{
+    ResultFacts completed = Facts(RunResult::Completed, "5.0.3", "5.1.2", std::nullopt, 12.34);
+    completed.backup = "/p/a.txt";
+    completed.log = "/t/l1";
+    FleetOutcome outcome;
+    outcome.runs = {Ended("10.0.0.1", completed),
+                    Ended("10.0.0.22", Facts(RunResult::PasswordRefused, {}, {}, "refused\nthe password", 1.04)),
+                    Ended("10.0.0.3", Facts(RunResult::UpToDate, "5.1.2", {}, {}, 0.5)),
+                    Ended("10.0.0.4", Facts(RunResult::NotStarted, {}, {}, "not started: stopped", 0))};
+    outcome.duration = 14;
+    std::ostringstream table;
+    WriteSummaryTable(table, outcome, false);
+    EXPECT_EQ(table.str(),
+              "DEVICE     RESULT            BEFORE  AFTER  TIME    BACKUP    LOG\n"
+              "10.0.0.1   completed         5.0.3   5.1.2  12.3 s  /p/a.txt  /t/l1\n"
+              "10.0.0.22  password_refused  -       -      1.0 s   -         -\n"
+              "    refused\n"
+              "    the password\n"
+              "10.0.0.3   up_to_date        5.1.2   -      0.5 s   -         -\n"
+              "10.0.0.4   not_started       -       -      -       -         -\n"
+              "    not started: stopped\n"
+              "4 devices: 1 completed, 1 up to date, 1 failed, 1 not started (14.0 s)\n");
+    EXPECT_EQ(FleetExitStatus(outcome), kExitSomeDevicesFailed);
+    outcome.stoppedBy = StopRequest::Terminate;
+    EXPECT_EQ(FleetExitStatus(outcome), 143);
+}
+
+TEST(FleetSummary, ACheckShowsTheVersionFound)
+{
+    FleetOutcome outcome;
+    outcome.runs = {Ended("a", Facts(RunResult::Checked, "5.0.3", {}, {}, 0.24)),
+                    Ended("b", Facts(RunResult::TimedOut, {}, {}, "stopped after 3 seconds", 3.01))};
+    outcome.duration = 3.1;
+    std::ostringstream table;
+    WriteSummaryTable(table, outcome, true);
+    EXPECT_EQ(table.str(),
+              "DEVICE  RESULT     VERSION  TIME   LOG\n"
+              "a       checked    5.0.3    0.2 s  -\n"
+              "b       timed_out  -        3.0 s  -\n"
+              "    stopped after 3 seconds\n"
+              "2 devices: 1 checked, 1 failed, 0 not started (3.1 s)\n");
+    EXPECT_EQ(FleetExitStatus(outcome), kExitSomeDevicesFailed);
+    outcome.runs.pop_back();
+    EXPECT_EQ(FleetExitStatus(outcome), 0);
+}
+
+}  // namespace
