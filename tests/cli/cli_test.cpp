@@ -3,6 +3,7 @@
 // sources, exit statuses, and where statuses and message boxes go.
 #include <gtest/gtest.h>
 
+#include "res/program_version.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/minisign.h"
 #include "tests/support/wizard_fixture.h"
@@ -26,7 +27,7 @@ TEST_F(CliTest, VersionNamesTheBuild)
 {
     ProcessResult result = Run({"--version"});
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out, "ndxu-upgrade 5.12 Build 194\n");
+    EXPECT_EQ(result.out, "ndxu-upgrade " NDXU_VERSION_TEXT "\n");
 }
 
 TEST_F(CliTest, BadUsageHasItsOwnStatus)
