@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/wizard_command_line.h"
 
-#include "app/version.h"
+#include "res/program_version.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ void Describe(CLI::App& parser, std::optional<std::string>& packageDirectory)
     parser.description(kDescription);
     parser.name(kWizardProgram);
     parser.footer(kExitStatuses);
-    parser.set_version_flag("--version", std::string(kWizardProgram) + " " + kNdxuVersionText);
+    parser.set_version_flag("--version", std::string(kWizardProgram) + " " + NDXU_VERSION_TEXT);
     parser.add_option("PACKAGE_DIR", packageDirectory,
                       "the package directory (default: the current directory when it holds fw512000.bin, "
                       "else the one chosen)");

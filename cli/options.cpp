@@ -4,7 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 
-#include "app/version.h"
+#include "res/program_version.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ ParseResult ParseOptions(int argc, char** argv)
 {
     CLI::App app(kDescription, "ndxu-upgrade");
     app.footer(kExitStatuses);
-    app.set_version_flag("--version", std::string("ndxu-upgrade ") + kNdxuVersionText);
+    app.set_version_flag("--version", std::string("ndxu-upgrade ") + NDXU_VERSION_TEXT);
 
     Options options;
     int httpPort = 0;

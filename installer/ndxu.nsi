@@ -3,7 +3,7 @@
 ; shortcut to the wizard, and an uninstaller listed among the installed
 ; programs. Silent with /S (and /D=DIR for another directory). Built by
 ; scripts/package-windows, which defines:
-;   VERSION  the program's version (5.12.194)
+;   VERSION  the program's version, project(VERSION) of the top CMakeLists.txt
 ;   BINDIR   the directory holding ndxu-upgrade-wizard.exe and ndxu-upgrade.exe
 ;   SRCDIR   the source tree (LICENSE, README.md)
 ;   OUTFILE  the installer to write

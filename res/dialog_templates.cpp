@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "res/dialog_templates.h"
 
+#include "res/program_version.h"
 #include "res/resource.h"
 
 namespace {
@@ -18,7 +19,7 @@ const DialogTemplate kAboutBox{
          "Varn Halvex\u00ae NDXU LAN Modem Upgrade Wizard"},
         {IDC_STATIC, ControlKind::Static, 39, 40, 119, 8, WS_GROUP, "Copyright \u00a9 1998 Varn Inc."},
         {IDOK, ControlKind::PushButton, 178, 7, 32, 14, BS_DEFAULT_PUSH | WS_GROUP | WS_TABSTOP, "OK"},
-        {IDC_STATIC, ControlKind::Static, 39, 29, 113, 8, WS_GROUP, "Version 5.12 Build 194"},
+        {IDC_STATIC, ControlKind::Static, 39, 29, 113, 8, WS_GROUP, "Version " NDXU_VERSION_TEXT},
     },
 };
 

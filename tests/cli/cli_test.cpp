@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "res/program_version.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/minisign.h"
 #include "tests/support/wizard_fixture.h"
@@ -29,7 +30,7 @@ TEST_F(CliTest, VersionNamesTheBuild)
 {
     ProcessResult result = Run({"--version"});
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out, "ndxu-upgrade 5.12 Build 194\n");
+    EXPECT_EQ(result.out, "ndxu-upgrade " NDXU_VERSION_TEXT "\n");
 }
 
 TEST_F(CliTest, BadUsageHasItsOwnStatus)

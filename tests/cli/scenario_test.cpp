@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
@@ -299,7 +300,15 @@ std::string ScenarioName(const ::testing::TestParamInfo<std::filesystem::path>& 
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Campaign, ScenarioTest, ::testing::ValuesIn(ScenarioFiles(NDXU_SCENARIO_DIR)),
-                         ScenarioName);
+// The scenarios run: the file NDXU_SCENARIO names alone (ctest runs each
+// file as a test of its own, see ndxu_add_scenario_tests), else every file
+// under tests/scenarios.
+std::vector<std::filesystem::path> CampaignScenarios()
+{
+    if (const char* file = std::getenv("NDXU_SCENARIO")) return {file};
+    return ScenarioFiles(NDXU_SCENARIO_DIR);
+}
+
+INSTANTIATE_TEST_SUITE_P(Campaign, ScenarioTest, ::testing::ValuesIn(CampaignScenarios()), ScenarioName);
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "platform/ui/resources.h"
 #include "platform/ui/win_app.h"
+#include "res/program_version.h"
 #include "res/resource.h"
 #include "tests/gui/qt_wizard_fixture.h"
 
@@ -61,7 +62,7 @@ protected:
     void ExpectAboutBoxShownAndClosed()
     {
         EXPECT_EQ(m_aboutTitle, "About NDXU Upgrade Wizard");
-        EXPECT_TRUE(m_aboutTexts.contains("Version 5.12 Build 194"));
+        EXPECT_TRUE(m_aboutTexts.contains("Version " NDXU_VERSION_TEXT));
         EXPECT_TRUE(m_aboutModal);
         EXPECT_TRUE(m_wizardUntouched);
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

@@ -10,6 +10,7 @@
 #include "platform/ui/resources.h"
 #include "platform/ui/win_app.h"
 #include "platform/win32/wait_cursor.h"
+#include "res/program_version.h"
 #include "res/resource.h"
 #include "tests/win32/win32_wizard_fixture.h"
 
@@ -72,7 +73,7 @@ TEST_F(WindowActionsTest, AboutEntryOpensTheModalAboutBoxWhichEscapeClosesAlone)
     });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(title, "About NDXU Upgrade Wizard");
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "Version 5.12 Build 194"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Version " NDXU_VERSION_TEXT), texts.end());
     EXPECT_TRUE(wizardDisabled);
     EXPECT_TRUE(wizardBack);
 }
