@@ -5,6 +5,7 @@
 #include <ostream>
 #include <utility>
 
+#include "cli/result_line.h"
 #include "cli/run_result.h"
 #include "cli/utc_time.h"
 #include "log/secrets.h"
@@ -24,11 +25,6 @@ const char* IconName(MessageIcon icon)
     case MessageIcon::Stop: return "stop";
     }
     return "none";
-}
-
-nlohmann::ordered_json TextOrNull(const std::string& text)
-{
-    return text.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(MaskSecrets(text));
 }
 
 }  // namespace
@@ -112,7 +108,7 @@ void JsonEvents::OnReport(const RunReport& report)
 void JsonEvents::Result(const RunReport& report, int exitStatus)
 {
     const std::lock_guard lock(m_mutex);
-    Write(ResultEvent(ResultNameOf(report.end), exitStatus, ReasonOf(report), report));
+    Write(ResultEvent(ResultOf(report.end), exitStatus, ReasonOf(report), report));
 }
 
 void JsonEvents::Interrupted(int exitStatus, const std::string& entry)
@@ -120,7 +116,7 @@ void JsonEvents::Interrupted(int exitStatus, const std::string& entry)
     // The lock is kept: the program ends right after this line, and no other
     // line may follow it.
     if (!m_mutex.try_lock_for(kInterruptionWait)) return;
-    Write(ResultEvent("interrupted", exitStatus, entry, m_report));
+    Write(ResultEvent(RunResult::Interrupted, exitStatus, entry, m_report));
 }
 
 JsonEvents::Json JsonEvents::Event(const char* kind) const
@@ -132,24 +128,16 @@ JsonEvents::Json JsonEvents::Event(const char* kind) const
     return event;
 }
 
-JsonEvents::Json JsonEvents::ResultEvent(const char* result, int exitStatus, const std::string& reason,
+JsonEvents::Json JsonEvents::ResultEvent(RunResult result, int exitStatus, const std::string& reason,
                                          const RunReport& report) const
 {
     const std::chrono::duration<double> took = Clock::now() - m_started;
-    Json event = Event("result");
-    event["result"] = result;
-    event["exit"] = exitStatus;
-    event["reason"] = TextOrNull(reason);
-    event["version_before"] = TextOrNull(report.versionBefore);
-    event["version_after"] = TextOrNull(report.versionAfter);
-    event["backup"] = TextOrNull(report.backup);
-    event["log"] = TextOrNull(report.log);
-    event["package_version"] = TextOrNull(report.packageVersion);
-    event["signed_by"] = TextOrNull(report.signedBy);
-    event["trusted_comment"] = TextOrNull(report.trustedComment);
-    event["changed"] = report.changed;
-    event["duration"] = std::round(took.count() * 1000) / 1000;
-    return event;
+    ResultFacts facts = FactsOfReport(report, MaskSecrets);
+    facts.result = result;
+    facts.exitStatus = exitStatus;
+    if (!reason.empty()) facts.reason = MaskSecrets(reason);
+    facts.duration = std::round(took.count() * 1000) / 1000;
+    return ResultLineObject(MaskSecrets(m_device), facts, UtcTimestamp());
 }
 
 void JsonEvents::Write(const Json& event)

@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/run_result.h"
 #include "platform/console/console_observer.h"
 #include "upgrade/run_observer.h"
 #include "upgrade/run_report.h"
@@ -52,7 +53,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     Json Event(const char* kind) const;
-    Json ResultEvent(const char* result, int exitStatus, const std::string& reason, const RunReport& report) const;
+    Json ResultEvent(RunResult result, int exitStatus, const std::string& reason, const RunReport& report) const;
     // Writes one line; the caller holds m_mutex.
     void Write(const Json& event);
 

@@ -68,4 +68,3 @@ bool Succeeded(RunResult result) { return RowOf(result).succeeded; }
 
 int ExitStatusOf(RunEnd end) { return *ExitStatusOf(ResultOf(end)); }
 
-const char* ResultNameOf(RunEnd end) { return ResultName(ResultOf(end)); }

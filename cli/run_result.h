@@ -48,5 +48,3 @@ bool Succeeded(RunResult result);
 
 int ExitStatusOf(RunEnd end);
 
-// ResultName(ResultOf(end)).
-const char* ResultNameOf(RunEnd end);

@@ -115,7 +115,7 @@ TEST(RunResults, EveryRunEndGivesItsNameAndExitStatus)
         {RunEnd::DowngradeRefused, "downgrade_refused", 13},
     };
     for (const auto& c : cases) {
-        EXPECT_STREQ(ResultNameOf(c.end), c.name);
+        EXPECT_STREQ(ResultName(ResultOf(c.end)), c.name);
         EXPECT_EQ(ExitStatusOf(c.end), c.exitStatus) << c.name;
         EXPECT_EQ(Succeeded(ResultOf(c.end)), c.exitStatus == 0) << c.name;
     }
