@@ -104,8 +104,8 @@ ParseResult ParseOptions(int argc, char** argv)
     app.add_flag("--progress", options.progress, "a progress meter on standard error even when it is no terminal")
         ->excludes(quietOption);
     app.add_flag("--json", options.json,
-                 "write the run as JSON lines on standard output (one object a line: status, message, progress, "
-                 "and the result last); everything else goes to standard error");
+                 "write the run as JSON lines on standard output (one object a line: phase, status, message, "
+                 "progress, and the result last); everything else goes to standard error");
     app.add_option("--log-name", options.run.logName,
                    "the run log's file name in the temporary directory (default ndxulog.txt)")
         ->type_name("NAME")
