@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/inet/internet_exception.h"
 
-#include "platform/ui/resources.h"
-#include "platform/ui/win_app.h"
+#include "platform/base/application.h"
+#include "platform/base/string_resources.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/inet/internet_session.h"
 
-#include "platform/ui/win_app.h"
+#include "platform/base/application.h"
 
 // The context, access type, proxy and flags need no state: every session is
 // synchronous and takes the system's proxy settings.

@@ -3,11 +3,29 @@
 
 #include <stdexcept>
 
+#include "platform/base/application.h"
+#include "platform/ui/shown_text.h"
+#include "platform/ui/win_app.h"
+
 namespace {
+
 Host* g_host = nullptr;
+
+// The application message box on the host, owned by the main window.
+int HostMessageBox(const std::string& text, UINT type)
+{
+    MessageIcon icon = MessageIcon::Exclamation;
+    if ((type & MB_ICONMASK) == MB_ICONSTOP) icon = MessageIcon::Stop;
+    return AfxGetHost().MessageBox(AfxGetMainWnd(), AfxShownText(text), AfxGetAppName(), icon);
 }
 
-void AfxSetHost(Host* host) { g_host = host; }
+}  // namespace
+
+void AfxSetHost(Host* host)
+{
+    g_host = host;
+    AfxSetMessageBoxEntry(&HostMessageBox);
+}
 
 Host& AfxGetHost()
 {

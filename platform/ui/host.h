@@ -56,7 +56,8 @@ public:
     virtual void SetMessageDetail(const std::string&) {}
 };
 
-// The process's host; set once at start (and by each test).
+// The process's host; set once at start (and by each test). Setting it
+// installs the application message box (AfxMessageBox) that shows on it.
 void AfxSetHost(Host* host);
 Host& AfxGetHost();
 // Lets the host keep its window painted during a long blocking call; does

@@ -5,9 +5,11 @@ namespace {
 const ResourceModule* g_module = nullptr;
 }
 
-void AfxSetResourceModule(const ResourceModule* module) { g_module = module; }
-
-std::string AfxLoadString(UINT id) { return g_module ? g_module->LoadString(id) : std::string{}; }
+void AfxSetResourceModule(const ResourceModule* module)
+{
+    g_module = module;
+    AfxSetStringResources(module);
+}
 
 const DialogTemplate* AfxFindDialogTemplate(UINT id)
 {

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The application object: start-up, the message loop and shut-down.
+// The application object: start-up, the message loop and shut-down. While
+// it exists it names the application (AfxGetAppName, in the platform base).
 #pragma once
 
 #include <string>
 
+#include "platform/base/application.h"
 #include "platform/base/win_types.h"
 
 class CDialog;
@@ -38,16 +40,6 @@ int AfxWinMain(CWinApp& app);
 
 // The main window: the application's, else none.
 CDialog* AfxGetMainWnd();
-// The application's name; the executable's base name when there is no
-// application object.
-std::string AfxGetAppName();
-
-// An application message box: captioned with the application name, with the
-// exclamation icon unless `type` asks for another.
-int AfxMessageBox(const std::string& text, UINT type = MB_OK);
 
 // The wait cursor, until the window next sets its own.
 void AfxSetWaitCursor();
-
-// The executable file's name without directory and extension.
-std::string ExecutableBaseName();

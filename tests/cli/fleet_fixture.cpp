@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 
 constexpr auto kStartLimit = 15s;
 
-nlohmann::json WaitForPortFile(const std::filesystem::path& path, ChildProcess& process)
+nlohmann::json WaitForPortFile(const std::filesystem::path& path, LaunchedProcess& process)
 {
     const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -50,9 +50,9 @@ SimulatedDevices::SimulatedDevices(const std::filesystem::path& directory, int c
                                      "--transcript", (directory / "transcript.jsonl").string(),
                                      "--ftp-root", (directory / "ftp").string(), "--lifetime", "300"};
     args.insert(args.end(), options.begin(), options.end());
-    ChildOptions quiet;
+    LaunchOptions quiet;
     quiet.out = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    m_process = std::make_unique<ChildProcess>(args, quiet);
+    m_process = std::make_unique<LaunchedProcess>(args, quiet);
     ::close(quiet.out);
     const nlohmann::json ports = WaitForPortFile(directory / "ports.json", *m_process);
     if (count == 1) {

@@ -36,7 +36,7 @@ public:
     const std::vector<SimulatedDevice>& Devices() const { return m_devices; }
 
 private:
-    std::unique_ptr<ChildProcess> m_process;
+    std::unique_ptr<LaunchedProcess> m_process;
     std::vector<SimulatedDevice> m_devices;
 };
 

@@ -238,11 +238,11 @@ TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
     TempDir output;
     const std::filesystem::path out = output / "out.txt";
     const std::filesystem::path err = output / "err.txt";
-    ChildOptions options;
+    LaunchOptions options;
     options.env = Environment();
     options.out = ::open(out.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     options.err = ::open(err.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    ChildProcess fleet(Command({"--inventory", WriteInventory().string(), "--jobs", "2"}), options);
+    LaunchedProcess fleet(Command({"--inventory", WriteInventory().string(), "--jobs", "2"}), options);
     ::close(options.out);
     ::close(options.err);
 

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
-// Child processes of the tests: one way to start them (with changes to the
-// environment and the standard streams), to wait for them, and to stop them
-// (on Linux SIGTERM, then SIGKILL when they do not end in time; on Windows
-// at once).
+// Programs the tests launch: one way to start them (with changes to the
+// environment, the directory and the standard streams), to wait for them,
+// and to stop them (on Linux SIGTERM, then SIGKILL when they do not end in
+// time; on Windows at once). Unlike the program's own ChildProcess
+// (platform/process), which feeds its children through pipes and watches
+// them together, a launched process writes where the test points it and is
+// waited for alone.
 #pragma once
 
 #include <chrono>
@@ -11,7 +14,7 @@
 #include <string>
 #include <vector>
 
-struct ChildOptions {
+struct LaunchOptions {
     // Added to (or, with an empty value, removed from) the environment.
     std::map<std::string, std::string> env;
     // The child's current directory; empty: this process's.
@@ -23,15 +26,15 @@ struct ChildOptions {
     int err = -1;
 };
 
-class ChildProcess {
+class LaunchedProcess {
 public:
     // Starts `argv[0]` (a path) with arguments `argv`; throws
     // std::runtime_error when it cannot be started.
-    explicit ChildProcess(const std::vector<std::string>& argv, const ChildOptions& options = {});
+    explicit LaunchedProcess(const std::vector<std::string>& argv, const LaunchOptions& options = {});
     // Stops the child when it is still running.
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~LaunchedProcess();
+    LaunchedProcess(const LaunchedProcess&) = delete;
+    LaunchedProcess& operator=(const LaunchedProcess&) = delete;
 
     int Pid() const;
     // Whether the child has ended (it is reaped then); does not wait.

@@ -90,6 +90,19 @@ TEST_F(WindowLayerTest, ReportErrorWithoutATextSaysSo)
                                                                      AfxGetAppName(), MessageIcon::Exclamation)});
 }
 
+TEST_F(WindowLayerTest, ApplicationObjectNamesTheReportsWhileItExists)
+{
+    {
+        CWinApp app("Named Application");
+        CInternetException(ERROR_INTERNET_CANNOT_CONNECT).ReportError(MB_ICONSTOP);
+    }
+    CInternetException(ERROR_INTERNET_CANNOT_CONNECT).ReportError();
+    const std::string text = "A connection with the server could not be established";
+    EXPECT_EQ(m_host.MessageBoxes(), (std::vector<HostEvent>{BoxEvent(text, "Named Application", MessageIcon::Stop),
+                                                              BoxEvent(text, ExecutableBaseName(),
+                                                                       MessageIcon::Exclamation)}));
+}
+
 TEST_F(WindowLayerTest, ModalDialogEndsWithTheButtonThatClosedIt)
 {
     CDialog about(IDD_ABOUTBOX);

@@ -42,7 +42,7 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
 }
 
 // In the child: only calls that are safe after fork in a threaded process.
-[[noreturn]] void ExecChild(char* const* argv, char* const* envp, const ChildOptions& options)
+[[noreturn]] void ExecChild(char* const* argv, char* const* envp, const LaunchOptions& options)
 {
     if ((options.in >= 0 && ::dup2(options.in, STDIN_FILENO) < 0) ||
         (options.out >= 0 && ::dup2(options.out, STDOUT_FILENO) < 0) ||
@@ -84,11 +84,11 @@ struct Pipe {
 
 }  // namespace
 
-struct ChildProcess::System {
+struct LaunchedProcess::System {
     pid_t pid = -1;
 };
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOptions& options)
+LaunchedProcess::LaunchedProcess(const std::vector<std::string>& argv, const LaunchOptions& options)
     : m_system(std::make_unique<System>())
 {
     std::vector<std::string> arguments = argv;
@@ -101,11 +101,11 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
     m_system->pid = pid;
 }
 
-ChildProcess::~ChildProcess() { Stop(); }
+LaunchedProcess::~LaunchedProcess() { Stop(); }
 
-int ChildProcess::Pid() const { return m_system->pid; }
+int LaunchedProcess::Pid() const { return m_system->pid; }
 
-bool ChildProcess::Ended()
+bool LaunchedProcess::Ended()
 {
     if (m_system->pid < 0) return true;
     int status = 0;
@@ -115,7 +115,7 @@ bool ChildProcess::Ended()
     return true;
 }
 
-int ChildProcess::Wait()
+int LaunchedProcess::Wait()
 {
     if (m_system->pid >= 0) {
         int status = 0;
@@ -127,7 +127,7 @@ int ChildProcess::Wait()
     return m_exitStatus;
 }
 
-int ChildProcess::Stop(std::chrono::milliseconds grace)
+int LaunchedProcess::Stop(std::chrono::milliseconds grace)
 {
     if (Ended()) return m_exitStatus;
     ::kill(m_system->pid, SIGTERM);
@@ -144,7 +144,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<st
                          const std::string& input, const std::string& directory, std::chrono::seconds limit)
 {
     Pipe in, out, err;
-    ChildProcess child(argv, {env, directory, in.read, out.write, err.write});
+    LaunchedProcess child(argv, {env, directory, in.read, out.write, err.write});
     in.CloseRead();
     out.CloseWrite();
     err.CloseWrite();

@@ -31,7 +31,7 @@ private:
 }  // namespace
 
 struct SimulatorProcess::System {
-    std::unique_ptr<ChildProcess> child;
+    std::unique_ptr<LaunchedProcess> child;
 };
 
 SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options, const std::filesystem::path& outputFile)
@@ -40,10 +40,10 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options, cons
     std::vector<std::string> argv = {"/usr/bin/python3", (SourceDirectory() / "tools" / "devsim" / "ndxu-devsim")};
     argv.insert(argv.end(), options.begin(), options.end());
     const OutputFile output(outputFile);
-    ChildOptions child;
+    LaunchOptions child;
     child.out = output.Fd();
     child.err = output.Fd();
-    m_system->child = std::make_unique<ChildProcess>(argv, child);
+    m_system->child = std::make_unique<LaunchedProcess>(argv, child);
 }
 
 SimulatorProcess::~SimulatorProcess() = default;
@@ -57,9 +57,9 @@ std::string SimulatorPath(const std::filesystem::path& path) { return path.strin
 int RunLinuxProgram(const std::vector<std::string>& argv, const std::filesystem::path& outputFile)
 {
     const OutputFile output(outputFile);
-    ChildOptions options;
+    LaunchOptions options;
     options.out = output.Fd();
     options.err = output.Fd();
-    ChildProcess child(argv, options);
+    LaunchedProcess child(argv, options);
     return child.Wait();
 }

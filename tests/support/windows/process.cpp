@@ -141,12 +141,12 @@ void ReadAll(int fd, std::string& sink)
 
 }  // namespace
 
-struct ChildProcess::System {
+struct LaunchedProcess::System {
     Handle process;
     DWORD pid = 0;
 };
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOptions& options)
+LaunchedProcess::LaunchedProcess(const std::vector<std::string>& argv, const LaunchOptions& options)
     : m_system(std::make_unique<System>())
 {
     const Handle in(InheritableCopy(StandardHandle(options.in, STD_INPUT_HANDLE)));
@@ -175,11 +175,11 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
     m_system->process.Reset(started.hProcess);
 }
 
-ChildProcess::~ChildProcess() { Stop(); }
+LaunchedProcess::~LaunchedProcess() { Stop(); }
 
-int ChildProcess::Pid() const { return static_cast<int>(m_system->pid); }
+int LaunchedProcess::Pid() const { return static_cast<int>(m_system->pid); }
 
-bool ChildProcess::Ended()
+bool LaunchedProcess::Ended()
 {
     if (!m_system->process.Get()) return true;
     if (::WaitForSingleObject(m_system->process.Get(), 0) != WAIT_OBJECT_0) return false;
@@ -190,14 +190,14 @@ bool ChildProcess::Ended()
     return true;
 }
 
-int ChildProcess::Wait()
+int LaunchedProcess::Wait()
 {
     if (m_system->process.Get()) ::WaitForSingleObject(m_system->process.Get(), INFINITE);
     Ended();
     return m_exitStatus;
 }
 
-int ChildProcess::Stop(std::chrono::milliseconds)
+int LaunchedProcess::Stop(std::chrono::milliseconds)
 {
     if (Ended()) return m_exitStatus;
     ::TerminateProcess(m_system->process.Get(), kStoppedExitCode);
@@ -209,7 +209,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<st
 {
     using namespace std::chrono_literals;
     Pipe in, out, err;
-    ChildProcess child(argv, {env, directory, in.read, out.write, err.write});
+    LaunchedProcess child(argv, {env, directory, in.read, out.write, err.write});
     in.CloseRead();
     out.CloseWrite();
     err.CloseWrite();
