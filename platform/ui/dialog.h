@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/control.h"
-#include "platform/ui/progress_report.h"
-#include "platform/ui/dialog_template.h"
 #include "platform/base/win_types.h"
+#include "platform/ui/control.h"
+#include "platform/ui/dialog_template.h"
+#include "platform/ui/progress_report.h"
 #include "platform/ui/wnd.h"
 
 class CDataExchange;

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "platform/base/win_types.h"
 #include "platform/ui/control.h"
 #include "platform/ui/progress_report.h"
-#include "platform/base/win_types.h"
 
 class CDialog;
 

@@ -3,8 +3,8 @@
 
 #include <stdexcept>
 
-#include "platform/files/windows/wide_text.h"
 #include "platform/base/win_types.h"
+#include "platform/files/windows/wide_text.h"
 
 #include <shlobj.h>
 

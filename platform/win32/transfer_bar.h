@@ -3,8 +3,8 @@
 // window grows by its height, and shrinks back when the bar goes.
 #pragma once
 
-#include "platform/ui/progress_report.h"
 #include "platform/base/win_types.h"
+#include "platform/ui/progress_report.h"
 
 class TransferBar {
 public:

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/recording_host.h"
 #include "platform/inet/internet_exception.h"
 #include "tests/inet/loopback_socket.h"
 #include "tests/support/devsim.h"
+#include "tests/support/recording_host.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 

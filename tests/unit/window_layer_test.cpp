@@ -7,11 +7,11 @@
 #include <new>
 
 #include "platform/inet/internet_exception.h"
-#include "tests/support/recording_host.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/win_app.h"
 #include "res/program_resources.h"
 #include "res/resource.h"
+#include "tests/support/recording_host.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "platform/inet/internet_exception.h"
 #include "platform/base/win_types.h"
+#include "platform/inet/internet_exception.h"
 
 // The code for result `code`; `osErrno` (the system error the library saw)
 // tells a reset connection from one that just ended.

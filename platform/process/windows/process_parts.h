@@ -11,9 +11,9 @@
 #include <string>
 #include <thread>
 
+#include "platform/base/windows_headers.h"
 #include "platform/process/child_process.h"
 #include "platform/process/stop_requests.h"
-#include "platform/base/windows_headers.h"
 
 // The event that a child's output, the end of a pipe and a stop request set.
 HANDLE ActivityEvent();

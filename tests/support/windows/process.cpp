@@ -9,11 +9,11 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/files/windows/system_error_text.h"
-#include "platform/files/windows/wide_text.h"
 #include "platform/base/windows_headers.h"
 #include "platform/files/windows/command_line.h"
 #include "platform/files/windows/inherited_handles.h"
+#include "platform/files/windows/system_error_text.h"
+#include "platform/files/windows/wide_text.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/files/windows/system_error_text.h"
 #include "platform/base/windows_headers.h"
-#include "tests/support/devsim.h"
 #include "platform/files/windows/command_line.h"
+#include "platform/files/windows/system_error_text.h"
+#include "tests/support/devsim.h"
 
 namespace {
 
