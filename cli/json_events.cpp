@@ -36,12 +36,7 @@ namespace {
 // A failure's reason, as the run gave it; none for a success.
 std::string ReasonOf(const RunReport& report)
 {
-    switch (report.end) {
-    case RunEnd::Completed:
-    case RunEnd::UpToDate:
-    case RunEnd::Checked: return {};
-    default: return report.failure.Explanation();
-    }
+    return Succeeded(ResultOf(report.end)) ? std::string() : report.failure.Explanation();
 }
 
 }  // namespace
