@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "cli/fleet/device_phase.h"
 #include "cli/fleet/inventory.h"
 #include "cli/result_line.h"
 
@@ -15,7 +14,6 @@ struct DeviceRun {
     FleetDevice device;
     DeviceState state = DeviceState::Waiting;
     std::string status;                  // the last status text
-    DevicePhase phase;                   // where the run is, as its phase lines say
     std::optional<int> percent;          // of the transfer under way
     std::optional<ResultFacts> result;   // once ended
     std::string resultLine;              // the result as its JSON line, without the line feed

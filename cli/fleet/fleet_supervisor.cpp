@@ -162,9 +162,7 @@ private:
             }
             return;
         }
-        if (kind == "phase") {
-            FollowPhase(run.phase, event);
-        } else if (kind == "status") {
+        if (kind == "status") {
             run.status = event.value("text", "");
             run.percent.reset();
         } else if (kind == "progress") {

@@ -7,7 +7,6 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/fleet/device_phase.h"
 #include "cli/fleet/fleet_child.h"
 #include "cli/fleet/fleet_results.h"
 #include "cli/fleet/fleet_summary.h"
@@ -236,27 +235,6 @@ TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
     EXPECT_EQ(crashed.reason, "the device's process ended with status 1 without a result; its last words: boom | bang");
     EXPECT_EQ(crashed.log, DeviceLogPath(device));
     EXPECT_EQ(crashed.packageVersion, std::nullopt);
-}
-
-TEST(DevicePhases, PhaseLinesMoveTheRunOnAndKeepTheirFacts)
-{
-    const struct {
-        const char* line;
-        DevicePhase after;
-    } steps[] = {
-        {R"({"event":"phase","phase":"web_login"})", {"web_login", std::nullopt, std::nullopt, std::nullopt}},
-        {R"({"event":"phase","phase":"version_check","version":"5.0.3"})", {"version_check", "5.0.3", {}, {}}},
-        {R"({"event":"phase","phase":"backup","backup":"/p/a.txt"})", {"backup", "5.0.3", "/p/a.txt", {}}},
-        {R"({"event":"phase","phase":"upload","file":"fw.bin"})", {"upload", "5.0.3", "/p/a.txt", "fw.bin"}},
-        {R"({"event":"phase","phase":"upload","file":"prof.bin"})", {"upload", "5.0.3", "/p/a.txt", "prof.bin"}},
-        {R"({"event":"phase","phase":"confirmation","version":7})", {"confirmation", "5.0.3", "/p/a.txt", {}}},
-        {R"({"event":"phase","phase":"completed","version":"5.1.2"})", {"completed", "5.1.2", "/p/a.txt", {}}},
-    };
-    DevicePhase phase;
-    for (const auto& step : steps) {
-        FollowPhase(phase, Json::parse(step.line));
-        EXPECT_EQ(phase, step.after) << step.line;
-    }
 }
 
 DeviceRun Ended(const std::string& name, ResultFacts result)
