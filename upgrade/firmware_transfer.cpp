@@ -101,7 +101,9 @@ void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& sta
     const std::string backupPath = staging + "\\" + AfxLoadString(IDS_PROFILE_BACKUP_FILE);
     page.EnterPhase(RunPhase::Backup);
     page.LogAndShow(AfxLoadString(IDS_BACKING_UP_PROFILE));
-    const DeviceHistory history = OpenDeviceHistory(page.Address());
+    const DeviceHistory history = OpenDeviceHistory(RunDeviceIdentity(page.Address()), page.Address());
+    if (!history.movedFrom.empty())
+        WriteLogLine("Device History Moved from " + history.movedFrom + " to " + history.directory);
     if (!history.problem.empty()) {
         if (!ftp.GetFile(kRemoteProfile, backupPath, FALSE, FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1))
             return ReportProfileNotSaved(page, ftp);

@@ -35,17 +35,31 @@ std::optional<std::string> MakePrivateDirectory(const std::string& directory)
     return std::nullopt;
 }
 
+std::string HistoryPath(const std::string& name) { return std::string(kHistoryDirectory) + "\\" + name; }
+
+// The history kept under the address's own name moves to `directory` when
+// that is not there yet; the directory it moved from, if it did.
+std::string MoveFormerHistory(const std::string& address, const std::string& directory)
+{
+    const std::string former = HistoryPath(DeviceFileName(address));
+    if (former == directory || PathExists(directory) || !PathExists(former)) return {};
+    if (PrivateDirectoryProblem(former) || !MoveFile(former, directory)) return {};
+    return former;
+}
+
 }  // namespace
 
 std::optional<std::string> HistoryDirectoryProblem() { return PrivateDirectoryProblem(kHistoryDirectory); }
 
-DeviceHistory OpenDeviceHistory(const std::string& address)
+DeviceHistory OpenDeviceHistory(const DeviceIdentity& identity, const std::string& address)
 {
-    const std::string directory = std::string(kHistoryDirectory) + "\\" + DeviceFileName(address);
+    const std::string directory = HistoryPath(DeviceDirectoryName(identity));
     std::optional<std::string> problem = StagingDirectoryProblem();
     if (!problem) problem = MakePrivateDirectory(kHistoryDirectory);
+    std::string movedFrom;
+    if (!problem) movedFrom = MoveFormerHistory(address, directory);
     if (!problem) problem = MakePrivateDirectory(directory);
-    return {directory, problem.value_or("")};
+    return {directory, problem.value_or(""), movedFrom};
 }
 
 std::string HistoryFileName(const std::string& directory, std::chrono::system_clock::time_point when, int n)

@@ -22,6 +22,7 @@
 #undef GetEnvironmentVariable
 #undef LoadString
 #undef MessageBox
+#undef MoveFile
 #undef PostMessage
 #undef SendMessage
 #undef SetCurrentDirectory

@@ -20,6 +20,10 @@ BOOL CreateDirectoryEx(const std::string& templateDirectory, const std::string& 
 // copy fails. The copy is readable by its owner only. Nonzero on success.
 BOOL CopyFile(const std::string& existingFile, const std::string& newFile, BOOL failIfExists);
 
+// Renames a file or directory; an existing target is never replaced.
+// Nonzero on success.
+BOOL MoveFile(const std::string& existingFile, const std::string& newFile);
+
 // Whether a file or directory exists at exactly that path.
 bool PathExists(const std::string& path);
 

@@ -7,6 +7,7 @@
 #include <future>
 
 #include "tests/cli/fleet_fixture.h"
+#include "tests/support/drive_c.h"
 
 namespace {
 
@@ -20,11 +21,16 @@ protected:
         return ReadFileText(m_dir / "sim-0" / "ftp" / ("device-" + std::to_string(index)) / "prof.bin");
     }
 
-    // The backups in the history of the modem at `host`.
-    std::vector<std::string> Kept(const std::string& host) const
+    std::filesystem::path History(const SimulatedDevice& device) const
+    {
+        return Staging() / "history" / DeviceHistoryName(device.host, device.httpPort, device.ftpPort);
+    }
+
+    // The backups in the history of `device`.
+    std::vector<std::string> Kept(const SimulatedDevice& device) const
     {
         std::vector<std::string> backups;
-        for (const auto& entry : std::filesystem::directory_iterator(Staging() / "history" / host))
+        for (const auto& entry : std::filesystem::directory_iterator(History(device)))
             backups.push_back(ReadFileText(entry.path()));
         return backups;
     }
@@ -35,11 +41,11 @@ protected:
                     std::to_string(device.ftpPort), "--log-name", "ndxulog-" + device.host + ".txt"});
     }
 
-    void ExpectEachProfileKeptOnce()
+    void ExpectEachProfileKeptOnce(const std::vector<SimulatedDevice>& devices)
     {
         ASSERT_NE(Profile(0), Profile(1));
-        EXPECT_EQ(Kept("127.0.0.1"), std::vector<std::string>{Profile(0)});
-        EXPECT_EQ(Kept("127.0.0.2"), std::vector<std::string>{Profile(1)});
+        EXPECT_EQ(Kept(devices[0]), std::vector<std::string>{Profile(0)});
+        EXPECT_EQ(Kept(devices[1]), std::vector<std::string>{Profile(1)});
     }
 };
 
@@ -50,7 +56,7 @@ TEST_F(ProfileHistoryTest, ModemsUpgradedOneAfterTheOtherKeepTheirOwnProfiles)
         const ProcessResult result = Upgrade(device);
         EXPECT_EQ(result.exitStatus, 0) << device.host << result.err;
     }
-    ExpectEachProfileKeptOnce();
+    ExpectEachProfileKeptOnce(devices);
     EXPECT_EQ(ReadFileText(Staging() / "profback.bin"), Profile(1));
 }
 
@@ -62,7 +68,7 @@ TEST_F(ProfileHistoryTest, ModemsUpgradedAtOnceKeepTheirOwnProfiles)
     const ProcessResult firstResult = first.get();
     EXPECT_EQ(firstResult.exitStatus, 0) << firstResult.err;
     EXPECT_EQ(second.exitStatus, 0) << second.err;
-    ExpectEachProfileKeptOnce();
+    ExpectEachProfileKeptOnce(devices);
     const std::string backup = ReadFileText(Staging() / "profback.bin");
     EXPECT_TRUE(backup == Profile(0) || backup == Profile(1)) << backup;
 }

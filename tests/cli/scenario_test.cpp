@@ -196,7 +196,10 @@ protected:
     std::filesystem::path Package() const { return m_dir / "package"; }
     std::filesystem::path DriveC() const { return TestDriveC(m_dir.path()); }
     std::filesystem::path Staging() const { return DriveC() / "varn" / "ndxu511"; }
-    std::filesystem::path History() const { return Staging() / "history" / "127.0.0.1"; }
+    std::filesystem::path History(const DevSim& sim) const
+    {
+        return Staging() / "history" / DeviceHistoryName("127.0.0.1", sim.HttpPort(), sim.FtpPort());
+    }
 
     TempDir m_dir;
     std::vector<std::string> m_givenKeys;
@@ -262,8 +265,8 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
     const std::string profile = ReadIfThere(sim.FtpRoot() / "prof.bin");
     const std::string backup = ReadIfThere(Staging() / "profback.bin");
     EXPECT_TRUE(backup == kEarlierBackup || backup == profile) << "the earlier backup was lost";
-    if (std::filesystem::exists(History())) {
-        for (const auto& kept : std::filesystem::directory_iterator(History()))
+    if (std::filesystem::exists(History(sim))) {
+        for (const auto& kept : std::filesystem::directory_iterator(History(sim)))
             EXPECT_EQ(ReadFileText(kept.path()), profile) << kept.path();
     }
     if (std::find(s.args.begin(), s.args.end(), "--json") != s.args.end()) {
@@ -275,7 +278,7 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
             EXPECT_TRUE(report.value("backup", nlohmann::json()).is_string()) << "no backup kept";
         }
         if (report.value("backup", nlohmann::json()).is_string()) {
-            EXPECT_EQ(std::filesystem::path(report["backup"].get<std::string>()).parent_path(), History());
+            EXPECT_EQ(std::filesystem::path(report["backup"].get<std::string>()).parent_path(), History(sim));
             EXPECT_EQ(ReadFileText(report["backup"].get<std::string>()), profile);
         }
     }

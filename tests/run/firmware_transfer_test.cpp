@@ -19,6 +19,7 @@
 #include "platform/ui/win_app.h"
 #include "res/resource.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/drive_c.h"
 #include "tests/support/ftp_commands.h"
 
 namespace {
@@ -29,9 +30,10 @@ const char kCongratulations[] =
 
 class FirmwareTransferTest : public DeviceTest {
 protected:
+    // Runs against the device started already, or a new one.
     void Run(std::vector<std::string> deviceOptions = {})
     {
-        StartDevice(std::move(deviceOptions));
+        if (!m_sim) StartDevice(std::move(deviceOptions));
         StartWizard();
         RunWith(kDeviceAddress, "");
     }
@@ -66,11 +68,13 @@ protected:
         return ids;
     }
 
+    std::string HistoryName() { return DeviceHistoryName(kDeviceAddress, Device().HttpPort(), Device().FtpPort()); }
+
     // The files of the device's profile history.
     std::vector<std::filesystem::path> Kept()
     {
         std::vector<std::filesystem::path> files;
-        const std::filesystem::path history = StagingDirectory() / "history" / kDeviceAddress;
+        const std::filesystem::path history = StagingDirectory() / "history" / HistoryName();
         if (!std::filesystem::exists(history)) return files;
         for (const auto& entry : std::filesystem::directory_iterator(history)) files.push_back(entry.path());
         return files;
@@ -126,7 +130,7 @@ TEST_F(FirmwareTransferTest, CompleteRunLeavesThisLog)
     Run();
     std::string staging = "C:\\varn\\ndxu511";
     ASSERT_EQ(Kept().size(), 1u);
-    const std::string kept = staging + "\\history\\127.0.0.1\\" + Kept()[0].filename().string();
+    const std::string kept = staging + "\\history\\" + HistoryName() + "\\" + Kept()[0].filename().string();
     std::string expectedTail =
         LogEntry("FTP Server Started") + LogEntry("Opening FTP Session...") + LogEntry("Upgrading Firmware") +
         LogEntry("Copying ndxuback.txt from package to " + staging + "\\readme.txt") +
@@ -259,8 +263,9 @@ TEST_F(FirmwareTransferTest, FailedProfileDownloadKeepsTheOldBackup)
 
 TEST_F(FirmwareTransferTest, BackupOfASecondThatHasOneAlreadyTakesTheNextName)
 {
+    StartDevice();
     // Another backup for every second of the next minute.
-    const std::filesystem::path history = StagingDirectory() / "history" / kDeviceAddress;
+    const std::filesystem::path history = StagingDirectory() / "history" / HistoryName();
     std::filesystem::create_directories(history);
     std::filesystem::permissions(StagingDirectory() / "history", std::filesystem::perms::owner_all);
     std::filesystem::permissions(history, std::filesystem::perms::owner_all);
@@ -285,18 +290,20 @@ TEST_F(FirmwareTransferTest, BackupOfASecondThatHasOneAlreadyTakesTheNextName)
 // tests/unit/windows/files_test.cpp).
 TEST_F(FirmwareTransferTest, HistoryThatCannotBeUsedIsReportedAndTheUpgradeGoesOn)
 {
+    StartDevice();
     // The device's history directory is a link to a directory of someone else's choosing.
     const std::filesystem::path elsewhere = m_dir / "elsewhere";
     std::filesystem::create_directories(elsewhere);
     std::filesystem::create_directories(StagingDirectory() / "history");
     std::filesystem::permissions(StagingDirectory() / "history", std::filesystem::perms::owner_all);
-    std::filesystem::create_directory_symlink(elsewhere, StagingDirectory() / "history" / kDeviceAddress);
+    std::filesystem::create_directory_symlink(elsewhere, StagingDirectory() / "history" / HistoryName());
     Run();
-    const std::string failure = "Profile Not Kept in C:\\varn\\ndxu511\\history\\127.0.0.1";
+    const std::string directory = "C:\\varn\\ndxu511\\history\\" + HistoryName();
+    const std::string failure = "Profile Not Kept in " + directory;
     EXPECT_EQ(m_host.MessageBoxes(),
               std::vector<HostEvent>{BoxEvent(failure, AfxGetAppName(), MessageIcon::Exclamation)});
     EXPECT_NE(LogText().find(LogEntry("Profile Saved") + LogEntry(failure) +
-                             LogEntry("Reason: C:\\varn\\ndxu511\\history\\127.0.0.1 is a symbolic link")),
+                             LogEntry("Reason: " + directory + " is a symbolic link")),
               std::string::npos)
         << LogText();
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere));

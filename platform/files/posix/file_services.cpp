@@ -86,6 +86,14 @@ BOOL CopyFile(const std::string& existingFile, const std::string& newFile, BOOL 
     return FALSE;
 }
 
+BOOL MoveFile(const std::string& existingFile, const std::string& newFile)
+{
+    std::optional<fs::path> from = HostPathOf(existingFile);
+    std::optional<fs::path> to = HostPathOf(newFile);
+    if (!from || !to) return FALSE;
+    return ::renameat2(AT_FDCWD, from->c_str(), AT_FDCWD, to->c_str(), RENAME_NOREPLACE) == 0 ? TRUE : FALSE;
+}
+
 bool PathExists(const std::string& path)
 {
     std::optional<fs::path> hostPath = HostPathOf(path);

@@ -45,6 +45,11 @@ BOOL CopyFile(const std::string& existingFile, const std::string& newFile, BOOL 
     return FALSE;
 }
 
+BOOL MoveFile(const std::string& existingFile, const std::string& newFile)
+{
+    return ::MoveFileExW(Utf16(existingFile).c_str(), Utf16(newFile).c_str(), 0);
+}
+
 bool PathExists(const std::string& path) { return ::GetFileAttributesW(Utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::optional<std::string> ReadableFileProblem(const std::string& path, EmptyFile empty)
