@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "cli/alternates.h"
+#include "cli/fleet/aliases.h"
 #include "cli/fleet/fleet_child.h"
 #include "cli/fleet/fleet_display.h"
 #include "cli/fleet/fleet_json_output.h"
@@ -30,8 +31,10 @@ std::optional<std::vector<FleetDevice>> Devices(const Options& options, const La
     const DevicePorts defaults{options.httpPort.value_or(settings.httpPort),
                                options.ftpPort.value_or(settings.ftpPort)};
     try {
-        if (options.fleet.inventory) return ReadInventory(*options.fleet.inventory, defaults);
-        return DevicesFromAddresses(options.fleet.addresses, defaults);
+        std::vector<FleetDevice> devices = options.fleet.inventory ? ReadInventory(*options.fleet.inventory, defaults)
+                                                                   : DevicesFromAddresses(options.fleet.addresses, defaults);
+        if (!options.fleet.allowAliases) RefuseAliases(devices);
+        return devices;
     } catch (const InventoryError& e) {
         std::cerr << kProgram << e.what() << '\n';
         return std::nullopt;

@@ -3,7 +3,7 @@
 
 #include "platform/files/environment.h"
 #include "platform/files/paths.h"
-#include "upgrade/device_file_name.h"
+#include "upgrade/device_identity.h"
 
 std::vector<std::string> DeviceArguments(const Options& options, const FleetDevice& device)
 {
@@ -29,7 +29,10 @@ std::vector<std::string> DeviceArguments(const Options& options, const FleetDevi
     return args;
 }
 
-std::string DeviceLogName(const FleetDevice& device) { return "ndxulog-" + DeviceFileName(device.name) + ".txt"; }
+std::string DeviceLogName(const FleetDevice& device)
+{
+    return "ndxulog-" + DeviceDirectoryName(IdentityOf(device)) + ".txt";
+}
 
 std::optional<std::string> DeviceLogPath(const FleetDevice& device)
 {

@@ -16,8 +16,8 @@
 // run that applies to one device.
 std::vector<std::string> DeviceArguments(const Options& options, const FleetDevice& device);
 
-// The file name of the device's run log: ndxulog-<name>.txt, the name made
-// safe for a file system.
+// The file name of the device's run log: ndxulog-<name>.txt, named after the
+// device's identity as its history is (DeviceDirectoryName).
 std::string DeviceLogName(const FleetDevice& device);
 
 // Where the device's process keeps its run log, as a path of this system;

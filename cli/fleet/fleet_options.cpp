@@ -21,5 +21,8 @@ void AddFleetOptions(CLI::App& app, FleetOptions& options)
                    "NDXU_EXCHANGE_TIMEOUT, plus the --confirm wait)")
         ->type_name("SECONDS")
         ->check(CLI::Range(1, 1000000));
+    app.add_flag("--allow-aliases", options.allowAliases,
+                 "with several devices: accept entries whose names reach the same address and ports (by default "
+                 "they are refused as one device listed twice)");
     if (CLI::Option* address = app.get_option_no_throw("--address")) inventory->excludes(address);
 }

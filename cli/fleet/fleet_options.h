@@ -19,11 +19,12 @@ struct FleetOptions {
     int jobs = kDefaultJobs;              // devices upgraded at once
     std::optional<int> maxFailures;       // start no device after this many failures
     std::optional<int> deviceTimeout;     // seconds one device's run may take in all
+    bool allowAliases = false;            // entries that reach one address and ports are no duplicates
 
     // Several devices, or an inventory (of any length): a fleet run.
     bool IsFleet() const { return inventory.has_value() || addresses.size() > 1; }
 };
 
-// Adds --inventory, --jobs, --max-failures and --device-timeout to `app`;
+// Adds --inventory, --jobs, --max-failures, --device-timeout and --allow-aliases to `app`;
 // --inventory excludes `addressOption`.
 void AddFleetOptions(CLI::App& app, FleetOptions& options);

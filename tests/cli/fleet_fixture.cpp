@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "tests/support/devsim.h"
+#include "tests/support/drive_c.h"
 
 namespace {
 
@@ -122,7 +123,11 @@ ProcessResult FleetTest::Run(std::vector<std::string> args)
 
 std::string FleetTest::DeviceLog(const std::string& host) const
 {
-    return ReadFileText(m_dir / "temp" / ("ndxulog-" + host + ".txt"));
+    for (const SimulatedDevice& device : AllDevices())
+        if (device.host == host)
+            return ReadFileText(m_dir / "temp" /
+                                ("ndxulog-" + DeviceHistoryName(host, device.httpPort, device.ftpPort) + ".txt"));
+    throw std::invalid_argument("no simulated device at " + host);
 }
 
 std::vector<std::string> Lines(const std::string& text)

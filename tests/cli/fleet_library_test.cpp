@@ -4,14 +4,20 @@
 // follows, and the summary table.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
+#include "cli/fleet/aliases.h"
 #include "cli/fleet/fleet_child.h"
 #include "cli/fleet/fleet_results.h"
 #include "cli/fleet/fleet_summary.h"
 #include "cli/fleet/inventory.h"
 #include "cli/result_line.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -40,6 +46,15 @@ TEST(FleetInventory, LinesGiveDevicesWithPortsAndNames)
          {{"10.0.0.1", 80, 2121, "10.0.0.1:80:2121"},
           {"10.0.0.1", 80, 2122, "10.0.0.1:80:2122"},
           {"10.0.0.2", 80, 21, "10.0.0.2"}}},
+        // A byte order mark and CRLF line ends, as some editors write them.
+        {"\xEF\xBB\xBFmodem-1.lab.example\r\n127.1 http=8081\r\n",
+         {{"modem-1.lab.example", 80, 21, "modem-1.lab.example"}, {"127.1", 8081, 21, "127.1"}}},
+        // One address in two spellings: ports name them.
+        {"[::1] http=8081\n::1 http=8082\nModem. http=8081\nmodem http=8082\n",
+         {{"[::1]", 8081, 21, "[::1]:8081"},
+          {"::1", 8082, 21, "[::1]:8082"},
+          {"Modem.", 8081, 21, "Modem.:8081"},
+          {"modem", 8082, 21, "modem:8082"}}},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.text);
@@ -67,7 +82,40 @@ TEST(FleetInventory, FaultyLinesAreRefusedSayingWhere)
         {"10.0.0.1 http=1 http=2\n", "hosts.txt:1: http= given twice"},
         {"10.0.0.1\n# again\n10.0.0.1 http=80 ftp=21\n",
          "hosts.txt:3: device 10.0.0.1 (web port 80, FTP port 21) is listed twice (first hosts.txt:1)"},
-        {"10.0.0.1 \x1b[2J\n", "hosts.txt:1: unknown field '\\x1B[2J'"},
+        // One device under other spellings of its address.
+        {"LOCALHOST\nlocalhost.\n",
+         "hosts.txt:2: device localhost. (web port 80, FTP port 21) is listed twice (first hosts.txt:1 as LOCALHOST)"},
+        {"[::1]\n::1\n", "hosts.txt:2: device ::1 (web port 80, FTP port 21) is listed twice (first hosts.txt:1 as [::1])"},
+        {"127.0.0.1 http=8080\n127.1 http=8080\n",
+         "hosts.txt:2: device 127.1 (web port 8080, FTP port 21) is listed twice (first hosts.txt:1 as 127.0.0.1)"},
+        {"::ffff:127.0.0.1\n0x7f.0.0.1\n",
+         "hosts.txt:2: device 0x7f.0.0.1 (web port 80, FTP port 21) is listed twice (first hosts.txt:1 as "
+         "::ffff:127.0.0.1)"},
+        // Lines that are not what they seem.
+        {std::string("127.0.0.1\n127.0.0.2\0.spare\n", 27), "hosts.txt:2: the line holds a NUL byte at column 10"},
+        {"10.0.0.1 \x1b[2J\n", "hosts.txt:1: the line holds the control character U+001B at column 10"},
+        {"10.0.0.1 # \xC2\x85\n", "hosts.txt:1: the line holds the control character U+0085 at column 12"},
+        // A byte order mark is no blank after the first line.
+        {"10.0.0.1\n\xEF\xBB\xBF" "10.0.0.2\n", "hosts.txt:2: the address '\xEF\xBB\xBF" "10.0.0.2' is no host name: it "
+                                               "has a character a host name cannot hold (letters, digits, '-' and '.' "
+                                               "only)"},
+        {"caf\xE9\n", "hosts.txt:1: the line is not valid UTF-8: byte 0xE9 at column 4"},
+        {"10.0.0.1 # \xED\xA0\x80\n", "hosts.txt:1: the line is not valid UTF-8: byte 0xED at column 12"},
+        {"--check\n", "hosts.txt:1: the address '--check' begins with '-': an address is expected, not an option"},
+        {"../../x\n", "hosts.txt:1: the address '../../x' is no host name: it has a character a host name cannot "
+                      "hold (letters, digits, '-' and '.' only)"},
+        {"modem;reboot\n", "hosts.txt:1: the address 'modem;reboot' is no host name: it has a character a host name "
+                           "cannot hold (letters, digits, '-' and '.' only)"},
+        {"a..b\n", "hosts.txt:1: the address 'a..b' is no host name: it has an empty label"},
+        {"-x.example\n", "hosts.txt:1: the address '-x.example' begins with '-': an address is expected, not an option"},
+        {"x-.example\n", "hosts.txt:1: the address 'x-.example' is no host name: it has a label that begins or ends "
+                         "with '-'"},
+        {"127.0.0.256\n", "hosts.txt:1: the address '127.0.0.256' is no IP address"},
+        {"[127.0.0.1]\n", "hosts.txt:1: the address '[127.0.0.1]' is an IPv4 address in brackets"},
+        {"fe80::1%eth0\n", "hosts.txt:1: the address 'fe80::1%eth0' is no IP address"},
+        {"127.0.0.2:8081\n", "hosts.txt:1: the address '127.0.0.2:8081' is no IP address"},
+        {std::string(300, 'a') + "\n",
+         "hosts.txt:1: the address '" + std::string(24, 'a') + "...' is 300 bytes long; an address has at most 80"},
         {"# none\n\n", "hosts.txt: no device in the inventory"},
     };
     for (const auto& c : cases) {
@@ -79,6 +127,56 @@ TEST(FleetInventory, FaultyLinesAreRefusedSayingWhere)
             EXPECT_EQ(e.what(), c.message);
         }
     }
+}
+
+TEST(FleetInventory, OnlyAFileOrAPipeThatIsWrittenIsRead)
+{
+    const TempDir dir;
+    const std::string large = (dir / "large.txt").string();
+    std::ofstream(large) << std::string(kMaxInventoryBytes - 8, '#') << "\n" << std::string(1 << 20, '#');
+    const std::string fifo = (dir / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {dir.path().string(), dir.path().string() + ": cannot read the inventory: it is a directory"},
+        {"/dev/zero", "/dev/zero: cannot read the inventory: it is a device, not a file"},
+        {large, large + ": cannot read the inventory: it is larger than 16777216 bytes"},
+        {(dir / "none").string(), (dir / "none").string() + ": cannot read the inventory: No such file or directory"},
+        {fifo, fifo + ": cannot read the inventory: it is a FIFO that no program wrote to within 5 seconds"},
+    };
+    for (const auto& c : cases) {
+        try {
+            ReadInventory(c.path, kDefaults);
+            ADD_FAILURE() << "read: " << c.path;
+        } catch (const InventoryError& e) {
+            EXPECT_EQ(e.what(), c.message);
+        }
+    }
+    // A FIFO that a program writes to is read to its end.
+    std::thread writer([&] { std::ofstream(fifo) << "10.0.0.1\n10.0.0.2 http=8080\n"; });
+    const std::vector<FleetDevice> devices = ReadInventory(fifo, kDefaults);
+    writer.join();
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(devices[1].address, "10.0.0.2");
+    EXPECT_EQ(devices[1].ports.http, 8080);
+}
+
+TEST(FleetInventory, NamesThatReachOneDeviceAreRefused)
+{
+    // localhost is 127.0.0.1 in /etc/hosts: no name server is asked.
+    try {
+        RefuseAliases(DevicesFromAddresses({"localhost", "10.0.0.1", "127.0.0.1"}, kDefaults));
+        ADD_FAILURE() << "aliases accepted";
+    } catch (const InventoryError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "--address 127.0.0.1: 127.0.0.1 and localhost (--address localhost) reach one device: both are "
+                  "127.0.0.1 on web port 80 and FTP port 21; list it once, or give --allow-aliases when they are "
+                  "different devices");
+    }
+    std::istringstream ports("localhost http=8080\n127.0.0.1 http=8081\n");
+    EXPECT_NO_THROW(RefuseAliases(ParseInventory(ports, "hosts.txt", kDefaults)));
 }
 
 TEST(RunResults, EveryResultHasANameThatReadsBackAsIt)
@@ -213,7 +311,7 @@ TEST(ResultLine, ASingleRunsReportGivesItsFactsThroughTheMask)
 
 TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
 {
-    const FleetDevice device{"10.0.0.1", kDefaults, "10.0.0.1"};
+    const FleetDevice device{"10.0.0.1", kDefaults, "10.0.0.1", ""};
     const ChildEnd exited{1, std::nullopt, ""};
     const ChildEnd killed{std::nullopt, 9, "SIGKILL"};
 
@@ -240,7 +338,7 @@ TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
 DeviceRun Ended(const std::string& name, ResultFacts result)
 {
     DeviceRun run;
-    run.device = {name, kDefaults, name};
+    run.device = {name, kDefaults, name, ""};
     run.state = DeviceState::Ended;
     run.result = std::move(result);
     return run;

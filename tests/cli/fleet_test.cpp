@@ -188,6 +188,7 @@ TEST_F(FleetTest, InventoryFaultsAreRefusedBeforeAnyDeviceIsTouched)
     const std::string good = device.InventoryLine();
     const std::string ports = "(web port " + std::to_string(device.httpPort) + ", FTP port " +
                               std::to_string(device.ftpPort) + ")";
+    const std::string inventory = (m_dir / "inventory.txt").string();
     const struct {
         std::string text;
         std::string message;
@@ -197,8 +198,18 @@ TEST_F(FleetTest, InventoryFaultsAreRefusedBeforeAnyDeviceIsTouched)
         {good + "127.0.0.2 ftp=21 ftp=2121\n", ":2: ftp= given twice\n"},
         {good + "\n" + good, ":3: device 127.0.0.1 " + ports + " is listed twice (first "},
         {"# nothing but comments\n\n   # and blanks\n", ": no device in the inventory\n"},
+        {good + std::string("127.0.0.2\0.spare\n", 17), ":2: the line holds a NUL byte at column 10\n"},
+        {good + "127.0.0.2\t\x07\n", ":2: the line holds the control character U+0007 at column 11\n"},
+        {good + "caf\xC3\n", ":2: the line is not valid UTF-8: byte 0xC3 at column 4\n"},
+        {good + "--check\n", ":2: the address '--check' begins with '-': an address is expected, not an option\n"},
+        {good + "../../x\n", ":2: the address '../../x' is no host name: it has a character a host name cannot "
+                             "hold (letters, digits, '-' and '.' only)\n"},
+        {good + "$(reboot)\n", ":2: the address '$(reboot)' is no host name: it has a character"},
+        {good + std::string(300, 'm') + "\n", ":2: the address '" + std::string(24, 'm') + "...' is 300 bytes long"},
+        {"\xEF\xBB\xBF" + good + "127.1" + good.substr(9),
+         ":2: device 127.1 " + ports + " is listed twice (first " + inventory + ":1 as 127.0.0.1)\n"},
+        {good + "LOCALHOST" + good.substr(9), ":2: LOCALHOST and 127.0.0.1 ("},
     };
-    const std::string inventory = (m_dir / "inventory.txt").string();
     for (const auto& c : cases) {
         WriteFileText(inventory, c.text);
         const ProcessResult result = Run({"--inventory", inventory});
@@ -211,8 +222,23 @@ TEST_F(FleetTest, InventoryFaultsAreRefusedBeforeAnyDeviceIsTouched)
     EXPECT_NE(twice.err.find("--address 127.0.0.1: device 127.0.0.1 (web port 80, FTP port 21) is listed twice"),
               std::string::npos)
         << twice.err;
+    // Files that are no inventory.
+    WriteFileText(inventory, good + std::string(17 << 20, '#'));
+    for (const auto& [path, problem] : std::map<std::string, std::string>{
+             {m_dir.path().string(), "it is a directory"}, {inventory, "it is larger than 16777216 bytes"}}) {
+        const ProcessResult result = Run({"--inventory", path});
+        EXPECT_EQ(result.exitStatus, 2) << problem;
+        EXPECT_EQ(result.err, "ndxu-upgrade: " + path + ": cannot read the inventory: " + problem + "\n");
+    }
     EXPECT_EQ(device.RecordCount(), 0u);
     EXPECT_TRUE(std::filesystem::is_empty(m_dir / "temp"));
+
+    // Two names of one device, checked by two runs when the user says so.
+    WriteFileText(inventory, good + "localhost" + good.substr(9));
+    const ProcessResult aliases = Run({"--check", "--allow-aliases", "--inventory", inventory});
+    EXPECT_EQ(aliases.exitStatus, 0) << aliases.out << aliases.err;
+    EXPECT_EQ(SummaryResults(aliases.out).at("127.0.0.1"), "checked") << aliases.out;
+    EXPECT_NE(aliases.out.find("\nlocalhost "), std::string::npos) << aliases.out;
 }
 
 TEST_F(FleetTest, CheckOverAnInventoryReportsVersionsAndStopsADeviceOverItsTime)

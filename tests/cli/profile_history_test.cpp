@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Profile backups of two modems, upgraded one after the other and at once:
 // each run keeps its own modem's profile in that modem's history, and
-// profback.bin holds the profile of a run of them.
+// profback.bin holds the profile of a run of them. A history kept under a
+// former name is found.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -71,6 +72,33 @@ TEST_F(ProfileHistoryTest, ModemsUpgradedAtOnceKeepTheirOwnProfiles)
     ExpectEachProfileKeptOnce(devices);
     const std::string backup = ReadFileText(Staging() / "profback.bin");
     EXPECT_TRUE(backup == Profile(0) || backup == Profile(1)) << backup;
+}
+
+TEST_F(ProfileHistoryTest, AHistoryUnderTheAddressAloneMovesToTheDevicesNameOnce)
+{
+    const SimulatedDevice device = Simulate(1, "127.0.0.1").front();
+    const std::filesystem::path former = Staging() / "history" / "127.0.0.1";
+    std::filesystem::create_directories(former);
+    for (const auto& directory : {Staging() / "history", former})
+        std::filesystem::permissions(directory, std::filesystem::perms::owner_all);
+    WriteFileText(former / "profback-20261101T120000Z.bin", "an earlier profile");
+
+    const ProcessResult first = Upgrade(device);
+    EXPECT_EQ(first.exitStatus, 0) << first.err;
+    EXPECT_FALSE(std::filesystem::exists(former));
+    EXPECT_EQ(ReadFileText(History(device) / "profback-20261101T120000Z.bin"), "an earlier profile");
+    EXPECT_EQ(Kept(device).size(), 2u);
+    const std::string entry = "Device History Moved from C:\\varn\\ndxu511\\history\\127.0.0.1 to C:\\varn\\ndxu511\\history\\" +
+                              History(device).filename().string();
+    const std::filesystem::path log = m_dir / "temp" / "ndxulog-127.0.0.1.txt";
+    const std::string firstLog = ReadFileText(log);
+    EXPECT_NE(firstLog.find(entry), std::string::npos) << firstLog;
+
+    // The log goes on with the second run, which moves nothing.
+    const ProcessResult second = Upgrade(device);
+    EXPECT_EQ(second.exitStatus, 0) << second.err;
+    EXPECT_EQ(ReadFileText(log).substr(firstLog.size()).find("Device History Moved"), std::string::npos);
+    EXPECT_EQ(Kept(device).size(), 3u);
 }
 
 }  // namespace
