@@ -4,7 +4,9 @@
 // follows, and the summary table.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -129,31 +131,42 @@ TEST(FleetInventory, FaultyLinesAreRefusedSayingWhere)
     }
 }
 
-TEST(FleetInventory, OnlyAFileOrAPipeThatIsWrittenIsRead)
+// Refuses each of `cases` (a path, and the message that refuses it).
+void ExpectRefused(const std::vector<std::pair<std::string, std::string>>& cases)
+{
+    for (const auto& [path, message] : cases) {
+        try {
+            ReadInventory(path, kDefaults);
+            ADD_FAILURE() << "read: " << path;
+        } catch (const InventoryError& e) {
+            EXPECT_EQ(e.what(), message);
+        }
+    }
+}
+
+TEST(FleetInventory, OnlyAFileOfAtMost16MiBIsRead)
 {
     const TempDir dir;
     const std::string large = (dir / "large.txt").string();
     std::ofstream(large) << std::string(kMaxInventoryBytes - 8, '#') << "\n" << std::string(1 << 20, '#');
+    const std::string none = (dir / "none").string();
+    ExpectRefused({
+        {dir.path().string(), dir.path().string() + ": cannot read the inventory: it is a directory"},
+        {large, large + ": cannot read the inventory: it is larger than 16777216 bytes"},
+        {none, none + ": cannot read the inventory: No such file or directory"},
+    });
+}
+
+#ifndef _WIN32
+TEST(FleetInventory, ADeviceIsRefusedAndAFifoIsReadWhenItIsWritten)
+{
+    const TempDir dir;
     const std::string fifo = (dir / "fifo").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const struct {
-        std::string path;
-        std::string message;
-    } cases[] = {
-        {dir.path().string(), dir.path().string() + ": cannot read the inventory: it is a directory"},
+    ExpectRefused({
         {"/dev/zero", "/dev/zero: cannot read the inventory: it is a device, not a file"},
-        {large, large + ": cannot read the inventory: it is larger than 16777216 bytes"},
-        {(dir / "none").string(), (dir / "none").string() + ": cannot read the inventory: No such file or directory"},
         {fifo, fifo + ": cannot read the inventory: it is a FIFO that no program wrote to within 5 seconds"},
-    };
-    for (const auto& c : cases) {
-        try {
-            ReadInventory(c.path, kDefaults);
-            ADD_FAILURE() << "read: " << c.path;
-        } catch (const InventoryError& e) {
-            EXPECT_EQ(e.what(), c.message);
-        }
-    }
+    });
     // A FIFO that a program writes to is read to its end.
     std::thread writer([&] { std::ofstream(fifo) << "10.0.0.1\n10.0.0.2 http=8080\n"; });
     const std::vector<FleetDevice> devices = ReadInventory(fifo, kDefaults);
@@ -162,6 +175,7 @@ TEST(FleetInventory, OnlyAFileOrAPipeThatIsWrittenIsRead)
     EXPECT_EQ(devices[1].address, "10.0.0.2");
     EXPECT_EQ(devices[1].ports.http, 8080);
 }
+#endif
 
 TEST(FleetInventory, NamesThatReachOneDeviceAreRefused)
 {
