@@ -217,7 +217,7 @@ TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
     const ChildEnd exited{1, std::nullopt, ""};
     const ChildEnd killed{std::nullopt, 9, "SIGKILL"};
 
-    DeviceEnding timedOut{EveryFact(), killed, Overruling::TimedOut, "stopped after 3 seconds", "", 3.25};
+    DeviceEnding timedOut{EveryFact(), killed, Overruling::TimedOut, "stopped after 3 seconds", "", 3.25, {}};
     const ResultFacts late = ResultOfEnding(device, timedOut);
     EXPECT_EQ(late.result, RunResult::TimedOut);
     EXPECT_EQ(late.exitStatus, 137);
@@ -229,12 +229,31 @@ TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
     timedOut.overruling = Overruling::Interrupted;
     EXPECT_EQ(ResultOfEnding(device, timedOut), EveryFact()) << "a process stopped by the fleet reports it itself";
 
-    const ResultFacts crashed = ResultOfEnding(device, {std::nullopt, exited, Overruling::None, "", "boom | bang", 1});
+    const ResultFacts crashed = ResultOfEnding(device, {std::nullopt, exited, Overruling::None, "", "boom | bang", 1, {}});
     EXPECT_EQ(crashed.result, RunResult::Crashed);
     EXPECT_EQ(crashed.exitStatus, 1);
     EXPECT_EQ(crashed.reason, "the device's process ended with status 1 without a result; its last words: boom | bang");
     EXPECT_EQ(crashed.log, DeviceLogPath(device));
     EXPECT_EQ(crashed.packageVersion, std::nullopt);
+
+    // A process that dies mid-upload leaves what its phase lines told.
+    DeviceEnding midUpload{std::nullopt, killed, Overruling::None, "", "", 2, {}};
+    for (const char* line : {R"({"event":"phase","phase":"version_check"})",
+                             R"({"event":"phase","phase":"download_mode","version":"5.0.3"})",
+                             R"({"event":"phase","phase":"backup","version":"5.0.3","backup":"/h/a.txt"})",
+                             R"({"event":"phase","phase":"upload","version":"5.0.3","file":"fw512000.bin"})"})
+        TakePhaseLine(midUpload.told, Json::parse(line));
+    EXPECT_EQ(midUpload.told, (ToldFacts{"5.0.3", "/h/a.txt", "fw512000.bin"}));
+    const ResultFacts died = ResultOfEnding(device, midUpload);
+    EXPECT_EQ(died.result, RunResult::Crashed);
+    EXPECT_EQ(died.versionBefore, "5.0.3");
+    EXPECT_EQ(died.backup, "/h/a.txt");
+    EXPECT_EQ(died.reason, "the device's process was killed by SIGKILL without a result while uploading fw512000.bin");
+    midUpload.overruling = Overruling::TimedOut;
+    midUpload.overrulingReason = "stopped after 3 seconds";
+    EXPECT_EQ(ResultOfEnding(device, midUpload).backup, "/h/a.txt");
+    TakePhaseLine(midUpload.told, Json::parse(R"({"event":"phase","phase":"completed"})"));
+    EXPECT_EQ(midUpload.told, (ToldFacts{"5.0.3", "/h/a.txt", std::nullopt})) << "the upload is over";
 }
 
 DeviceRun Ended(const std::string& name, ResultFacts result)

@@ -231,6 +231,19 @@ TEST_F(FleetTest, CheckOverAnInventoryReportsVersionsAndStopsADeviceOverItsTime)
     EXPECT_TRUE(lines.back().starts_with("2 devices: 1 checked, 1 failed, 0 not started")) << lines.back();
 }
 
+// Waits until `file` holds a line holding each of `parts`.
+void WaitForLine(const std::filesystem::path& file, const std::vector<std::string>& parts)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& line : Lines(ReadFileText(file)))
+            if (std::all_of(parts.begin(), parts.end(), [&](const std::string& p) { return line.find(p) != line.npos; }))
+                return;
+        std::this_thread::sleep_for(20ms);
+    }
+    throw std::runtime_error("no line with " + parts.front() + " in " + file.string());
+}
+
 TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
 {
     // Uploads slow enough to be caught in the middle.
@@ -242,24 +255,40 @@ TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
     options.env = Environment();
     options.out = ::open(out.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     options.err = ::open(err.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    LaunchedProcess fleet(Command({"--inventory", WriteInventory().string(), "--jobs", "2"}), options);
+    LaunchedProcess fleet(Command({"--json", "--inventory", WriteInventory().string(), "--jobs", "2"}), options);
     ::close(options.out);
     ::close(options.err);
 
-    ::kill(DeviceProcess(fleet.Pid(), "127.0.0.1"), SIGKILL);
+    // Killed in the middle of its upload, once its phase lines told the
+    // version found and the backup kept.
+    const pid_t first = DeviceProcess(fleet.Pid(), "127.0.0.1");
+    WaitForLine(out, {R"("device":"127.0.0.1")", R"("phase":"upload")"});
+    ::kill(first, SIGKILL);
     // The third device takes the place of the first; then the run is stopped.
     DeviceProcess(fleet.Pid(), "127.0.0.3");
     ::kill(fleet.Pid(), SIGTERM);
     EXPECT_EQ(fleet.Wait(), 143);
 
-    const std::string table = ReadFileText(out);
+    const std::string table = ReadFileText(err);
     const std::map<std::string, std::string> expected = {{"127.0.0.1", "crashed"},
                                                           {"127.0.0.2", "interrupted"},
                                                           {"127.0.0.3", "interrupted"},
                                                           {"127.0.0.4", "not_started"}};
     EXPECT_EQ(SummaryResults(table), expected) << table << ReadFileText(err);
-    EXPECT_NE(table.find("the device's process was killed by SIGKILL without a result"), std::string::npos) << table;
+    EXPECT_NE(table.find("the device's process was killed by SIGKILL without a result while uploading fw512000.bin"),
+              std::string::npos)
+        << table;
     EXPECT_NE(table.find("not started: the run was stopped by SIGTERM"), std::string::npos) << table;
+    std::optional<nlohmann::json> crashed;
+    for (const std::string& line : Lines(ReadFileText(out))) {
+        const nlohmann::json event = nlohmann::json::parse(line);
+        if (event.at("event") == "result" && event.at("device") == "127.0.0.1") crashed = event;
+    }
+    ASSERT_TRUE(crashed) << ReadFileText(out);
+    EXPECT_EQ(crashed->at("result"), "crashed");
+    EXPECT_EQ(crashed->at("version_before"), "5.0.3");
+    EXPECT_TRUE(crashed->at("backup").is_string()) << *crashed;
+    EXPECT_NE(crashed->at("backup").get<std::string>().find("127.0.0.1"), std::string::npos) << *crashed;
 }
 
 }  // namespace
