@@ -85,12 +85,9 @@ ResultFacts ResultOfEnding(const FleetDevice& device, const DeviceEnding& ending
     return result;
 }
 
-ResultFacts CrashedAtStart(const std::string& why)
+ResultFacts NotStartedAtStart(const std::string& why)
 {
-    ResultFacts result;
-    result.result = RunResult::Crashed;
-    result.reason = "the device's process could not be started: " + why;
-    return result;
+    return NotStartedResult("not started: the device's process could not be started: " + why);
 }
 
 ResultFacts NotStartedResult(const std::string& reason)

@@ -51,8 +51,10 @@ bool ReportStands(const DeviceEnding& ending);
 // line gave, else those its phase lines told.
 ResultFacts ResultOfEnding(const FleetDevice& device, const DeviceEnding& ending);
 
-// The result of a device whose process could not be started, and why.
-ResultFacts CrashedAtStart(const std::string& why);
+// The result of a device whose process could not be started (a pipe or a
+// process could not be made: too many open files, no memory, ...), and why:
+// not started, as nothing of its run began.
+ResultFacts NotStartedAtStart(const std::string& why);
 
 // The result of a device the fleet run never started, and why.
 ResultFacts NotStartedResult(const std::string& reason);

@@ -91,15 +91,15 @@ private:
         auto running = std::make_unique<Running>();
         running->index = index;
         running->deadline = running->started + m_settings.deviceTimeout;
-        run.state = DeviceState::Running;
-        m_observer.Started(run);
         try {
             running->child = std::make_unique<ChildProcess>(m_settings.program, m_settings.arguments(run.device),
                                                             m_settings.input);
         } catch (const std::runtime_error& e) {
-            Finish(run, CrashedAtStart(e.what()), {});
+            Finish(run, NotStartedAtStart(e.what()), {});
             return;
         }
+        run.state = DeviceState::Running;
+        m_observer.Started(run);
         m_running.push_back(std::move(running));
     }
 

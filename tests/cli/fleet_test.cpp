@@ -182,6 +182,34 @@ TEST_F(FleetTest, MaxFailuresStopsStartingDevicesWhileThoseRunningFinish)
     EXPECT_TRUE(Lines(result.out).back().starts_with("6 devices: 0 completed, 0 up to date, 2 failed, 4 not started"));
 }
 
+TEST_F(FleetTest, DevicesWhoseProcessCannotBeMadeAreNotStartedSayingWhy)
+{
+    // So few descriptors that the pipes of only some devices' processes can
+    // be made; the devices are not reached (nothing listens on port 1).
+    std::vector<std::string> args = {"/bin/sh", "-c", "ulimit -n 16 && exec \"$@\"", "sh"};
+    const std::vector<std::string> fleet =
+        Command({"--jobs", "6", "--http-port", "1", "--address", "127.0.0.1", "--address", "127.0.0.2", "--address",
+                 "127.0.0.3", "--address", "127.0.0.4", "--address", "127.0.0.5", "--address", "127.0.0.6"});
+    args.insert(args.end(), fleet.begin(), fleet.end());
+    const ProcessResult result = RunProcess(args, Environment());
+
+    EXPECT_EQ(result.exitStatus, 12) << result.err;
+    const std::map<std::string, std::string> results = SummaryResults(result.out);
+    ASSERT_EQ(results.size(), 6u) << result.out;
+    std::size_t notStarted = 0;
+    for (const auto& [device, shown] : results) {
+        if (shown == "not_started") ++notStarted;
+        else EXPECT_EQ(shown, "device_not_reached") << device << "\n" << result.out;
+    }
+    EXPECT_GT(notStarted, 0u) << result.out;
+    EXPECT_LT(notStarted, 6u) << result.out;
+    EXPECT_EQ(Count(result.out, "    not started: the device's process could not be started: "), notStarted)
+        << result.out;
+    EXPECT_EQ(Count(result.out, ": Too many open files\n"), notStarted) << result.out;
+    EXPECT_EQ(result.out.find("crashed"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(std::to_string(notStarted) + " not started"), std::string::npos) << result.out;
+}
+
 TEST_F(FleetTest, InventoryFaultsAreRefusedBeforeAnyDeviceIsTouched)
 {
     const SimulatedDevice device = Simulate(1, "127.0.0.1").front();
