@@ -22,7 +22,8 @@ TEST_F(CliTest, HelpNamesTheOptionsAndTheExitStatuses)
                              "  3    the address, password or package (its checksum or signature) was refused",
                              "--check", "--confirm", "--expect-version", "--require-checksum", "--use-alternates",
                              "  11   the upload completed but", "--trusted-key", "--require-signature", "--force",
-                             "--allow-downgrade", "  13   the device runs a newer version"})
+                             "--allow-downgrade", "  13   the device runs a newer version",
+                             "with several devices, each has its log ndxulog-DEVICE.txt, and --log-name is refused"})
         EXPECT_NE(result.out.find(text), std::string::npos) << text;
 }
 
@@ -41,6 +42,15 @@ TEST_F(CliTest, BadUsageHasItsOwnStatus)
     EXPECT_EQ(Run({"--password", "secret"}).exitStatus, 2);
     for (const char* logName : {"", ".", "..", "logs/ndxulog.txt", "..\\ndxulog.txt"})
         EXPECT_EQ(Run({"--log-name", logName}).exitStatus, 2) << logName;
+    // Each device of a fleet has a log of its own.
+    const ProcessResult fleetLog =
+        Run({"--address", "127.0.0.1", "--address", "127.0.0.2", "--http-port", "1", "--log-name", "mine.txt"});
+    EXPECT_EQ(fleetLog.exitStatus, 2);
+    EXPECT_NE(fleetLog.err.find("ndxu-upgrade: --log-name names the log of one device's run; with several devices, "
+                                "each device has a log of its own (ndxulog-DEVICE.txt)\n"),
+              std::string::npos)
+        << fleetLog.err;
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir / "temp"));
 }
 
 TEST_F(CliTest, ATrustedKeyGivenByARelativePathIsReadFromTheCurrentDirectory)
