@@ -14,7 +14,8 @@ constexpr char kDescription[] =
     "and reports each step on standard output and each message on standard error.\n"
     "The device password is read from the environment variable NDXU_PASSWORD, or from one line "
     "of standard input with --password-stdin; it is never taken from the command line. On a terminal "
-    "without either, it is asked for with echo off.\n"
+    "without either, it is asked for with echo off. A password holding a line break (CR or LF) is refused "
+    "(status 2).\n"
     "Alternate files (prod.bin, prof.bin, boot.bin) in the staging directory are uploaded only "
     "with --use-alternates; without it, a run with alternates present stops before the device is touched.";
 

@@ -23,6 +23,7 @@ TEST_F(CliTest, HelpNamesTheOptionsAndTheExitStatuses)
                              "--check", "--confirm", "--expect-version", "--require-checksum", "--use-alternates",
                              "  11   the upload completed but", "--trusted-key", "--require-signature", "--force",
                              "--allow-downgrade", "  13   the device runs a newer version",
+                             "A password holding a line break (CR or LF) is refused (status 2)",
                              "with several devices, each has its log ndxulog-DEVICE.txt, and --log-name is refused"})
         EXPECT_NE(result.out.find(text), std::string::npos) << text;
 }
@@ -50,6 +51,32 @@ TEST_F(CliTest, BadUsageHasItsOwnStatus)
                                 "each device has a log of its own (ndxulog-DEVICE.txt)\n"),
               std::string::npos)
         << fleetLog.err;
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir / "temp"));
+}
+
+TEST_F(CliTest, APasswordHoldingALineBreakIsRefusedBeforeAnythingIsSent)
+{
+    struct Case {
+        std::string password;  // NDXU_PASSWORD, else standard input's line
+        bool fromStdin;
+    };
+    const Case cases[] = {{"open\nsesame", false}, {"open\rsesame", false}, {"open sesame\n", false},
+                          {"open\rsesame\n", true}};
+    DevSim sim({"--password", "open sesame"});
+    for (const Case& c : cases) {
+        for (const bool fleet : {false, true}) {
+            std::vector<std::string> args = DeviceArgs(sim);
+            if (fleet) args.insert(args.end(), {"--address", "127.0.0.2"});
+            if (c.fromStdin) args.push_back("--password-stdin");
+            const ProcessResult result = Run(args, {{"NDXU_PASSWORD", c.fromStdin ? "" : c.password}},
+                                             c.fromStdin ? c.password : std::string());
+            EXPECT_EQ(result.exitStatus, 2) << (fleet ? "fleet " : "one device ") << c.fromStdin;
+            EXPECT_EQ(result.err, "ndxu-upgrade: the password holds a line break (CR or LF); a device password "
+                                  "cannot hold one\n");
+            EXPECT_EQ(result.out, "");
+        }
+    }
+    EXPECT_TRUE(sim.HttpRequests().empty());
     EXPECT_TRUE(std::filesystem::is_empty(m_dir / "temp"));
 }
 
