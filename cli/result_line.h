@@ -3,9 +3,9 @@
 // writes it last; a fleet run reads it back from each device's process, and
 // writes its own for a device whose process gave none that stands. Its
 // fields, in this order: time, device, event ("result"), result, exit,
-// reason, version_before, version_after, backup, log, package_version,
-// signed_by, trusted_comment, changed, duration (seconds); a fact not known
-// is null.
+// reason, version_before, version_after, backup, log, log_error,
+// package_version, signed_by, trusted_comment, changed, duration (seconds); a
+// fact not known is null.
 #pragma once
 
 #include <functional>
@@ -24,6 +24,7 @@ struct ResultFacts {
     std::optional<std::string> versionAfter;
     std::optional<std::string> backup;
     std::optional<std::string> log;
+    std::optional<std::string> logError;  // why the log lost entries; the log is then not named
     std::optional<std::string> packageVersion;
     std::optional<std::string> signedBy;
     std::optional<std::string> trustedComment;
@@ -43,5 +44,6 @@ std::optional<ResultFacts> ReadResultLine(const nlohmann::ordered_json& line);
 
 // The facts of a single run that ended with `report`: its end's result and
 // exit status, the report's texts (an empty one is not known) each passed
-// through `shown` (the password mask), no reason and no duration yet.
+// through `shown` (the password mask), no reason and no duration yet. A log
+// that lost entries is not named: its log_error says why.
 ResultFacts FactsOfReport(const RunReport& report, const std::function<std::string(std::string)>& shown);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "log/run_log.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -18,6 +20,10 @@ std::FILE* g_log = nullptr;
 // Held while an entry is written, so that entries stay whole when another
 // thread writes one too (the console's last entry on an interruption).
 std::mutex g_entryMutex;
+// The first failed write of the open log; empty while none failed. Its own
+// mutex: the last entry keeps g_entryMutex for good.
+std::mutex g_problemMutex;
+std::string g_writeProblem;
 
 constexpr char kSeparator[] = "***************************************************\n";
 
@@ -35,6 +41,10 @@ AppendFile OpenForAppend(const std::string& path)
 int OpenRunLog(std::string path, std::string* problem)
 {
     if (g_log) std::fclose(g_log);
+    {
+        const std::lock_guard<std::mutex> lock(g_problemMutex);
+        g_writeProblem.clear();
+    }
     AppendFile opened = OpenForAppend(path);
     g_log = opened.stream;
     if (!g_log) {
@@ -56,10 +66,21 @@ void WriteEntryLocked(const std::string& text)
     std::fputs("\n", g_log);
     std::fputs(kSeparator, g_log);
     // A crash must not lose the trail of a failed upgrade.
-    std::fflush(g_log);
+    if (std::fflush(g_log) == 0 && !std::ferror(g_log)) return;
+    const int error = errno;
+    // The next entry tries again; the first reason stands.
+    std::clearerr(g_log);
+    const std::lock_guard<std::mutex> lock(g_problemMutex);
+    if (g_writeProblem.empty()) g_writeProblem = std::string("an entry could not be written: ") + std::strerror(error);
 }
 
 }  // namespace
+
+std::string RunLogWriteProblem()
+{
+    const std::lock_guard<std::mutex> lock(g_problemMutex);
+    return g_writeProblem;
+}
 
 void WriteLogLine(std::string text)
 {

@@ -122,5 +122,6 @@ void WizardPage::ReportDeviceChanged()
 
 void WizardPage::Reported()
 {
+    m_report.logError = RunLogWriteProblem();
     for (RunObserver* observer : m_observers) observer->OnReport(m_report);
 }

@@ -67,7 +67,7 @@ ResultFacts ResultOfEnding(const FleetDevice& device, const DeviceEnding& ending
     ResultFacts result = ending.reported.value_or(FactsTold(ending.told));
     result.exitStatus = ExitStatusOf(ending.end);
     result.duration = ending.duration;
-    if (!result.log) result.log = DeviceLogPath(device);
+    if (!result.log && !result.logError) result.log = DeviceLogPath(device);
     switch (ending.overruling) {
     case Overruling::TimedOut:
         result.result = RunResult::TimedOut;

@@ -187,6 +187,43 @@ TEST_F(CliTest, UnopenableLogEndsWithoutARun)
     EXPECT_EQ(std::filesystem::exists("/ndxulog.txt"), rootLogBefore);
 }
 
+TEST_F(CliTest, ALogThatCannotBeWrittenIsSaidAndNeverNamedAsWritten)
+{
+    // TEMP is a full file system of the run's own: the log opens, and no
+    // entry reaches it.
+    const std::string fullTemp =
+        "unshare -rm true 2>/dev/null || exit 77\n"
+        "exec unshare -rm /bin/sh -c 'mount -t tmpfs -o size=16k,mode=700 tmpfs \"$TEMP\" || exit 99\n"
+        "head -c 65536 /dev/zero > \"$TEMP/fill\" 2>/dev/null\n"
+        "exec \"$@\"' sh \"$@\"";
+    const std::string problem = "an entry could not be written: No space left on device";
+    struct Case {
+        std::vector<std::string> addresses;
+        std::size_t results;  // result lines
+    };
+    const Case cases[] = {{{"--address", "127.0.0.1"}, 1}, {{"--address", "127.0.0.1", "--address", "127.0.0.2"}, 2}};
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.addresses;
+        args.insert(args.end(), {"--http-port", "1", "--json"});
+        const ProcessResult result = RunInShell(fullTemp, args);
+        if (result.exitStatus == 77) GTEST_SKIP() << "user namespaces are not available to mount a full TEMP";
+        ASSERT_NE(result.exitStatus, 99) << result.err;
+        EXPECT_EQ(result.exitStatus, c.results == 1 ? 4 : 12) << result.err;
+        std::size_t results = 0;
+        for (std::size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos; start = end + 1) {
+            const nlohmann::json line = nlohmann::json::parse(result.out.substr(start, end - start));
+            if (line.at("event") != "result") continue;
+            ++results;
+            EXPECT_EQ(line.at("result"), "device_not_reached");
+            EXPECT_TRUE(line.at("log").is_null()) << line;
+            EXPECT_EQ(line.at("log_error"), problem);
+        }
+        EXPECT_EQ(results, c.results) << result.out;
+        EXPECT_NE(result.err.find("the run log is incomplete: " + problem + "\n"), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("ndxulog"), std::string::npos) << result.err;
+    }
+}
+
 TEST_F(CliTest, BadSettingIsBadUsageNamingTheVariable)
 {
     DevSim sim;

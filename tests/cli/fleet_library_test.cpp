@@ -149,13 +149,14 @@ TEST(ResultLine, FieldsComeInTheirOrderWithNullForWhatIsNotKnown)
     EXPECT_EQ(ResultLineObject("10.0.0.1", EveryFact(), kTime).dump(),
               R"({"time":"2026-12-08T15:30:00.123Z","device":"10.0.0.1","event":"result","result":"completed",)"
               R"("exit":0,"reason":"why","version_before":"5.0.3","version_after":"5.1.2",)"
-              R"("backup":"/home/u/profiles/a.txt","log":"/tmp/ndxulog.txt","package_version":"5.1.2",)"
+              R"("backup":"/home/u/profiles/a.txt","log":"/tmp/ndxulog.txt","log_error":null,"package_version":"5.1.2",)"
               R"("signed_by":"A1B2","trusted_comment":"release","changed":true,"duration":12.5})");
     ResultFacts nothing;
     nothing.result = RunResult::NotStarted;
     EXPECT_EQ(ResultLineObject("lab:8081", nothing, kTime).dump(),
               R"({"time":"2026-12-08T15:30:00.123Z","device":"lab:8081","event":"result","result":"not_started",)"
               R"("exit":null,"reason":null,"version_before":null,"version_after":null,"backup":null,"log":null,)"
+              R"("log_error":null,)"
               R"("package_version":null,"signed_by":null,"trusted_comment":null,"changed":null,"duration":0.0})");
 }
 
@@ -166,7 +167,10 @@ TEST(ResultLine, WhatIsWrittenReadsBack)
     refused.exitStatus = 5;
     refused.reason = "the password\nwas refused";
     refused.changed = false;
-    for (const ResultFacts& facts : {EveryFact(), refused, ResultFacts{}})
+    ResultFacts unlogged;
+    unlogged.result = RunResult::Completed;
+    unlogged.logError = "an entry could not be written: No space left on device";
+    for (const ResultFacts& facts : {EveryFact(), refused, unlogged, ResultFacts{}})
         EXPECT_EQ(ReadResultLine(ResultLineObject("d", facts, "t")), facts) << ResultName(facts.result);
 }
 
@@ -209,6 +213,13 @@ TEST(ResultLine, ASingleRunsReportGivesItsFactsThroughTheMask)
     EXPECT_EQ(facts.trustedComment, std::nullopt);
     EXPECT_EQ(facts.reason, std::nullopt);
     EXPECT_EQ(facts.changed, false);
+    EXPECT_EQ(facts.logError, std::nullopt);
+
+    // A log that lost entries is not named as the run's log.
+    report.logError = "an entry could not be written: No space left on device";
+    const ResultFacts unlogged = FactsOfReport(report, [](std::string text) { return text; });
+    EXPECT_EQ(unlogged.log, std::nullopt);
+    EXPECT_EQ(unlogged.logError, report.logError);
 }
 
 TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
@@ -228,6 +239,13 @@ TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
 
     timedOut.overruling = Overruling::Interrupted;
     EXPECT_EQ(ResultOfEnding(device, timedOut), EveryFact()) << "a process stopped by the fleet reports it itself";
+
+    ResultFacts unlogged = EveryFact();
+    unlogged.log.reset();
+    unlogged.logError = "an entry could not be written: No space left on device";
+    timedOut.reported = unlogged;
+    timedOut.overruling = Overruling::TimedOut;
+    EXPECT_EQ(ResultOfEnding(device, timedOut).log, std::nullopt) << "a log that lost entries is not named";
 
     const ResultFacts crashed = ResultOfEnding(device, {std::nullopt, exited, Overruling::None, "", "boom | bang", 1, {}});
     EXPECT_EQ(crashed.result, RunResult::Crashed);
@@ -282,10 +300,12 @@ TEST(FleetSummary, TableRowsAFailuresReasonAndTheCounts)
     ResultFacts completed = Facts(RunResult::Completed, "5.0.3", "5.1.2", std::nullopt, 12.34);
     completed.backup = "/p/a.txt";
     completed.log = "/t/l1";
+    ResultFacts upToDate = Facts(RunResult::UpToDate, "5.1.2", {}, {}, 0.5);
+    upToDate.logError = "an entry could not be written: No space left on device";
     FleetOutcome outcome;
     outcome.runs = {Ended("10.0.0.1", completed),
                     Ended("10.0.0.22", Facts(RunResult::PasswordRefused, {}, {}, "refused\nthe password", 1.04)),
-                    Ended("10.0.0.3", Facts(RunResult::UpToDate, "5.1.2", {}, {}, 0.5)),
+                    Ended("10.0.0.3", upToDate),
                     Ended("10.0.0.4", Facts(RunResult::NotStarted, {}, {}, "not started: stopped", 0))};
     outcome.duration = 14;
     std::ostringstream table;
@@ -297,6 +317,7 @@ TEST(FleetSummary, TableRowsAFailuresReasonAndTheCounts)
               "    refused\n"
               "    the password\n"
               "10.0.0.3   up_to_date        5.1.2   -      0.5 s   -         -\n"
+              "    the run log is incomplete: an entry could not be written: No space left on device\n"
               "10.0.0.4   not_started       -       -      -       -         -\n"
               "    not started: stopped\n"
               "4 devices: 1 completed, 1 up to date, 1 failed, 1 not started (14.0 s)\n");
