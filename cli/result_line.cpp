@@ -61,10 +61,10 @@ std::optional<ResultFacts> ReadResultLine(const Json& line)
     return facts;
 }
 
-ResultFacts FactsOfReport(const RunReport& report, const std::function<std::string(std::string)>& shown)
+ResultFacts FactsOfReport(const RunReport& report)
 {
-    const auto known = [&shown](const std::string& text) {
-        return text.empty() ? std::nullopt : std::optional<std::string>(shown(text));
+    const auto known = [](const std::string& text) {
+        return text.empty() ? std::nullopt : std::optional<std::string>(text);
     };
     ResultFacts facts;
     facts.result = ResultOf(report.end);

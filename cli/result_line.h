@@ -8,7 +8,6 @@
 // fact not known is null.
 #pragma once
 
-#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -35,7 +34,8 @@ struct ResultFacts {
 };
 
 // The result line of `device`, written at `time` (see UtcTimestamp). Texts
-// go out as they are given: a caller masks the password in them first.
+// go out as they are given (device text came masked, see
+// platform/inet/device_text.h).
 nlohmann::ordered_json ResultLineObject(const std::string& device, const ResultFacts& facts, const std::string& time);
 
 // The facts of a result line; none when `line` is no result line of a result
@@ -43,7 +43,7 @@ nlohmann::ordered_json ResultLineObject(const std::string& device, const ResultF
 std::optional<ResultFacts> ReadResultLine(const nlohmann::ordered_json& line);
 
 // The facts of a single run that ended with `report`: its end's result and
-// exit status, the report's texts (an empty one is not known) each passed
-// through `shown` (the password mask), no reason and no duration yet. A log
-// that lost entries is not named: its log_error says why.
-ResultFacts FactsOfReport(const RunReport& report, const std::function<std::string(std::string)>& shown);
+// exit status, the report's texts (an empty one is not known), no reason and
+// no duration yet. A log that lost entries is not named: its log_error says
+// why.
+ResultFacts FactsOfReport(const RunReport& report);

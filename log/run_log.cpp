@@ -8,7 +8,6 @@
 #include <string>
 #include <utility>
 
-#include "log/secrets.h"
 #include "platform/files/append_file.h"
 #include "platform/ui/host.h"
 #include "platform/ui/win_app.h"
@@ -85,7 +84,6 @@ std::string RunLogWriteProblem()
 void WriteLogLine(std::string text)
 {
     if (!g_log) return;
-    text = MaskSecrets(std::move(text));
     const std::lock_guard<std::mutex> lock(g_entryMutex);
     WriteEntryLocked(text);
 }
@@ -93,7 +91,6 @@ void WriteLogLine(std::string text)
 void WriteLastLogLine(std::string text)
 {
     if (!g_log) return;
-    text = MaskSecrets(std::move(text));
     // The lock is kept: no other thread writes after the last entry.
     g_entryMutex.lock();
     WriteEntryLocked(text);
