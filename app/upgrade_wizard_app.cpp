@@ -2,9 +2,9 @@
 #include "app/upgrade_wizard_app.h"
 
 #include "log/secrets.h"
+#include "platform/inet/device_text.h"
 #include "platform/inet/paint_pacer.h"
 #include "platform/ui/host.h"
-#include "platform/ui/shown_text.h"
 #include "res/resource.h"
 
 namespace {
@@ -13,9 +13,9 @@ constexpr char kSessionAgent[] = "ReZED";
 
 BOOL CUpgradeWizardApp::InitInstance()
 {
-    // The device password is masked in every message box, the framework's
-    // own included.
-    AfxSetShownTextFilter(&MaskSecrets);
+    // The device password is masked in whatever the device sends back, where
+    // it enters; the program's own texts and the system's are left whole.
+    SetDeviceTextFilter(&MaskSecrets);
     // Transfers keep the window painted while they block the run.
     SetTransferPaintCallback(&AfxKeepPainted);
     m_pWizard = std::make_unique<CUpgradeWizardDlg>(m_runOptions);

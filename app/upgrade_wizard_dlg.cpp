@@ -88,6 +88,8 @@ void CUpgradeWizardDlg::OnContinue()
     WizardPage page(*this, m_Status, m_Address, m_Password, m_CancelButton, m_runOptions, m_lastRun,
                     m_runObservers);
     RunUpgrade(page);
+    // The run's last entries come after its last report.
+    m_lastRun.logError = RunLogWriteProblem();
 }
 
 void CUpgradeWizardDlg::OnSysCommand(UINT id, LPARAM lParam)

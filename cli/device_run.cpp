@@ -45,6 +45,8 @@ int RunOneDevice(const Options& options, const std::string& password)
     });
     AfxWinMain(app);
     const RunReport& report = app.LastRun();
+    if (!report.logError.empty())
+        std::cerr << "ndxu-upgrade: the run log is incomplete: " << report.logError << '\n';
     const int exitStatus = ExitStatusOf(report.end);
     if (json) json->Result(report, exitStatus);
     return exitStatus;

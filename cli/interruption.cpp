@@ -13,7 +13,11 @@ void InterruptionWatch::Start(LastWords lastWords)
         const std::string entry = Entry(interruption.name);
         WriteLastLogLine(entry);
         if (lastWords) lastWords(interruption.exitStatus, entry);
-        std::cerr << "ndxu-upgrade: interrupted; the run log says where" << std::endl;
+        const std::string logProblem = RunLogWriteProblem();
+        if (logProblem.empty())
+            std::cerr << "ndxu-upgrade: interrupted; the run log says where" << std::endl;
+        else
+            std::cerr << "ndxu-upgrade: interrupted; the run log is incomplete: " << logProblem << std::endl;
     });
 }
 

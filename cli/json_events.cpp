@@ -8,7 +8,6 @@
 #include "cli/result_line.h"
 #include "cli/run_result.h"
 #include "cli/utc_time.h"
-#include "log/secrets.h"
 
 namespace {
 
@@ -45,7 +44,7 @@ void JsonEvents::OnStatus(const std::string& text)
 {
     const std::lock_guard lock(m_mutex);
     Json event = Event("status");
-    event["text"] = MaskSecrets(text);
+    event["text"] = text;
     Write(event);
 }
 
@@ -53,9 +52,9 @@ void JsonEvents::OnMessage(const std::string& text, MessageIcon icon, const std:
 {
     const std::lock_guard lock(m_mutex);
     Json event = Event("message");
-    event["text"] = MaskSecrets(text);
+    event["text"] = text;
     event["icon"] = IconName(icon);
-    if (!reason.empty()) event["reason"] = MaskSecrets(reason);
+    if (!reason.empty()) event["reason"] = reason;
     Write(event);
 }
 
@@ -68,7 +67,7 @@ void JsonEvents::OnProgress(const ProgressReport& progress)
     m_lastProgress = now;
     m_finalProgress = final;
     Json event = Event("progress");
-    event["file"] = MaskSecrets(progress.name);
+    event["file"] = progress.name;
     event["direction"] = progress.upload ? "upload" : "download";
     event["done"] = progress.done;
     event["total"] = progress.total;
@@ -88,9 +87,9 @@ void JsonEvents::OnPhase(const RunReport& report)
     m_report = report;
     Json event = Event("phase");
     event["phase"] = PhaseName(report.phase);
-    if (!report.versionBefore.empty()) event["version"] = MaskSecrets(report.versionBefore);
-    if (!report.backup.empty()) event["backup"] = MaskSecrets(report.backup);
-    if (!report.uploading.empty()) event["file"] = MaskSecrets(report.uploading);
+    if (!report.versionBefore.empty()) event["version"] = report.versionBefore;
+    if (!report.backup.empty()) event["backup"] = report.backup;
+    if (!report.uploading.empty()) event["file"] = report.uploading;
     Write(event);
 }
 
@@ -118,7 +117,7 @@ JsonEvents::Json JsonEvents::Event(const char* kind) const
 {
     Json event;
     event["time"] = UtcTimestamp();
-    event["device"] = MaskSecrets(m_device);
+    event["device"] = m_device;
     event["event"] = kind;
     return event;
 }
@@ -127,12 +126,12 @@ JsonEvents::Json JsonEvents::ResultEvent(RunResult result, int exitStatus, const
                                          const RunReport& report) const
 {
     const std::chrono::duration<double> took = Clock::now() - m_started;
-    ResultFacts facts = FactsOfReport(report, MaskSecrets);
+    ResultFacts facts = FactsOfReport(report);
     facts.result = result;
     facts.exitStatus = exitStatus;
-    if (!reason.empty()) facts.reason = MaskSecrets(reason);
+    if (!reason.empty()) facts.reason = reason;
     facts.duration = std::round(took.count() * 1000) / 1000;
-    return ResultLineObject(MaskSecrets(m_device), facts, UtcTimestamp());
+    return ResultLineObject(m_device, facts, UtcTimestamp());
 }
 
 void JsonEvents::Write(const Json& event)

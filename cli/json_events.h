@@ -9,10 +9,11 @@
 //   message   text, icon ("none", "exclamation", "stop"), reason (when given)
 //   progress  file, direction ("upload", "download"), done, total (0: unknown);
 //             at most four a second per transfer, and the last with done == total
-//   result    result, exit, reason, version_before, version_after, backup, log,
+//   result    result, exit, reason, version_before, version_after, backup, log, log_error,
 //             package_version, signed_by, trusted_comment, changed,
 //             duration (seconds); exactly once, last
-// Every text passes the password mask, as everywhere else.
+// Texts go out as the run gave them: what came from the device was masked
+// where it entered (platform/inet/device_text.h).
 #pragma once
 
 #include <chrono>

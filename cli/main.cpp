@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -72,7 +73,8 @@ int main(int argc, char** argv)
     SetLayerSettings(options);
     if (!SettingsAreValid()) return kExitUsage;
     if (options.fleet.IsFleet()) return RunFleet(options);
-    const std::string password = ReadPassword(options.passwordFromStdin);
+    const std::optional<std::string> password = ReadPassword(options.passwordFromStdin);
+    if (!password) return kExitUsage;
     if (!EnterPackageDirectory(options.packageDirectory) || !AlternatesAllowed(options)) return kExitUsage;
-    return RunOneDevice(options, password);
+    return RunOneDevice(options, *password);
 }

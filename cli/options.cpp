@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <iostream>
 
 #include "res/program_version.h"
 
@@ -13,7 +14,8 @@ constexpr char kDescription[] =
     "and reports each step on standard output and each message on standard error.\n"
     "The device password is read from the environment variable NDXU_PASSWORD, or from one line "
     "of standard input with --password-stdin; it is never taken from the command line. On a terminal "
-    "without either, it is asked for with echo off.\n"
+    "without either, it is asked for with echo off. A password holding a line break (CR or LF) is refused "
+    "(status 2).\n"
     "Alternate files (prod.bin, prof.bin, boot.bin) in the staging directory are uploaded only "
     "with --use-alternates; without it, a run with alternates present stops before the device is touched.";
 
@@ -106,8 +108,10 @@ ParseResult ParseOptions(int argc, char** argv)
     app.add_flag("--json", options.json,
                  "write the run as JSON lines on standard output (one object a line: phase, status, message, "
                  "progress, and the result last); everything else goes to standard error");
-    app.add_option("--log-name", options.run.logName,
-                   "the run log's file name in the temporary directory (default ndxulog.txt)")
+    CLI::Option* logNameOption =
+        app.add_option("--log-name", options.run.logName,
+                       "the run log's file name in the temporary directory (default ndxulog.txt); one device "
+                       "only: with several devices, each has its log ndxulog-DEVICE.txt, and --log-name is refused")
         ->type_name("NAME")
         ->check(CLI::Validator(LogNameProblem, "NAME"));
     confirmOption->excludes(app.get_option("--check"));
@@ -120,6 +124,11 @@ ParseResult ParseOptions(int argc, char** argv)
         return {std::nullopt, status == 0 ? kExitCompleted : kExitUsage};
     }
 
+    if (*logNameOption && options.fleet.IsFleet()) {
+        std::cerr << "ndxu-upgrade: --log-name names the log of one device's run; with several devices, each device "
+                     "has a log of its own (ndxulog-DEVICE.txt)\n";
+        return {std::nullopt, kExitUsage};
+    }
     if (*addressOption) options.address = options.fleet.addresses.front();
     if (*httpOption) options.httpPort = httpPort;
     if (*ftpOption) options.ftpPort = ftpPort;

@@ -12,6 +12,8 @@
 namespace {
 
 constexpr char kPrompt[] = "Password of the LAN modem: ";
+constexpr char kLineBreakRefusal[] =
+    "ndxu-upgrade: the password holds a line break (CR or LF); a device password cannot hold one\n";
 
 std::string ReadLine(std::istream& in)
 {
@@ -29,9 +31,7 @@ std::string PromptWithoutEcho()
     return ReadLine(std::cin);
 }
 
-}  // namespace
-
-std::string ReadPassword(bool fromStdin)
+std::string ReadFromSource(bool fromStdin)
 {
     const bool terminal = IsTerminal(StandardStream::Input);
     if (fromStdin) return terminal ? PromptWithoutEcho() : ReadLine(std::cin);
@@ -44,4 +44,14 @@ std::string ReadPassword(bool fromStdin)
         return password;
     }
     return terminal ? PromptWithoutEcho() : std::string();
+}
+
+}  // namespace
+
+std::optional<std::string> ReadPassword(bool fromStdin)
+{
+    std::string password = ReadFromSource(fromStdin);
+    if (password.find_first_of("\r\n") == std::string::npos) return password;
+    std::cerr << kLineBreakRefusal;
+    return std::nullopt;
 }

@@ -29,6 +29,7 @@ Json ResultLineObject(const std::string& device, const ResultFacts& facts, const
     object["version_after"] = OrNull(facts.versionAfter);
     object["backup"] = OrNull(facts.backup);
     object["log"] = OrNull(facts.log);
+    object["log_error"] = OrNull(facts.logError);
     object["package_version"] = OrNull(facts.packageVersion);
     object["signed_by"] = OrNull(facts.signedBy);
     object["trusted_comment"] = OrNull(facts.trustedComment);
@@ -51,6 +52,7 @@ std::optional<ResultFacts> ReadResultLine(const Json& line)
     facts.versionAfter = Text(line, "version_after");
     facts.backup = Text(line, "backup");
     facts.log = Text(line, "log");
+    facts.logError = Text(line, "log_error");
     facts.packageVersion = Text(line, "package_version");
     facts.signedBy = Text(line, "signed_by");
     facts.trustedComment = Text(line, "trusted_comment");
@@ -59,10 +61,10 @@ std::optional<ResultFacts> ReadResultLine(const Json& line)
     return facts;
 }
 
-ResultFacts FactsOfReport(const RunReport& report, const std::function<std::string(std::string)>& shown)
+ResultFacts FactsOfReport(const RunReport& report)
 {
-    const auto known = [&shown](const std::string& text) {
-        return text.empty() ? std::nullopt : std::optional<std::string>(shown(text));
+    const auto known = [](const std::string& text) {
+        return text.empty() ? std::nullopt : std::optional<std::string>(text);
     };
     ResultFacts facts;
     facts.result = ResultOf(report.end);
@@ -70,7 +72,8 @@ ResultFacts FactsOfReport(const RunReport& report, const std::function<std::stri
     facts.versionBefore = known(report.versionBefore);
     facts.versionAfter = known(report.versionAfter);
     facts.backup = known(report.backup);
-    facts.log = known(report.log);
+    facts.logError = known(report.logError);
+    if (!facts.logError) facts.log = known(report.log);
     facts.packageVersion = known(report.packageVersion);
     facts.signedBy = known(report.signedBy);
     facts.trustedComment = known(report.trustedComment);

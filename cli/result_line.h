@@ -3,12 +3,11 @@
 // writes it last; a fleet run reads it back from each device's process, and
 // writes its own for a device whose process gave none that stands. Its
 // fields, in this order: time, device, event ("result"), result, exit,
-// reason, version_before, version_after, backup, log, package_version,
-// signed_by, trusted_comment, changed, duration (seconds); a fact not known
-// is null.
+// reason, version_before, version_after, backup, log, log_error,
+// package_version, signed_by, trusted_comment, changed, duration (seconds); a
+// fact not known is null.
 #pragma once
 
-#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -24,6 +23,7 @@ struct ResultFacts {
     std::optional<std::string> versionAfter;
     std::optional<std::string> backup;
     std::optional<std::string> log;
+    std::optional<std::string> logError;  // why the log lost entries; the log is then not named
     std::optional<std::string> packageVersion;
     std::optional<std::string> signedBy;
     std::optional<std::string> trustedComment;
@@ -34,7 +34,8 @@ struct ResultFacts {
 };
 
 // The result line of `device`, written at `time` (see UtcTimestamp). Texts
-// go out as they are given: a caller masks the password in them first.
+// go out as they are given (device text came masked, see
+// platform/inet/device_text.h).
 nlohmann::ordered_json ResultLineObject(const std::string& device, const ResultFacts& facts, const std::string& time);
 
 // The facts of a result line; none when `line` is no result line of a result
@@ -42,6 +43,7 @@ nlohmann::ordered_json ResultLineObject(const std::string& device, const ResultF
 std::optional<ResultFacts> ReadResultLine(const nlohmann::ordered_json& line);
 
 // The facts of a single run that ended with `report`: its end's result and
-// exit status, the report's texts (an empty one is not known) each passed
-// through `shown` (the password mask), no reason and no duration yet.
-ResultFacts FactsOfReport(const RunReport& report, const std::function<std::string(std::string)>& shown);
+// exit status, the report's texts (an empty one is not known), no reason and
+// no duration yet. A log that lost entries is not named: its log_error says
+// why.
+ResultFacts FactsOfReport(const RunReport& report);

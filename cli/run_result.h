@@ -26,9 +26,9 @@ enum class RunResult {
     NotConfirmed,
     DowngradeRefused,
     Interrupted,  // stopped by a signal before it gave another result
-    Crashed,      // a fleet's device process that ended without a result, or never started
+    Crashed,      // a fleet's device process that ended without a result
     TimedOut,     // a fleet's device process stopped after its time
-    NotStarted,   // a fleet's device the run never started
+    NotStarted,   // a fleet's device the run never started, or whose process could not be started
 };
 
 RunResult ResultOf(RunEnd end);

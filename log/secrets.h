@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The secret a run holds (the device password): every text the program shows
-// or writes to its log passes through MaskSecrets first, so a device that
-// echoes the password back cannot make it appear anywhere.
+// The secret a run holds (the device password): every text that comes from
+// the device passes through MaskSecrets where it enters (the app installs it
+// as the device-text filter, platform/inet/device_text.h), so a device that
+// echoes the password back cannot make it appear anywhere. The program's own
+// texts and the system's messages are not masked: a short password would
+// mangle them and show itself by the gaps.
 #pragma once
 
 #include <string>

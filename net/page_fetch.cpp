@@ -3,6 +3,7 @@
 
 #include "log/run_log.h"
 #include "net/page_trace.h"
+#include "platform/inet/device_text.h"
 #include "platform/inet/http_connection.h"
 #include "platform/inet/internet_session.h"
 #include "platform/ui/win_app.h"
@@ -48,7 +49,7 @@ std::unique_ptr<char[]> FetchPage(int post, std::string server, std::string head
     connection->Close();
     connection.reset();
 
-    WriteLogLine(page.get());
+    WriteLogLine(DeviceText(page.get()));
     session.Close();
     return page;
 }

@@ -8,8 +8,8 @@
 inline constexpr std::size_t kPageBufferSize = 20000;
 
 // Sends one request (POST when `post` is nonzero, else GET) with the header
-// block and the body as they stand, logs the request and the page, and
-// returns the page: at most 19999 bytes, zero-terminated, in a buffer of
+// block and the body as they stand, logs the request and the page (as device
+// text, see device_text.h), and returns the page as it came: at most 19999 bytes, zero-terminated, in a buffer of
 // kPageBufferSize bytes. Null when the request could not be sent; the
 // failure has then been shown to the user, in the text `*shownFailure` gets.
 std::unique_ptr<char[]> FetchPage(int post, std::string server, std::string headers, std::string body,

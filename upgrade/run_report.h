@@ -17,6 +17,7 @@ struct RunReport {
     std::string versionAfter;   // the version the device came back with, once read
     std::string backup;         // host path of the profile kept in the history, once kept
     std::string log;            // host path of the run log; empty when it is not open
+    std::string logError;       // why entries of the run log were lost (RunLogWriteProblem); empty when none were
     std::string packageVersion; // the firmware version the package installs, once the package is checked
     std::string signedBy;       // the id of the key that signed the package; empty when unsigned
     std::string trustedComment; // the signature's trusted comment

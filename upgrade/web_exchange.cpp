@@ -7,6 +7,7 @@
 
 #include "log/run_log.h"
 #include "net/page_fetch.h"
+#include "platform/inet/device_text.h"
 #include "platform/ui/resources.h"
 #include "res/resource.h"
 #include "upgrade/firmware_version.h"
@@ -111,7 +112,8 @@ std::optional<std::string> CheckVersion(WizardPage& page, const std::string& add
     }
     WriteLogLine("NDXU Version Verified");
     page.ShowStatus(AfxLoadString(IDS_VERSION_VERIFIED));
-    return FirmwareVersionOf(statusPage.get(), mark);
+    // The version is the page's text the run shows, logs and reports.
+    return DeviceText(FirmwareVersionOf(statusPage.get(), mark));
 }
 
 // Exchange 4: any page back means the device has started its FTP server.

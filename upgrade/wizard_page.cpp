@@ -14,7 +14,7 @@ void WizardPage::ReadInputs()
 
 void WizardPage::ShowStatus(const std::string& text)
 {
-    m_status = MaskSecrets(text);
+    m_status = text;
     m_dialog.UpdateData(FALSE);
 }
 
@@ -39,7 +39,7 @@ void WizardPage::ApplicationMessage(const std::string& text)
 void WizardPage::GiveReason(const std::string& reason)
 {
     WriteLogLine("Reason: " + reason);
-    m_report.failure.reason = MaskSecrets(reason);
+    m_report.failure.reason = reason;
     AfxGetHost().SetMessageDetail(m_report.failure.reason);
     Reported();
 }
@@ -55,14 +55,14 @@ void WizardPage::ShowFailure(const std::string& text, MessageIcon icon)
 
 void WizardPage::FailureShown(const std::string& text, MessageIcon icon)
 {
-    m_report.failure.message = MaskSecrets(text);
+    m_report.failure.message = text;
     m_report.failure.icon = icon;
     Reported();
 }
 
 void WizardPage::FailInStatusLine(const std::string& text)
 {
-    m_report.failure.reason = MaskSecrets(text);
+    m_report.failure.reason = text;
     LogAndShow(text);
     Reported();
 }
@@ -122,5 +122,6 @@ void WizardPage::ReportDeviceChanged()
 
 void WizardPage::Reported()
 {
+    m_report.logError = RunLogWriteProblem();
     for (RunObserver* observer : m_observers) observer->OnReport(m_report);
 }

@@ -69,10 +69,14 @@ int RunFleet(const Options& options)
         }
     }
 
+    // Read before any device starts, and refused before any is touched.
+    const std::optional<std::string> password = ReadPassword(options.passwordFromStdin);
+    if (!password) return kExitUsage;
+
     SupervisorSettings settings;
     settings.program = OwnProgram();
     settings.arguments = [&options](const FleetDevice& device) { return DeviceArguments(options, device); };
-    settings.input = ReadPassword(options.passwordFromStdin) + "\n";
+    settings.input = *password + "\n";
     settings.jobs = options.fleet.jobs;
     settings.maxFailures = options.fleet.maxFailures;
     settings.deviceTimeout = DeviceTimeout(options, layer);

@@ -64,11 +64,15 @@ std::size_t NameWidth(const std::vector<FleetDevice>& devices)
 std::string EndedLine(const DeviceRun& run, std::size_t nameWidth)
 {
     const ResultFacts& result = *run.result;
-    const std::string line = Name(run, nameWidth) + "  " + ResultName(result.result);
-    if (result.reason) return line + ": " + OnOneLine(EscapeControlCharacters(*result.reason));
-    if (!result.versionBefore) return line;
-    const std::string after = result.versionAfter ? " -> " + EscapeControlCharacters(*result.versionAfter) : "";
-    return line + ": " + EscapeControlCharacters(*result.versionBefore) + after;
+    std::string line = Name(run, nameWidth) + "  " + ResultName(result.result);
+    if (result.reason) {
+        line += ": " + OnOneLine(EscapeControlCharacters(*result.reason));
+    } else if (result.versionBefore) {
+        const std::string after = result.versionAfter ? " -> " + EscapeControlCharacters(*result.versionAfter) : "";
+        line += ": " + EscapeControlCharacters(*result.versionBefore) + after;
+    }
+    if (result.logError) line += " (the run log is incomplete: " + EscapeControlCharacters(*result.logError) + ")";
+    return line;
 }
 
 LiveDisplay::LiveDisplay(std::ostream& out, TerminalSize size, const std::vector<FleetDevice>& devices)

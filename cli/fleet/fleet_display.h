@@ -16,7 +16,8 @@
 #include "platform/console/terminal.h"
 
 // The line a device leaves when it has ended: name, result and what says
-// most about it (the reason, else the version).
+// most about it (the reason, else the version), and whether its run log is
+// incomplete.
 std::string EndedLine(const DeviceRun& run, std::size_t nameWidth);
 
 // The width of the name column for `devices`.

@@ -20,7 +20,40 @@ std::string EndText(const ChildEnd& end)
     return "was killed by " + end.signalName;
 }
 
+// A fact a phase line tells: its text, none when the line does not carry it.
+std::optional<std::string> Told(const Json& phase, const char* name)
+{
+    const auto it = phase.find(name);
+    if (it == phase.end() || !it->is_string()) return std::nullopt;
+    return it->get<std::string>();
+}
+
+// The crash's reason: how the process ended, what it was doing, its last words.
+std::string CrashReason(const DeviceEnding& ending)
+{
+    std::string reason = "the device's process " + EndText(ending.end) + " without a result";
+    if (ending.told.uploading) reason += " while uploading " + *ending.told.uploading;
+    if (!ending.lastErrors.empty()) reason += "; its last words: " + ending.lastErrors;
+    return reason;
+}
+
+ResultFacts FactsTold(const ToldFacts& told)
+{
+    ResultFacts facts;
+    facts.versionBefore = told.versionBefore;
+    facts.backup = told.backup;
+    return facts;
+}
+
 }  // namespace
+
+void TakePhaseLine(ToldFacts& told, const Json& phase)
+{
+    if (std::optional<std::string> version = Told(phase, "version")) told.versionBefore = std::move(version);
+    if (std::optional<std::string> backup = Told(phase, "backup")) told.backup = std::move(backup);
+    // Only the upload phase names a file: a later phase has left it.
+    told.uploading = Told(phase, "file");
+}
 
 bool ReportStands(const DeviceEnding& ending)
 {
@@ -31,10 +64,10 @@ bool ReportStands(const DeviceEnding& ending)
 ResultFacts ResultOfEnding(const FleetDevice& device, const DeviceEnding& ending)
 {
     if (ReportStands(ending)) return *ending.reported;
-    ResultFacts result = ending.reported.value_or(ResultFacts{});
+    ResultFacts result = ending.reported.value_or(FactsTold(ending.told));
     result.exitStatus = ExitStatusOf(ending.end);
     result.duration = ending.duration;
-    if (!result.log) result.log = DeviceLogPath(device);
+    if (!result.log && !result.logError) result.log = DeviceLogPath(device);
     switch (ending.overruling) {
     case Overruling::TimedOut:
         result.result = RunResult::TimedOut;
@@ -46,19 +79,15 @@ ResultFacts ResultOfEnding(const FleetDevice& device, const DeviceEnding& ending
         break;
     case Overruling::None:
         result.result = RunResult::Crashed;
-        result.reason = "the device's process " + EndText(ending.end) + " without a result" +
-                        (ending.lastErrors.empty() ? "" : "; its last words: " + ending.lastErrors);
+        result.reason = CrashReason(ending);
         break;
     }
     return result;
 }
 
-ResultFacts CrashedAtStart(const std::string& why)
+ResultFacts NotStartedAtStart(const std::string& why)
 {
-    ResultFacts result;
-    result.result = RunResult::Crashed;
-    result.reason = "the device's process could not be started: " + why;
-    return result;
+    return NotStartedResult("not started: the device's process could not be started: " + why);
 }
 
 ResultFacts NotStartedResult(const std::string& reason)

@@ -18,6 +18,21 @@ enum class Overruling {
     Interrupted,  // the fleet run was stopped by a signal: interrupted unless it reported
 };
 
+// What a process's phase lines told of its run, kept for a result the
+// process never gives: the version found on the device, the backup kept and
+// the file being uploaded, each once told.
+struct ToldFacts {
+    std::optional<std::string> versionBefore;
+    std::optional<std::string> backup;
+    std::optional<std::string> uploading;
+
+    bool operator==(const ToldFacts&) const = default;
+};
+
+// Takes what the phase line `phase` tells into `told`; a fact a line does
+// not carry stays as an earlier line told it.
+void TakePhaseLine(ToldFacts& told, const nlohmann::ordered_json& phase);
+
 struct DeviceEnding {
     std::optional<ResultFacts> reported;  // what the process's result line said, if it wrote one
     ChildEnd end;
@@ -25,6 +40,7 @@ struct DeviceEnding {
     std::string overrulingReason;  // for TimedOut and Interrupted
     std::string lastErrors;        // the last lines the process wrote to standard error
     double duration = 0;           // seconds, as the supervisor measured them
+    ToldFacts told;                // what its phase lines told
 };
 
 // Whether the process's own result line stands as the device's result.
@@ -32,11 +48,13 @@ bool ReportStands(const DeviceEnding& ending);
 
 // The device's result: its process's own, else timed out, interrupted or
 // crashed (the process ended without a result), with the facts its result
-// line gave, if any.
+// line gave, else those its phase lines told.
 ResultFacts ResultOfEnding(const FleetDevice& device, const DeviceEnding& ending);
 
-// The result of a device whose process could not be started, and why.
-ResultFacts CrashedAtStart(const std::string& why);
+// The result of a device whose process could not be started (a pipe or a
+// process could not be made: too many open files, no memory, ...), and why:
+// not started, as nothing of its run began.
+ResultFacts NotStartedAtStart(const std::string& why);
 
 // The result of a device the fleet run never started, and why.
 ResultFacts NotStartedResult(const std::string& reason);

@@ -106,6 +106,8 @@ void WriteSummaryTable(std::ostream& out, const FleetOutcome& outcome, bool chec
         out << Joined(rows[i + 1], widths) << '\n';
         const ResultFacts& result = *outcome.runs[i].result;
         if (!Succeeded(result.result) && result.reason) WriteIndented(out, EscapeControlCharacters(*result.reason));
+        if (result.logError)
+            WriteIndented(out, "the run log is incomplete: " + EscapeControlCharacters(*result.logError));
     }
     out << CountsLine(CountsOf(outcome), checkOnly) << " (" << Seconds(outcome.duration) << ")" << std::endl;
 }

@@ -26,7 +26,8 @@ FleetCounts CountsOf(const FleetOutcome& outcome);
 int FleetExitStatus(const FleetOutcome& outcome);
 
 // One row per device: result, versions, duration, backup and log files; a
-// failure's reason on the line below its row; the counts last. With
+// failure's reason on the line below its row, and below that, for a log that
+// lost entries, why; the counts last. With
 // `checkOnly`, the version found instead of the versions and the backup.
 void WriteSummaryTable(std::ostream& out, const FleetOutcome& outcome, bool checkOnly);
 

@@ -41,6 +41,7 @@ struct Running {
     LineSplitter output;
     LastLines errors{kErrorLinesKept};
     std::optional<Reported> reported;  // its result line
+    ToldFacts told;                     // what its phase lines told
 };
 
 class Supervisor {
@@ -90,15 +91,15 @@ private:
         auto running = std::make_unique<Running>();
         running->index = index;
         running->deadline = running->started + m_settings.deviceTimeout;
-        run.state = DeviceState::Running;
-        m_observer.Started(run);
         try {
             running->child = std::make_unique<ChildProcess>(m_settings.program, m_settings.arguments(run.device),
                                                             m_settings.input);
         } catch (const std::runtime_error& e) {
-            Finish(run, CrashedAtStart(e.what()), {});
+            Finish(run, NotStartedAtStart(e.what()), {});
             return;
         }
+        run.state = DeviceState::Running;
+        m_observer.Started(run);
         m_running.push_back(std::move(running));
     }
 
@@ -162,7 +163,9 @@ private:
             }
             return;
         }
-        if (kind == "status") {
+        if (kind == "phase") {
+            TakePhaseLine(running.told, event);
+        } else if (kind == "status") {
             run.status = event.value("text", "");
             run.percent.reset();
         } else if (kind == "progress") {
@@ -180,7 +183,7 @@ private:
         const std::optional<ResultFacts> reported =
             running.reported ? std::optional(running.reported->facts) : std::nullopt;
         const DeviceEnding ending{reported, *end, running.overruling, running.overrulingReason,
-                                  running.errors.Joined(), SecondsSince(running.started)};
+                                  running.errors.Joined(), SecondsSince(running.started), running.told};
         Finish(run, ResultOfEnding(run.device, ending),
                ReportStands(ending) ? FleetLine(run.device, running.reported->object, running.reported->line) : "");
         return true;

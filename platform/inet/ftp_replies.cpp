@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/inet/device_text.h"
+
 namespace {
 
 // A reply's last line: three digits, then a blank or nothing.
@@ -46,6 +48,8 @@ void FtpReplies::TakeReply(std::string_view reply)
     }
 }
 
-std::string FtpReplies::LastLine() const { return m_reply.substr(m_reply.rfind('\n') + 1); }
+std::string FtpReplies::LastLine() const { return DeviceText(m_reply.substr(m_reply.rfind('\n') + 1)); }
+
+std::string FtpReplies::Refusal() const { return m_refusal.empty() ? std::string() : DeviceText(m_refusal); }
 
 bool FtpReplies::EndedOnARefusal() const { return m_done && IsRefusal(m_reply); }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The server's replies on an FTP control connection, line by line as they
 // arrive: the reply being received or the last one, and the last refusal.
+// The texts it hands on are device text (see device_text.h).
 #pragma once
 
 #include <string>
@@ -18,7 +19,7 @@ public:
 
     // The reply being received, or the last one; at most about 4 KiB.
     const std::string& Last() const { return m_reply; }
-    // The last line of Last().
+    // The last line of Last(), through the device-text filter.
     std::string LastLine() const;
     // The last reply is complete, and of class 2 (the command succeeded).
     bool Confirmed() const { return m_done && m_reply.starts_with('2'); }
@@ -27,8 +28,9 @@ public:
     // The last reply is complete, and a refusal (class 4 or 5): the last
     // word on its command, so nothing more is owed on the connection.
     bool EndedOnARefusal() const;
-    // The last refusal since the request began; empty when there was none.
-    const std::string& Refusal() const { return m_refusal; }
+    // The last refusal since the request began, through the device-text
+    // filter; empty when there was none.
+    std::string Refusal() const;
 
 private:
     static constexpr std::size_t kMaxReplySize = 4096;

@@ -9,7 +9,6 @@
 #include "platform/ui/handler_report.h"
 #include "platform/ui/host.h"
 #include "platform/ui/resources.h"
-#include "platform/ui/shown_text.h"
 #include "platform/ui/win_app.h"
 
 CDialog::CDialog(UINT templateId) : m_templateId(templateId) {}
@@ -122,7 +121,7 @@ int CDialog::MessageBox(const std::string& text, const char* caption, UINT type)
     MessageIcon icon = MessageIcon::None;
     if ((type & MB_ICONMASK) == MB_ICONEXCLAMATION) icon = MessageIcon::Exclamation;
     if ((type & MB_ICONMASK) == MB_ICONSTOP) icon = MessageIcon::Stop;
-    return AfxGetHost().MessageBox(this, AfxShownText(text), caption ? std::string(caption) : AfxGetAppName(), icon);
+    return AfxGetHost().MessageBox(this, text, caption ? std::string(caption) : AfxGetAppName(), icon);
 }
 
 void CDialog::ShowProgress(const ProgressReport& progress)
@@ -154,7 +153,7 @@ void ReportHandlerException()
 {
     const std::optional<HandlerReport> report = HandlerReportOf(std::current_exception());
     if (!report) throw;
-    AfxGetHost().MessageBox(AfxGetMainWnd(), AfxShownText(report->text), AfxGetAppName(), report->icon);
+    AfxGetHost().MessageBox(AfxGetMainWnd(), report->text, AfxGetAppName(), report->icon);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "platform/base/application.h"
-#include "platform/ui/shown_text.h"
 #include "platform/ui/win_app.h"
 
 namespace {
@@ -16,7 +15,7 @@ int HostMessageBox(const std::string& text, UINT type)
 {
     MessageIcon icon = MessageIcon::Exclamation;
     if ((type & MB_ICONMASK) == MB_ICONSTOP) icon = MessageIcon::Stop;
-    return AfxGetHost().MessageBox(AfxGetMainWnd(), AfxShownText(text), AfxGetAppName(), icon);
+    return AfxGetHost().MessageBox(AfxGetMainWnd(), text, AfxGetAppName(), icon);
 }
 
 }  // namespace

@@ -22,7 +22,9 @@ TEST_F(CliTest, HelpNamesTheOptionsAndTheExitStatuses)
                              "  3    the address, password or package (its checksum or signature) was refused",
                              "--check", "--confirm", "--expect-version", "--require-checksum", "--use-alternates",
                              "  11   the upload completed but", "--trusted-key", "--require-signature", "--force",
-                             "--allow-downgrade", "  13   the device runs a newer version"})
+                             "--allow-downgrade", "  13   the device runs a newer version",
+                             "A password holding a line break (CR or LF) is refused (status 2)",
+                             "with several devices, each has its log ndxulog-DEVICE.txt, and --log-name is refused"})
         EXPECT_NE(result.out.find(text), std::string::npos) << text;
 }
 
@@ -41,6 +43,41 @@ TEST_F(CliTest, BadUsageHasItsOwnStatus)
     EXPECT_EQ(Run({"--password", "secret"}).exitStatus, 2);
     for (const char* logName : {"", ".", "..", "logs/ndxulog.txt", "..\\ndxulog.txt"})
         EXPECT_EQ(Run({"--log-name", logName}).exitStatus, 2) << logName;
+    // Each device of a fleet has a log of its own.
+    const ProcessResult fleetLog =
+        Run({"--address", "127.0.0.1", "--address", "127.0.0.2", "--http-port", "1", "--log-name", "mine.txt"});
+    EXPECT_EQ(fleetLog.exitStatus, 2);
+    EXPECT_NE(fleetLog.err.find("ndxu-upgrade: --log-name names the log of one device's run; with several devices, "
+                                "each device has a log of its own (ndxulog-DEVICE.txt)\n"),
+              std::string::npos)
+        << fleetLog.err;
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir / "temp"));
+}
+
+TEST_F(CliTest, APasswordHoldingALineBreakIsRefusedBeforeAnythingIsSent)
+{
+    struct Case {
+        std::string password;  // NDXU_PASSWORD, else standard input's line
+        bool fromStdin;
+    };
+    const Case cases[] = {{"open\nsesame", false}, {"open\rsesame", false}, {"open sesame\n", false},
+                          {"open\rsesame\n", true}};
+    DevSim sim({"--password", "open sesame"});
+    for (const Case& c : cases) {
+        for (const bool fleet : {false, true}) {
+            std::vector<std::string> args = DeviceArgs(sim);
+            if (fleet) args.insert(args.end(), {"--address", "127.0.0.2"});
+            if (c.fromStdin) args.push_back("--password-stdin");
+            const ProcessResult result = Run(args, {{"NDXU_PASSWORD", c.fromStdin ? "" : c.password}},
+                                             c.fromStdin ? c.password : std::string());
+            EXPECT_EQ(result.exitStatus, 2) << (fleet ? "fleet " : "one device ") << c.fromStdin;
+            EXPECT_EQ(result.err, "ndxu-upgrade: the password holds a line break (CR or LF); a device password "
+                                  "cannot hold one\n");
+            EXPECT_EQ(result.out, "");
+        }
+    }
+    EXPECT_TRUE(sim.HttpRequests().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir / "temp"));
 }
 
 TEST_F(CliTest, ATrustedKeyGivenByARelativePathIsReadFromTheCurrentDirectory)
@@ -111,14 +148,24 @@ TEST_F(CliTest, RefusedPasswordFailsBeforeTheTransfer)
 
 TEST_F(CliTest, FtpFailureFailsInTheTransfer)
 {
-    DevSim sim({"--ftp", "off"});
-    ProcessResult result = Run(DeviceArgs(sim));
-    EXPECT_EQ(result.exitStatus, 9);
-    EXPECT_TRUE(result.out.ends_with("Opening FTP Session...\n"));
-    EXPECT_TRUE(result.err.starts_with("[ndxu-upgrade] A connection with the server could not be established\n"
-                                       "  reason: 127.0.0.1 port "))
-        << result.err;
-    EXPECT_TRUE(result.err.ends_with(": Connection refused\n")) << result.err;
+    // A password that occurs in the program's own texts and the system's
+    // messages ("Session", "established") leaves them whole: only what the
+    // device sends back is masked.
+    for (const char* password : {"", "es"}) {
+        DevSim sim({"--ftp", "off", "--password", password});
+        ProcessResult result = Run(DeviceArgs(sim), {{"NDXU_PASSWORD", password}});
+        EXPECT_EQ(result.exitStatus, 9) << password;
+        EXPECT_TRUE(result.out.ends_with("Opening FTP Session...\n")) << result.out;
+        EXPECT_TRUE(result.err.starts_with("[ndxu-upgrade] A connection with the server could not be established\n"
+                                           "  reason: 127.0.0.1 port "))
+            << result.err;
+        EXPECT_TRUE(result.err.ends_with(": Connection refused\n")) << result.err;
+        const std::string log = Log();
+        EXPECT_NE(log.find("******FTP connection failed: A connection with the server could not be established\n"),
+                  std::string::npos)
+            << log;
+        std::filesystem::remove(m_dir / "temp" / "ndxulog.txt");
+    }
 }
 
 TEST_F(CliTest, UnopenableLogEndsWithoutARun)
@@ -148,6 +195,49 @@ TEST_F(CliTest, UnopenableLogEndsWithoutARun)
         EXPECT_EQ(line.at("reason"), c.reason);
     }
     EXPECT_EQ(std::filesystem::exists("/ndxulog.txt"), rootLogBefore);
+}
+
+TEST_F(CliTest, ALogThatCannotBeWrittenIsSaidAndNeverNamedAsWritten)
+{
+    // TEMP is a full file system of the run's own: the log opens, and no
+    // entry reaches it.
+    const std::string fullTemp =
+        "unshare -rm true 2>/dev/null || exit 77\n"
+        "exec unshare -rm /bin/sh -c 'mount -t tmpfs -o size=16k,mode=700 tmpfs \"$TEMP\" || exit 99\n"
+        "head -c 65536 /dev/zero > \"$TEMP/fill\" 2>/dev/null\n"
+        "exec \"$@\"' sh \"$@\"";
+    const std::string problem = "an entry could not be written: No space left on device";
+    struct Case {
+        std::vector<std::string> args;
+        std::size_t devices;
+        std::size_t results;  // result lines
+    };
+    const Case cases[] = {{{"--address", "127.0.0.1", "--json"}, 1, 1},
+                          {{"--address", "127.0.0.1"}, 1, 0},
+                          {{"--address", "127.0.0.1", "--address", "127.0.0.2", "--json"}, 2, 2},
+                          {{"--address", "127.0.0.1", "--address", "127.0.0.2"}, 2, 0}};
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--http-port", "1"});
+        const ProcessResult result = RunInShell(fullTemp, args);
+        if (result.exitStatus == 77) GTEST_SKIP() << "user namespaces are not available to mount a full TEMP";
+        ASSERT_NE(result.exitStatus, 99) << result.err;
+        EXPECT_EQ(result.exitStatus, c.devices == 1 ? 4 : 12) << result.err;
+        std::size_t results = 0;
+        for (std::size_t start = 0, end; c.results && (end = result.out.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            const nlohmann::json line = nlohmann::json::parse(result.out.substr(start, end - start));
+            if (line.at("event") != "result") continue;
+            ++results;
+            EXPECT_EQ(line.at("result"), "device_not_reached");
+            EXPECT_TRUE(line.at("log").is_null()) << line;
+            EXPECT_EQ(line.at("log_error"), problem);
+        }
+        EXPECT_EQ(results, c.results) << result.out;
+        EXPECT_NE(result.err.find("the run log is incomplete: " + problem), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("ndxulog"), std::string::npos) << result.err;
+        EXPECT_EQ(result.out.find("ndxulog"), std::string::npos) << result.out;
+    }
 }
 
 TEST_F(CliTest, BadSettingIsBadUsageNamingTheVariable)

@@ -261,13 +261,14 @@ TEST(ResultLine, FieldsComeInTheirOrderWithNullForWhatIsNotKnown)
     EXPECT_EQ(ResultLineObject("10.0.0.1", EveryFact(), kTime).dump(),
               R"({"time":"2026-12-08T15:30:00.123Z","device":"10.0.0.1","event":"result","result":"completed",)"
               R"("exit":0,"reason":"why","version_before":"5.0.3","version_after":"5.1.2",)"
-              R"("backup":"/home/u/profiles/a.txt","log":"/tmp/ndxulog.txt","package_version":"5.1.2",)"
+              R"("backup":"/home/u/profiles/a.txt","log":"/tmp/ndxulog.txt","log_error":null,"package_version":"5.1.2",)"
               R"("signed_by":"A1B2","trusted_comment":"release","changed":true,"duration":12.5})");
     ResultFacts nothing;
     nothing.result = RunResult::NotStarted;
     EXPECT_EQ(ResultLineObject("lab:8081", nothing, kTime).dump(),
               R"({"time":"2026-12-08T15:30:00.123Z","device":"lab:8081","event":"result","result":"not_started",)"
               R"("exit":null,"reason":null,"version_before":null,"version_after":null,"backup":null,"log":null,)"
+              R"("log_error":null,)"
               R"("package_version":null,"signed_by":null,"trusted_comment":null,"changed":null,"duration":0.0})");
 }
 
@@ -278,7 +279,10 @@ TEST(ResultLine, WhatIsWrittenReadsBack)
     refused.exitStatus = 5;
     refused.reason = "the password\nwas refused";
     refused.changed = false;
-    for (const ResultFacts& facts : {EveryFact(), refused, ResultFacts{}})
+    ResultFacts unlogged;
+    unlogged.result = RunResult::Completed;
+    unlogged.logError = "an entry could not be written: No space left on device";
+    for (const ResultFacts& facts : {EveryFact(), refused, unlogged, ResultFacts{}})
         EXPECT_EQ(ReadResultLine(ResultLineObject("d", facts, "t")), facts) << ResultName(facts.result);
 }
 
@@ -302,25 +306,32 @@ TEST(ResultLine, OnlyAResultLineOfAKnownResultIsRead)
     EXPECT_EQ(read->versionBefore, "5.0.3");
 }
 
-TEST(ResultLine, ASingleRunsReportGivesItsFactsThroughTheMask)
+TEST(ResultLine, ASingleRunsReportGivesItsFacts)
 {
     RunReport report;
     report.end = RunEnd::DowngradeRefused;
     report.versionBefore = "5.10.0";
     report.log = "/tmp/ndxulog.txt";
     report.packageVersion = "5.1.2";
-    const ResultFacts facts = FactsOfReport(report, [](std::string text) { return "<" + text + ">"; });
+    const ResultFacts facts = FactsOfReport(report);
     EXPECT_EQ(facts.result, RunResult::DowngradeRefused);
     EXPECT_EQ(facts.exitStatus, 13);
-    EXPECT_EQ(facts.versionBefore, "<5.10.0>");
-    EXPECT_EQ(facts.log, "</tmp/ndxulog.txt>");
-    EXPECT_EQ(facts.packageVersion, "<5.1.2>");
+    EXPECT_EQ(facts.versionBefore, "5.10.0");
+    EXPECT_EQ(facts.log, "/tmp/ndxulog.txt");
+    EXPECT_EQ(facts.packageVersion, "5.1.2");
     EXPECT_EQ(facts.versionAfter, std::nullopt);
     EXPECT_EQ(facts.backup, std::nullopt);
     EXPECT_EQ(facts.signedBy, std::nullopt);
     EXPECT_EQ(facts.trustedComment, std::nullopt);
     EXPECT_EQ(facts.reason, std::nullopt);
     EXPECT_EQ(facts.changed, false);
+    EXPECT_EQ(facts.logError, std::nullopt);
+
+    // A log that lost entries is not named as the run's log.
+    report.logError = "an entry could not be written: No space left on device";
+    const ResultFacts unlogged = FactsOfReport(report);
+    EXPECT_EQ(unlogged.log, std::nullopt);
+    EXPECT_EQ(unlogged.logError, report.logError);
 }
 
 TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
@@ -329,7 +340,7 @@ TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
     const ChildEnd exited{1, std::nullopt, ""};
     const ChildEnd killed{std::nullopt, 9, "SIGKILL"};
 
-    DeviceEnding timedOut{EveryFact(), killed, Overruling::TimedOut, "stopped after 3 seconds", "", 3.25};
+    DeviceEnding timedOut{EveryFact(), killed, Overruling::TimedOut, "stopped after 3 seconds", "", 3.25, {}};
     const ResultFacts late = ResultOfEnding(device, timedOut);
     EXPECT_EQ(late.result, RunResult::TimedOut);
     EXPECT_EQ(late.exitStatus, 137);
@@ -341,12 +352,38 @@ TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
     timedOut.overruling = Overruling::Interrupted;
     EXPECT_EQ(ResultOfEnding(device, timedOut), EveryFact()) << "a process stopped by the fleet reports it itself";
 
-    const ResultFacts crashed = ResultOfEnding(device, {std::nullopt, exited, Overruling::None, "", "boom | bang", 1});
+    ResultFacts unlogged = EveryFact();
+    unlogged.log.reset();
+    unlogged.logError = "an entry could not be written: No space left on device";
+    timedOut.reported = unlogged;
+    timedOut.overruling = Overruling::TimedOut;
+    EXPECT_EQ(ResultOfEnding(device, timedOut).log, std::nullopt) << "a log that lost entries is not named";
+
+    const ResultFacts crashed = ResultOfEnding(device, {std::nullopt, exited, Overruling::None, "", "boom | bang", 1, {}});
     EXPECT_EQ(crashed.result, RunResult::Crashed);
     EXPECT_EQ(crashed.exitStatus, 1);
     EXPECT_EQ(crashed.reason, "the device's process ended with status 1 without a result; its last words: boom | bang");
     EXPECT_EQ(crashed.log, DeviceLogPath(device));
     EXPECT_EQ(crashed.packageVersion, std::nullopt);
+
+    // A process that dies mid-upload leaves what its phase lines told.
+    DeviceEnding midUpload{std::nullopt, killed, Overruling::None, "", "", 2, {}};
+    for (const char* line : {R"({"event":"phase","phase":"version_check"})",
+                             R"({"event":"phase","phase":"download_mode","version":"5.0.3"})",
+                             R"({"event":"phase","phase":"backup","version":"5.0.3","backup":"/h/a.txt"})",
+                             R"({"event":"phase","phase":"upload","version":"5.0.3","file":"fw512000.bin"})"})
+        TakePhaseLine(midUpload.told, Json::parse(line));
+    EXPECT_EQ(midUpload.told, (ToldFacts{"5.0.3", "/h/a.txt", "fw512000.bin"}));
+    const ResultFacts died = ResultOfEnding(device, midUpload);
+    EXPECT_EQ(died.result, RunResult::Crashed);
+    EXPECT_EQ(died.versionBefore, "5.0.3");
+    EXPECT_EQ(died.backup, "/h/a.txt");
+    EXPECT_EQ(died.reason, "the device's process was killed by SIGKILL without a result while uploading fw512000.bin");
+    midUpload.overruling = Overruling::TimedOut;
+    midUpload.overrulingReason = "stopped after 3 seconds";
+    EXPECT_EQ(ResultOfEnding(device, midUpload).backup, "/h/a.txt");
+    TakePhaseLine(midUpload.told, Json::parse(R"({"event":"phase","phase":"completed"})"));
+    EXPECT_EQ(midUpload.told, (ToldFacts{"5.0.3", "/h/a.txt", std::nullopt})) << "the upload is over";
 }
 
 DeviceRun Ended(const std::string& name, ResultFacts result)
@@ -375,10 +412,12 @@ TEST(FleetSummary, TableRowsAFailuresReasonAndTheCounts)
     ResultFacts completed = Facts(RunResult::Completed, "5.0.3", "5.1.2", std::nullopt, 12.34);
     completed.backup = "/p/a.txt";
     completed.log = "/t/l1";
+    ResultFacts upToDate = Facts(RunResult::UpToDate, "5.1.2", {}, {}, 0.5);
+    upToDate.logError = "an entry could not be written: No space left on device";
     FleetOutcome outcome;
     outcome.runs = {Ended("10.0.0.1", completed),
                     Ended("10.0.0.22", Facts(RunResult::PasswordRefused, {}, {}, "refused\nthe password", 1.04)),
-                    Ended("10.0.0.3", Facts(RunResult::UpToDate, "5.1.2", {}, {}, 0.5)),
+                    Ended("10.0.0.3", upToDate),
                     Ended("10.0.0.4", Facts(RunResult::NotStarted, {}, {}, "not started: stopped", 0))};
     outcome.duration = 14;
     std::ostringstream table;
@@ -390,6 +429,7 @@ TEST(FleetSummary, TableRowsAFailuresReasonAndTheCounts)
               "    refused\n"
               "    the password\n"
               "10.0.0.3   up_to_date        5.1.2   -      0.5 s   -         -\n"
+              "    the run log is incomplete: an entry could not be written: No space left on device\n"
               "10.0.0.4   not_started       -       -      -       -         -\n"
               "    not started: stopped\n"
               "4 devices: 1 completed, 1 up to date, 1 failed, 1 not started (14.0 s)\n");

@@ -182,6 +182,34 @@ TEST_F(FleetTest, MaxFailuresStopsStartingDevicesWhileThoseRunningFinish)
     EXPECT_TRUE(Lines(result.out).back().starts_with("6 devices: 0 completed, 0 up to date, 2 failed, 4 not started"));
 }
 
+TEST_F(FleetTest, DevicesWhoseProcessCannotBeMadeAreNotStartedSayingWhy)
+{
+    // So few descriptors that the pipes of only some devices' processes can
+    // be made; the devices are not reached (nothing listens on port 1).
+    std::vector<std::string> args = {"/bin/sh", "-c", "ulimit -n 16 && exec \"$@\"", "sh"};
+    const std::vector<std::string> fleet =
+        Command({"--jobs", "6", "--http-port", "1", "--address", "127.0.0.1", "--address", "127.0.0.2", "--address",
+                 "127.0.0.3", "--address", "127.0.0.4", "--address", "127.0.0.5", "--address", "127.0.0.6"});
+    args.insert(args.end(), fleet.begin(), fleet.end());
+    const ProcessResult result = RunProcess(args, Environment());
+
+    EXPECT_EQ(result.exitStatus, 12) << result.err;
+    const std::map<std::string, std::string> results = SummaryResults(result.out);
+    ASSERT_EQ(results.size(), 6u) << result.out;
+    std::size_t notStarted = 0;
+    for (const auto& [device, shown] : results) {
+        if (shown == "not_started") ++notStarted;
+        else EXPECT_EQ(shown, "device_not_reached") << device << "\n" << result.out;
+    }
+    EXPECT_GT(notStarted, 0u) << result.out;
+    EXPECT_LT(notStarted, 6u) << result.out;
+    EXPECT_EQ(Count(result.out, "    not started: the device's process could not be started: "), notStarted)
+        << result.out;
+    EXPECT_EQ(Count(result.out, ": Too many open files\n"), notStarted) << result.out;
+    EXPECT_EQ(result.out.find("crashed"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(std::to_string(notStarted) + " not started"), std::string::npos) << result.out;
+}
+
 TEST_F(FleetTest, InventoryFaultsAreRefusedBeforeAnyDeviceIsTouched)
 {
     const SimulatedDevice device = Simulate(1, "127.0.0.1").front();
@@ -257,6 +285,19 @@ TEST_F(FleetTest, CheckOverAnInventoryReportsVersionsAndStopsADeviceOverItsTime)
     EXPECT_TRUE(lines.back().starts_with("2 devices: 1 checked, 1 failed, 0 not started")) << lines.back();
 }
 
+// Waits until `file` holds a line holding each of `parts`.
+void WaitForLine(const std::filesystem::path& file, const std::vector<std::string>& parts)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& line : Lines(ReadFileText(file)))
+            if (std::all_of(parts.begin(), parts.end(), [&](const std::string& p) { return line.find(p) != line.npos; }))
+                return;
+        std::this_thread::sleep_for(20ms);
+    }
+    throw std::runtime_error("no line with " + parts.front() + " in " + file.string());
+}
+
 TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
 {
     // Uploads slow enough to be caught in the middle.
@@ -268,24 +309,40 @@ TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
     options.env = Environment();
     options.out = ::open(out.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     options.err = ::open(err.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    LaunchedProcess fleet(Command({"--inventory", WriteInventory().string(), "--jobs", "2"}), options);
+    LaunchedProcess fleet(Command({"--json", "--inventory", WriteInventory().string(), "--jobs", "2"}), options);
     ::close(options.out);
     ::close(options.err);
 
-    ::kill(DeviceProcess(fleet.Pid(), "127.0.0.1"), SIGKILL);
+    // Killed in the middle of its upload, once its phase lines told the
+    // version found and the backup kept.
+    const pid_t first = DeviceProcess(fleet.Pid(), "127.0.0.1");
+    WaitForLine(out, {R"("device":"127.0.0.1")", R"("phase":"upload")"});
+    ::kill(first, SIGKILL);
     // The third device takes the place of the first; then the run is stopped.
     DeviceProcess(fleet.Pid(), "127.0.0.3");
     ::kill(fleet.Pid(), SIGTERM);
     EXPECT_EQ(fleet.Wait(), 143);
 
-    const std::string table = ReadFileText(out);
+    const std::string table = ReadFileText(err);
     const std::map<std::string, std::string> expected = {{"127.0.0.1", "crashed"},
                                                           {"127.0.0.2", "interrupted"},
                                                           {"127.0.0.3", "interrupted"},
                                                           {"127.0.0.4", "not_started"}};
     EXPECT_EQ(SummaryResults(table), expected) << table << ReadFileText(err);
-    EXPECT_NE(table.find("the device's process was killed by SIGKILL without a result"), std::string::npos) << table;
+    EXPECT_NE(table.find("the device's process was killed by SIGKILL without a result while uploading fw512000.bin"),
+              std::string::npos)
+        << table;
     EXPECT_NE(table.find("not started: the run was stopped by SIGTERM"), std::string::npos) << table;
+    std::optional<nlohmann::json> crashed;
+    for (const std::string& line : Lines(ReadFileText(out))) {
+        const nlohmann::json event = nlohmann::json::parse(line);
+        if (event.at("event") == "result" && event.at("device") == "127.0.0.1") crashed = event;
+    }
+    ASSERT_TRUE(crashed) << ReadFileText(out);
+    EXPECT_EQ(crashed->at("result"), "crashed");
+    EXPECT_EQ(crashed->at("version_before"), "5.0.3");
+    EXPECT_TRUE(crashed->at("backup").is_string()) << *crashed;
+    EXPECT_NE(crashed->at("backup").get<std::string>().find("127.0.0.1"), std::string::npos) << *crashed;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/inet/device_text.h"
 #include "tests/inet/ftp_fixture.h"
 
 namespace {
@@ -287,6 +288,20 @@ TEST_F(FtpTest, DevicesRefusalIsShownAsItsOwnText)
     }
     ASSERT_EQ(m_host.MessageBoxes().size(), 1u);
     EXPECT_EQ(m_host.MessageBoxes()[0].text, "421 Too many connections, try again later.");
+
+    // The refusal is device text: it passes the program's filter where it
+    // enters; the layer's own texts do not.
+    SetDeviceTextFilter([](std::string text) {
+        const std::size_t at = text.find("many");
+        return at == std::string::npos ? text : text.replace(at, 4, "****");
+    });
+    try {
+        Connect();
+        FAIL() << "the login was taken";
+    } catch (const CInternetException& e) {
+        EXPECT_EQ(e.GetErrorMessage(), "421 Too **** connections, try again later.");
+    }
+    SetDeviceTextFilter(nullptr);
 }
 
 TEST_F(FtpTest, NullUserAndPasswordAndTheServicesPortLogInAnonymouslyOnTheConfiguredPort)
