@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "tests/cli/fleet_fixture.h"
+#include "tests/cli/terminal_session.h"
 
 namespace {
 
@@ -260,6 +261,94 @@ TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
     EXPECT_EQ(SummaryResults(table), expected) << table << ReadFileText(err);
     EXPECT_NE(table.find("the device's process was killed by SIGKILL without a result"), std::string::npos) << table;
     EXPECT_NE(table.find("not started: the run was stopped by SIGTERM"), std::string::npos) << table;
+}
+
+struct MidUploadCase {
+    const char* name;
+    bool hangUp;          // the terminal goes away; else Ctrl-C is typed on it
+    int exitStatus;
+    std::string result;   // of the devices caught in their upload
+    std::string entryStart;  // of their reasons; empty: none
+    std::string notStarted;  // the reason of the device that waited
+};
+
+TEST_F(FleetTest, LostTerminalOrCtrlCMidUploadLetsTheUploadsFinishAndStartsNoFurtherDevice)
+{
+    const MidUploadCase cases[] = {
+        {"the terminal goes away", true, 129, "completed", "", "not started: the terminal went away (SIGHUP)"},
+        {"Ctrl-C", false, 130, "interrupted", "Run interrupted by SIGINT after the upload of fw512000.bin completed",
+         "not started: the run was stopped by SIGINT"},
+    };
+    for (const MidUploadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_simulators.clear();
+        std::filesystem::remove_all(m_dir / "sim-0");
+        // Uploads slow enough to be caught in the middle; the third device waits.
+        Simulate(3, "127.0.0.1", {"--throttle", "60000"});
+        const std::filesystem::path out = m_dir / "out.jsonl";
+        std::filesystem::remove(out);
+        // The fleet on a terminal of its own, as from an SSH session, its
+        // JSON lines going to a file.
+        std::vector<std::string> command =
+            Command({"--json", "--inventory", WriteInventory().string(), "--jobs", "2"});
+        command.insert(command.begin(), {"/bin/bash", "-c", "exec \"$@\" >'" + out.string() + "'", "bash"});
+        TerminalSession fleet(command, Environment(), m_dir.path().string());
+
+        const std::vector<std::string> uploading = {"127.0.0.1", "127.0.0.2"};
+        const auto allUploading = [&] {
+            const std::string lines = std::filesystem::exists(out) ? ReadFileText(out) : "";
+            return std::all_of(uploading.begin(), uploading.end(), [&](const std::string& host) {
+                return lines.find(R"("device":")" + host +
+                                  R"(","event":"progress","file":"fw512000.bin","direction":"upload")") !=
+                       std::string::npos;
+            });
+        };
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (!allUploading() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(50ms);
+        ASSERT_TRUE(allUploading()) << ReadFileText(out);
+        std::vector<pid_t> devices;
+        for (const std::string& host : uploading) devices.push_back(DeviceProcess(fleet.Pid(), host));
+
+        if (c.hangUp) {
+            // The terminal goes, and its hang-up reaches the whole process
+            // group, as a shell passes it on to its job.
+            fleet.HangUp();
+            ::kill(-fleet.Pid(), SIGHUP);
+        } else {
+            fleet.Type("\x03");
+        }
+        EXPECT_EQ(fleet.Wait(60s), c.exitStatus) << fleet.Screen();
+
+        std::map<std::string, nlohmann::json> results;
+        nlohmann::json summary;
+        for (const std::string& line : Lines(ReadFileText(out))) {
+            const nlohmann::json event = nlohmann::json::parse(line);
+            if (event.at("event") == "result") results[event.at("device")] = event;
+            if (event.at("event") == "summary") summary = event;
+        }
+        ASSERT_EQ(results.size(), 3u) << ReadFileText(out);
+        for (const std::string& host : uploading) {
+            const nlohmann::json& result = results[host];
+            EXPECT_EQ(result.at("result"), c.result) << result.dump();
+            // The device's process saw the signal only as the fleet passed it on.
+            EXPECT_EQ(result.at("exit"), c.hangUp ? 0 : c.exitStatus) << result.dump();
+            if (!c.entryStart.empty()) {
+                EXPECT_TRUE(result.at("reason").get<std::string>().starts_with(c.entryStart)) << result.dump();
+            }
+        }
+        EXPECT_EQ(results["127.0.0.3"].at("result"), "not_started");
+        EXPECT_EQ(results["127.0.0.3"].at("reason"), c.notStarted);
+        EXPECT_EQ(AllDevices()[2].RecordCount(), 0u);
+        ASSERT_TRUE(summary.is_object()) << ReadFileText(out);
+        EXPECT_EQ(summary.at("exit"), c.exitStatus);
+        const std::string image = ReadFileText(m_dir / "package" / "fw512000.bin");
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(ReadFileText(m_dir / "sim-0" / "ftp" / ("device-" + std::to_string(i)) / "fw512000.bin"), image)
+                << i;
+        }
+        // The devices' processes ended with their runs; none is left behind.
+        for (pid_t device : devices) EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(device))) << device;
+    }
 }
 
 }  // namespace
