@@ -261,6 +261,11 @@ TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
     EXPECT_EQ(SummaryResults(table), expected) << table << ReadFileText(err);
     EXPECT_NE(table.find("the device's process was killed by SIGKILL without a result"), std::string::npos) << table;
     EXPECT_NE(table.find("not started: the run was stopped by SIGTERM"), std::string::npos) << table;
+    EXPECT_TRUE(Lines(table).back().ends_with("; stopped by SIGTERM")) << table;
+    EXPECT_NE(ReadFileText(err).find("ndxu-upgrade: stopped by SIGTERM: no further device starts; a device in an upload "
+                                     "finishes it first; a second SIGINT or SIGTERM stops every device at once\n"),
+              std::string::npos)
+        << ReadFileText(err);
 }
 
 struct MidUploadCase {
