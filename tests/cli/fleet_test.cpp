@@ -271,25 +271,36 @@ TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
 struct MidUploadCase {
     const char* name;
     bool hangUp;          // the terminal goes away; else Ctrl-C is typed on it
+    bool twice;           // Ctrl-C again, once the devices' processes have taken the first
     int exitStatus;
     std::string result;   // of the devices caught in their upload
     std::string entryStart;  // of their reasons; empty: none
     std::string notStarted;  // the reason of the device that waited
+    bool imagesWhole;        // whether the devices hold the image byte for byte
 };
 
 TEST_F(FleetTest, LostTerminalOrCtrlCMidUploadLetsTheUploadsFinishAndStartsNoFurtherDevice)
 {
     const MidUploadCase cases[] = {
-        {"the terminal goes away", true, 129, "completed", "", "not started: the terminal went away (SIGHUP)"},
-        {"Ctrl-C", false, 130, "interrupted", "Run interrupted by SIGINT after the upload of fw512000.bin completed",
-         "not started: the run was stopped by SIGINT"},
+        {"the terminal goes away", true, false, 129, "completed", "", "not started: the terminal went away (SIGHUP)",
+         true},
+        {"Ctrl-C", false, false, 130, "interrupted",
+         "Run interrupted by SIGINT after the upload of fw512000.bin completed",
+         "not started: the run was stopped by SIGINT", true},
+        {"Ctrl-C twice", false, true, 130, "interrupted",
+         "Run interrupted by SIGINT at \"Upgrading Firmware...  This will take about a minute...\". The device may "
+         "hold a partial firmware image.",
+         "not started: the run was stopped by SIGINT", false},
     };
     for (const MidUploadCase& c : cases) {
         SCOPED_TRACE(c.name);
         m_simulators.clear();
         std::filesystem::remove_all(m_dir / "sim-0");
-        // Uploads slow enough to be caught in the middle; the third device waits.
-        Simulate(3, "127.0.0.1", {"--throttle", "60000"});
+        for (const char* host : {"127.0.0.1", "127.0.0.2", "127.0.0.3"})
+            std::filesystem::remove(m_dir / "temp" / ("ndxulog-" + std::string(host) + ".txt"));
+        // Uploads of 10 s, longer than the 5 s a stopped device's process
+        // gets before it is killed; the third device waits.
+        Simulate(3, "127.0.0.1", {"--throttle", "30000"});
         const std::filesystem::path out = m_dir / "out.jsonl";
         std::filesystem::remove(out);
         // The fleet on a terminal of its own, as from an SSH session, its
@@ -322,6 +333,20 @@ TEST_F(FleetTest, LostTerminalOrCtrlCMidUploadLetsTheUploadsFinishAndStartsNoFur
         } else {
             fleet.Type("\x03");
         }
+        if (c.twice) {
+            // A second signal before a process has taken the first would be one with it.
+            const auto tookIt = [&] {
+                return std::all_of(uploading.begin(), uploading.end(), [&](const std::string& host) {
+                    return DeviceLog(host).find("SIGINT received during the upload of fw512000.bin") !=
+                           std::string::npos;
+                });
+            };
+            const auto limit = std::chrono::steady_clock::now() + 20s;
+            while (!tookIt() && std::chrono::steady_clock::now() < limit) std::this_thread::sleep_for(20ms);
+            ASSERT_TRUE(tookIt());
+            ASSERT_TRUE(fleet.WaitFor("a second SIGINT or SIGTERM stops every device at once")) << fleet.Screen();
+            fleet.Type("\x03");
+        }
         EXPECT_EQ(fleet.Wait(60s), c.exitStatus) << fleet.Screen();
 
         std::map<std::string, nlohmann::json> results;
@@ -348,8 +373,9 @@ TEST_F(FleetTest, LostTerminalOrCtrlCMidUploadLetsTheUploadsFinishAndStartsNoFur
         EXPECT_EQ(summary.at("exit"), c.exitStatus);
         const std::string image = ReadFileText(m_dir / "package" / "fw512000.bin");
         for (int i = 0; i < 2; ++i) {
-            EXPECT_EQ(ReadFileText(m_dir / "sim-0" / "ftp" / ("device-" + std::to_string(i)) / "fw512000.bin"), image)
-                << i;
+            const std::filesystem::path stored = m_dir / "sim-0" / "ftp" / ("device-" + std::to_string(i)) / "fw512000.bin";
+            const std::string held = std::filesystem::exists(stored) ? ReadFileText(stored) : "";
+            EXPECT_EQ(held == image, c.imagesWhole) << i << ": " << held.size() << " bytes";
         }
         // The devices' processes ended with their runs; none is left behind.
         for (pid_t device : devices) EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(device))) << device;
