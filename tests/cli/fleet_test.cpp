@@ -373,7 +373,8 @@ TEST_F(FleetTest, LostTerminalOrCtrlCMidUploadLetsTheUploadsFinishAndStartsNoFur
         EXPECT_EQ(summary.at("exit"), c.exitStatus);
         const std::string image = ReadFileText(m_dir / "package" / "fw512000.bin");
         for (int i = 0; i < 2; ++i) {
-            const std::filesystem::path stored = m_dir / "sim-0" / "ftp" / ("device-" + std::to_string(i)) / "fw512000.bin";
+            const std::filesystem::path stored =
+                m_dir / "sim-0" / "ftp" / ("device-" + std::to_string(i)) / "fw512000.bin";
             const std::string held = std::filesystem::exists(stored) ? ReadFileText(stored) : "";
             EXPECT_EQ(held == image, c.imagesWhole) << i << ": " << held.size() << " bytes";
         }
