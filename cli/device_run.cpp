@@ -27,7 +27,7 @@ int RunOneDevice(const Options& options, const std::string& password)
     InterruptionWatch interruptions;
     InterruptionWatch::LastWords lastWords;
     if (json) lastWords = [&json](int exitStatus, const std::string& entry) { json->Interrupted(exitStatus, entry); };
-    interruptions.Start(std::move(lastWords));
+    interruptions.Start(std::move(lastWords), [&host](const std::string& text) { host.Notice(text); });
     // The watch knows where the run is before anyone is told.
     host.AddObserver(interruptions);
     if (json) host.AddObserver(*json);
@@ -44,10 +44,13 @@ int RunOneDevice(const Options& options, const std::string& password)
         wizard.DispatchCommand(IDC_CONTINUE);
     });
     AfxWinMain(app);
+    interruptions.RunEnded();
     const RunReport& report = app.LastRun();
     if (!report.logError.empty())
         std::cerr << "ndxu-upgrade: the run log is incomplete: " << report.logError << '\n';
-    const int exitStatus = ExitStatusOf(report.end);
+    // A run whose terminal went away has gone on to its end: the result is
+    // its own, the exit status says that the terminal was lost.
+    const int exitStatus = interruptions.HungUp() ? kExitHungUp : ExitStatusOf(report.end);
     if (json) json->Result(report, exitStatus);
     return exitStatus;
 }

@@ -5,21 +5,6 @@
 #include <utility>
 
 #include "log/run_log.h"
-#include "platform/console/interruptions.h"
-
-void InterruptionWatch::Start(LastWords lastWords)
-{
-    HandleInterruptions([this, lastWords = std::move(lastWords)](const Interruption& interruption) {
-        const std::string entry = Entry(interruption.name);
-        WriteLastLogLine(entry);
-        if (lastWords) lastWords(interruption.exitStatus, entry);
-        const std::string logProblem = RunLogWriteProblem();
-        if (logProblem.empty())
-            std::cerr << "ndxu-upgrade: interrupted; the run log says where" << std::endl;
-        else
-            std::cerr << "ndxu-upgrade: interrupted; the run log is incomplete: " << logProblem << std::endl;
-    });
-}
 
 namespace {
 
@@ -44,6 +29,66 @@ const char* DeviceLeftWith(RunPhase phase)
 
 }  // namespace
 
+void InterruptionWatch::Start(LastWords lastWords, Notice notice)
+{
+    m_lastWords = std::move(lastWords);
+    m_notice = std::move(notice);
+    HandleInterruptions([this](const Interruption& interruption) { return Take(interruption); });
+}
+
+bool InterruptionWatch::Take(const Interruption& interruption)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (interruption.hangUp) {
+        m_hungUp = true;
+        const std::string status = m_lastStatus;
+        lock.unlock();
+        WriteLogLine(interruption.name + " received at \"" + status +
+                     "\": the terminal is gone; the run goes on to its end.");
+        return false;
+    }
+    if (interruption.mayWait && WaitsForUploadLocked()) {
+        m_waiting = interruption;
+        m_waitedUpload = m_uploading;
+        const std::string file = m_uploading;
+        lock.unlock();
+        WriteLogLine(interruption.name + " received during the upload of " + file +
+                     ": the run stops once that upload has ended.");
+        if (m_notice)
+            m_notice("ndxu-upgrade: " + interruption.name + ": the upload of " + file +
+                     " under way finishes first, then the run stops; a second SIGINT or SIGTERM stops it at once");
+        return false;
+    }
+    lock.unlock();
+    Finish(interruption.exitStatus, Entry(interruption.name));
+    return true;
+}
+
+void InterruptionWatch::Finish(int exitStatus, const std::string& entry)
+{
+    // Never unlocked: the program ends right after.
+    m_finishing.lock();
+    WriteLastLogLine(entry);
+    if (m_lastWords) m_lastWords(exitStatus, entry);
+    const std::string logProblem = RunLogWriteProblem();
+    if (logProblem.empty())
+        std::cerr << "ndxu-upgrade: interrupted; the run log says where" << std::endl;
+    else
+        std::cerr << "ndxu-upgrade: interrupted; the run log is incomplete: " << logProblem << std::endl;
+}
+
+void InterruptionWatch::FinishWaitedStop(const Interruption& interruption, const char* howTheUploadEnded)
+{
+    std::string entry;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        entry = "Run interrupted by " + interruption.name + " after the upload of " + m_waitedUpload + " " +
+                howTheUploadEnded + ", at \"" + m_lastStatus + "\". " + DeviceLeftWith(m_phase);
+    }
+    Finish(interruption.exitStatus, entry);
+    EndInterrupted(interruption.exitStatus);
+}
+
 void InterruptionWatch::OnStatus(const std::string& status)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -52,9 +97,39 @@ void InterruptionWatch::OnStatus(const std::string& status)
 
 void InterruptionWatch::OnPhase(const RunReport& report)
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    m_phase = report.phase;
+    std::optional<Interruption> waiting;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_phase = report.phase;
+        m_uploading = report.uploading;
+        waiting = m_waiting;
+    }
+    if (waiting) FinishWaitedStop(*waiting, "completed");
 }
+
+void InterruptionWatch::RunEnded()
+{
+    std::optional<Interruption> waiting;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        waiting = m_waiting;
+    }
+    if (waiting) FinishWaitedStop(*waiting, "ended without completing");
+}
+
+bool InterruptionWatch::HungUp()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_hungUp;
+}
+
+bool InterruptionWatch::WaitsForUpload()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return WaitsForUploadLocked();
+}
+
+bool InterruptionWatch::WaitsForUploadLocked() const { return !m_waiting && m_phase == RunPhase::Upload; }
 
 std::string InterruptionWatch::Entry(const std::string& signalName)
 {

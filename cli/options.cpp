@@ -38,7 +38,9 @@ constexpr char kExitStatuses[] =
     "  11   the upload completed but the device did not come back as expected\n"
     "  12   with several devices: not every device completed (the summary says which)\n"
     "  13   the device runs a newer version than the package's (see --allow-downgrade)\n"
-    "  130  interrupted by SIGINT, 143 by SIGTERM (the run log says where)";
+    "  129  the terminal went away (SIGHUP); the run went on to its end\n"
+    "  130  interrupted by SIGINT, 143 by SIGTERM (the run log says where); during an upload\n"
+    "       the first lets the upload finish, a second stops at once";
 
 
 // The run log's name: a file name alone, in the temporary directory.

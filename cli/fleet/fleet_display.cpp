@@ -98,6 +98,13 @@ void LiveDisplay::Ended(const DeviceRun& run)
     Draw();
 }
 
+void LiveDisplay::Notice(const std::string& text)
+{
+    Erase();
+    m_out << FitToWidth(text, m_size.columns) << '\n';
+    Draw();
+}
+
 void LiveDisplay::Tick()
 {
     if (!m_changed || Clock::now() - m_lastDrawn < kRedrawInterval) return;
@@ -147,3 +154,5 @@ LineDisplay::LineDisplay(std::ostream& out, const std::vector<FleetDevice>& devi
 void LineDisplay::Started(const DeviceRun& run) { m_out << Name(run, m_nameWidth) << "  started" << std::endl; }
 
 void LineDisplay::Ended(const DeviceRun& run) { m_out << EndedLine(run, m_nameWidth) << std::endl; }
+
+void LineDisplay::Notice(const std::string& text) { m_out << text << std::endl; }

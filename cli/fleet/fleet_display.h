@@ -31,6 +31,7 @@ public:
     void Reported(const DeviceRun& run, const nlohmann::ordered_json& event, const std::string& line) override;
     void Ended(const DeviceRun& run) override;
     void Tick() override;
+    void Notice(const std::string& text) override;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -59,6 +60,7 @@ public:
     void Reported(const DeviceRun&, const nlohmann::ordered_json&, const std::string&) override {}
     void Ended(const DeviceRun& run) override;
     void Tick() override {}
+    void Notice(const std::string& text) override;
 
 private:
     std::ostream& m_out;

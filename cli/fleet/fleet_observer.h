@@ -21,6 +21,9 @@ public:
     virtual void Ended(const DeviceRun& run) = 0;
     // Called at every turn of the supervisor's loop, a few times a second at least.
     virtual void Tick() = 0;
+    // A line for the user about the whole run (it was stopped, its terminal
+    // went away).
+    virtual void Notice(const std::string&) {}
 };
 
 // Tells each of several observers, in order.
@@ -43,6 +46,10 @@ public:
     void Tick() override
     {
         for (FleetObserver* observer : m_observers) observer->Tick();
+    }
+    void Notice(const std::string& text) override
+    {
+        for (FleetObserver* observer : m_observers) observer->Notice(text);
     }
 
 private:

@@ -66,6 +66,15 @@ std::string CountsLine(const FleetCounts& counts, bool checkOnly)
            std::to_string(counts.notStarted) + " not started";
 }
 
+// How the run was cut short, if it was.
+std::string StopText(const FleetOutcome& outcome)
+{
+    if (outcome.stoppedBy)
+        return std::string("; stopped by ") + (*outcome.stoppedBy == StopRequest::Interrupt ? "SIGINT" : "SIGTERM");
+    if (outcome.hungUp) return "; the terminal went away (SIGHUP)";
+    return "";
+}
+
 }  // namespace
 
 FleetCounts CountsOf(const FleetOutcome& outcome)
@@ -89,6 +98,7 @@ FleetCounts CountsOf(const FleetOutcome& outcome)
 int FleetExitStatus(const FleetOutcome& outcome)
 {
     if (outcome.stoppedBy) return ExitStatusFor(*outcome.stoppedBy);
+    if (outcome.hungUp) return ExitStatusFor(StopRequest::HangUp);
     const FleetCounts counts = CountsOf(outcome);
     return counts.completed + counts.upToDate == counts.devices ? 0 : kExitSomeDevicesFailed;
 }
@@ -109,7 +119,8 @@ void WriteSummaryTable(std::ostream& out, const FleetOutcome& outcome, bool chec
         if (result.logError)
             WriteIndented(out, "the run log is incomplete: " + EscapeControlCharacters(*result.logError));
     }
-    out << CountsLine(CountsOf(outcome), checkOnly) << " (" << Seconds(outcome.duration) << ")" << std::endl;
+    out << CountsLine(CountsOf(outcome), checkOnly) << " (" << Seconds(outcome.duration) << ")" << StopText(outcome)
+        << std::endl;
 }
 
 nlohmann::ordered_json SummaryObject(const FleetOutcome& outcome)

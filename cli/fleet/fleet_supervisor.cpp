@@ -79,6 +79,7 @@ private:
     std::optional<std::string> NotStartingReason() const
     {
         if (m_outcome.stoppedBy) return "not started: the run was stopped by " + SignalName(*m_outcome.stoppedBy);
+        if (m_outcome.hungUp) return std::string("not started: the terminal went away (SIGHUP)");
         if (m_settings.maxFailures && m_failures >= *m_settings.maxFailures)
             return "not started: " + std::to_string(m_failures) + (m_failures == 1 ? " device" : " devices") +
                    " had failed (--max-failures " + std::to_string(*m_settings.maxFailures) + ")";
@@ -114,16 +115,31 @@ private:
         m_observer.Tick();
     }
 
+    // The first SIGINT or SIGTERM lets a device's process finish its upload
+    // (the device timeout still bounds it); the second is passed on as well
+    // and kills what has not ended after the grace. SIGHUP stops nothing.
     void PassOn(StopRequest request)
     {
-        if (!m_outcome.stoppedBy) m_outcome.stoppedBy = request;
+        if (request == StopRequest::HangUp) {
+            if (!m_outcome.hungUp)
+                m_observer.Notice("ndxu-upgrade: the terminal went away (SIGHUP): no further device starts; "
+                                  "the running devices go on to their end");
+            m_outcome.hungUp = true;
+            return;
+        }
+        const bool again = m_outcome.stoppedBy.has_value();
+        if (!again) m_outcome.stoppedBy = request;
+        m_observer.Notice(again ? "ndxu-upgrade: " + SignalName(request) + " again: every running device stops now"
+                                : "ndxu-upgrade: stopped by " + SignalName(request) +
+                                      ": no further device starts; a device in an upload finishes it first; "
+                                      "a second SIGINT or SIGTERM stops every device at once");
         for (const auto& running : m_running) {
             running->child->Stop(request);
             if (running->overruling == Overruling::None) {
                 running->overruling = Overruling::Interrupted;
                 running->overrulingReason = "stopped by " + SignalName(request) + " before it gave a result";
             }
-            if (!running->killAt) running->killAt = Clock::now() + m_settings.stopGrace;
+            if (again && !running->killAt) running->killAt = Clock::now() + m_settings.stopGrace;
         }
     }
 

@@ -2,7 +2,10 @@
 // The supervisor of a fleet run: starts a process for each device, a few at a
 // time, reads their JSON lines in one loop, stops a device whose run takes
 // too long, passes SIGINT and SIGTERM on to the running devices, and collects
-// every device's result.
+// every device's result. After the first SIGINT or SIGTERM no device starts
+// and the running ones stop as a single run does (one in an upload finishes
+// it first); a second one is passed on too, and kills them after the grace.
+// SIGHUP starts no further device and leaves the running ones alone.
 #pragma once
 
 #include <chrono>
@@ -22,12 +25,13 @@ struct SupervisorSettings {
     int jobs = 1;                                                          // devices at once
     std::optional<int> maxFailures;           // no device is started after this many have failed
     std::chrono::seconds deviceTimeout{3600};  // the most one device's run may take
-    std::chrono::milliseconds stopGrace{5000};  // from SIGTERM to SIGKILL
+    std::chrono::milliseconds stopGrace{5000};  // from the second SIGINT or SIGTERM, or the timeout's, to SIGKILL
 };
 
 struct FleetOutcome {
     std::vector<DeviceRun> runs;          // every device, in the inventory's order, each with its result
     std::optional<StopRequest> stoppedBy;  // the first SIGINT or SIGTERM the run received
+    bool hungUp = false;                  // SIGHUP: the terminal went away; no device started after it
     double duration = 0;                  // seconds
 };
 

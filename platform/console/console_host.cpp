@@ -27,9 +27,17 @@ void ConsoleHost::OnProgress(const ProgressReport* progress)
         else
             observer->OnProgressEnd();
     }
+    const std::lock_guard<std::mutex> lock(m_meterMutex);
     if (!m_meter) return;
     if (progress)
         m_meter->Update(*progress);
     else
         m_meter->Clear();
+}
+
+void ConsoleHost::Notice(const std::string& text)
+{
+    const std::lock_guard<std::mutex> lock(m_meterMutex);
+    if (m_meter) m_meter->EndLine();
+    m_err << EscapeControlCharacters(text) << std::endl;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ public:
 
     void SetMessageDetail(const std::string& detail) override { m_detail = detail; }
 
+    // A line for the user on standard error, from any thread: below the
+    // progress meter's line, which is ended first.
+    void Notice(const std::string& text);
+
 protected:
     void OnStatus(const std::string& text) override;
     void OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
@@ -36,5 +41,6 @@ private:
     std::ostream& m_err;
     std::vector<ConsoleObserver*> m_observers;
     std::optional<ProgressMeter> m_meter;
+    std::mutex m_meterMutex;  // the meter and the notices share its line
     std::string m_detail;
 };

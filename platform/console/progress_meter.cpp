@@ -68,3 +68,9 @@ void ProgressMeter::Clear()
     m_shown = false;
     m_started.reset();
 }
+
+void ProgressMeter::EndLine()
+{
+    if (m_shown) m_out << '\n';
+    m_shown = false;
+}

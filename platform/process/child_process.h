@@ -25,7 +25,10 @@ public:
     // Starts `program` with the arguments `args`, its standard input fed
     // with `input` and then closed. The child inherits the environment and
     // takes SIGINT and SIGTERM as a program usually does (they end it unless
-    // it says otherwise). Throws std::runtime_error when it cannot be started.
+    // it says otherwise). On Linux it runs in a process group of its own, so
+    // that the terminal's Ctrl-C and hang-up reach it only as this program
+    // passes them on (Stop). Throws std::runtime_error when it cannot be
+    // started.
     ChildProcess(const std::string& program, const std::vector<std::string>& args, const std::string& input);
     // A child still running is killed and reaped.
     ~ChildProcess();

@@ -24,7 +24,8 @@ TEST_F(CliTest, HelpNamesTheOptionsAndTheExitStatuses)
                              "  11   the upload completed but", "--trusted-key", "--require-signature", "--force",
                              "--allow-downgrade", "  13   the device runs a newer version",
                              "A password holding a line break (CR or LF) is refused (status 2)",
-                             "with several devices, each has its log ndxulog-DEVICE.txt, and --log-name is refused"})
+                             "with several devices, each has its log ndxulog-DEVICE.txt, and --log-name is refused",
+                             "  129  the terminal went away (SIGHUP)", "the first lets the upload finish"})
         EXPECT_NE(result.out.find(text), std::string::npos) << text;
 }
 

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "tests/cli/fleet_fixture.h"
+#include "tests/cli/terminal_session.h"
 
 namespace {
 
@@ -343,6 +344,126 @@ TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
     EXPECT_EQ(crashed->at("version_before"), "5.0.3");
     EXPECT_TRUE(crashed->at("backup").is_string()) << *crashed;
     EXPECT_NE(crashed->at("backup").get<std::string>().find("127.0.0.1"), std::string::npos) << *crashed;
+    EXPECT_TRUE(Lines(table).back().ends_with("; stopped by SIGTERM")) << table;
+    EXPECT_NE(ReadFileText(err).find("ndxu-upgrade: stopped by SIGTERM: no further device starts; a device in an upload "
+                                     "finishes it first; a second SIGINT or SIGTERM stops every device at once\n"),
+              std::string::npos)
+        << ReadFileText(err);
+}
+
+struct MidUploadCase {
+    const char* name;
+    bool hangUp;          // the terminal goes away; else Ctrl-C is typed on it
+    bool twice;           // Ctrl-C again, once the devices' processes have taken the first
+    int exitStatus;
+    std::string result;   // of the devices caught in their upload
+    std::string entryStart;  // of their reasons; empty: none
+    std::string notStarted;  // the reason of the device that waited
+    bool imagesWhole;        // whether the devices hold the image byte for byte
+};
+
+TEST_F(FleetTest, LostTerminalOrCtrlCMidUploadLetsTheUploadsFinishAndStartsNoFurtherDevice)
+{
+    const MidUploadCase cases[] = {
+        {"the terminal goes away", true, false, 129, "completed", "", "not started: the terminal went away (SIGHUP)",
+         true},
+        {"Ctrl-C", false, false, 130, "interrupted",
+         "Run interrupted by SIGINT after the upload of fw512000.bin completed",
+         "not started: the run was stopped by SIGINT", true},
+        {"Ctrl-C twice", false, true, 130, "interrupted",
+         "Run interrupted by SIGINT at \"Upgrading Firmware...  This will take about a minute...\". The device may "
+         "hold a partial firmware image.",
+         "not started: the run was stopped by SIGINT", false},
+    };
+    for (const MidUploadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_simulators.clear();
+        std::filesystem::remove_all(m_dir / "sim-0");
+        for (const char* host : {"127.0.0.1", "127.0.0.2", "127.0.0.3"})
+            std::filesystem::remove(m_dir / "temp" / ("ndxulog-" + std::string(host) + ".txt"));
+        // Uploads of 10 s, longer than the 5 s a stopped device's process
+        // gets before it is killed; the third device waits.
+        Simulate(3, "127.0.0.1", {"--throttle", "30000"});
+        const std::filesystem::path out = m_dir / "out.jsonl";
+        std::filesystem::remove(out);
+        // The fleet on a terminal of its own, as from an SSH session, its
+        // JSON lines going to a file.
+        std::vector<std::string> command =
+            Command({"--json", "--inventory", WriteInventory().string(), "--jobs", "2"});
+        command.insert(command.begin(), {"/bin/bash", "-c", "exec \"$@\" >'" + out.string() + "'", "bash"});
+        TerminalSession fleet(command, Environment(), m_dir.path().string());
+
+        const std::vector<std::string> uploading = {"127.0.0.1", "127.0.0.2"};
+        const auto allUploading = [&] {
+            const std::string lines = std::filesystem::exists(out) ? ReadFileText(out) : "";
+            return std::all_of(uploading.begin(), uploading.end(), [&](const std::string& host) {
+                return lines.find(R"("device":")" + host +
+                                  R"(","event":"progress","file":"fw512000.bin","direction":"upload")") !=
+                       std::string::npos;
+            });
+        };
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (!allUploading() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(50ms);
+        ASSERT_TRUE(allUploading()) << ReadFileText(out);
+        std::vector<pid_t> devices;
+        for (const std::string& host : uploading) devices.push_back(DeviceProcess(fleet.Pid(), host));
+
+        if (c.hangUp) {
+            // The terminal goes, and its hang-up reaches the whole process
+            // group, as a shell passes it on to its job.
+            fleet.HangUp();
+            ::kill(-fleet.Pid(), SIGHUP);
+        } else {
+            fleet.Type("\x03");
+        }
+        if (c.twice) {
+            // A second signal before a process has taken the first would be one with it.
+            const auto tookIt = [&] {
+                return std::all_of(uploading.begin(), uploading.end(), [&](const std::string& host) {
+                    return DeviceLog(host).find("SIGINT received during the upload of fw512000.bin") !=
+                           std::string::npos;
+                });
+            };
+            const auto limit = std::chrono::steady_clock::now() + 20s;
+            while (!tookIt() && std::chrono::steady_clock::now() < limit) std::this_thread::sleep_for(20ms);
+            ASSERT_TRUE(tookIt());
+            ASSERT_TRUE(fleet.WaitFor("a second SIGINT or SIGTERM stops every device at once")) << fleet.Screen();
+            fleet.Type("\x03");
+        }
+        EXPECT_EQ(fleet.Wait(60s), c.exitStatus) << fleet.Screen();
+
+        std::map<std::string, nlohmann::json> results;
+        nlohmann::json summary;
+        for (const std::string& line : Lines(ReadFileText(out))) {
+            const nlohmann::json event = nlohmann::json::parse(line);
+            if (event.at("event") == "result") results[event.at("device")] = event;
+            if (event.at("event") == "summary") summary = event;
+        }
+        ASSERT_EQ(results.size(), 3u) << ReadFileText(out);
+        for (const std::string& host : uploading) {
+            const nlohmann::json& result = results[host];
+            EXPECT_EQ(result.at("result"), c.result) << result.dump();
+            // The device's process saw the signal only as the fleet passed it on.
+            EXPECT_EQ(result.at("exit"), c.hangUp ? 0 : c.exitStatus) << result.dump();
+            if (!c.entryStart.empty()) {
+                EXPECT_TRUE(result.at("reason").get<std::string>().starts_with(c.entryStart)) << result.dump();
+            }
+        }
+        EXPECT_EQ(results["127.0.0.3"].at("result"), "not_started");
+        EXPECT_EQ(results["127.0.0.3"].at("reason"), c.notStarted);
+        EXPECT_EQ(AllDevices()[2].RecordCount(), 0u);
+        ASSERT_TRUE(summary.is_object()) << ReadFileText(out);
+        EXPECT_EQ(summary.at("exit"), c.exitStatus);
+        const std::string image = ReadFileText(m_dir / "package" / "fw512000.bin");
+        for (int i = 0; i < 2; ++i) {
+            const std::filesystem::path stored =
+                m_dir / "sim-0" / "ftp" / ("device-" + std::to_string(i)) / "fw512000.bin";
+            const std::string held = std::filesystem::exists(stored) ? ReadFileText(stored) : "";
+            EXPECT_EQ(held == image, c.imagesWhole) << i << ": " << held.size() << " bytes";
+        }
+        // The devices' processes ended with their runs; none is left behind.
+        for (pid_t device : devices) EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(device))) << device;
+    }
 }
 
 }  // namespace

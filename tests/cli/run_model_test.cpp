@@ -35,13 +35,23 @@ public:
     const DialogTemplate* FindDialog(UINT id) const override { return ProgramResources().FindDialog(id); }
 };
 
-// What the interruption entry would say at the start of each phase.
+// What a first SIGINT would do at the start of each phase: whether it lets
+// an upload finish first, and what the entry of an immediate stop says.
+struct InterruptionAtPhase {
+    RunPhase phase;
+    bool waitsForUpload;
+    std::string entry;
+};
+
 class EntryAtEachPhase : public RunObserver {
 public:
     explicit EntryAtEachPhase(InterruptionWatch& watch) : m_watch(watch) {}
-    void OnPhase(const RunReport& report) override { entries.emplace_back(report.phase, m_watch.Entry("SIGINT")); }
+    void OnPhase(const RunReport& report) override
+    {
+        entries.push_back({report.phase, m_watch.WaitsForUpload(), m_watch.Entry("SIGINT")});
+    }
 
-    std::vector<std::pair<RunPhase, std::string>> entries;
+    std::vector<InterruptionAtPhase> entries;
 
 private:
     InterruptionWatch& m_watch;
@@ -80,16 +90,23 @@ TEST_F(RunModelTest, InterruptionEntryFollowsThePhaseWhateverTheStatusLinesSay)
     const char kDownloadMode[] = "The device may be waiting in firmware download mode.";
     const char kPartial[] = "The device may hold a partial firmware image.";
     const char kUploaded[] = "The firmware upload had completed.";
-    const std::vector<std::pair<RunPhase, const char*>> expected = {
-        {RunPhase::InputCheck, kUnchanged},     {RunPhase::PackageCheck, kUnchanged}, {RunPhase::WebLogin, kUnchanged},
-        {RunPhase::VersionCheck, kUnchanged},   {RunPhase::DownloadMode, kDownloadMode},
-        {RunPhase::FtpSession, kDownloadMode},  {RunPhase::Backup, kDownloadMode},    {RunPhase::Upload, kPartial},
-        {RunPhase::Completed, kUploaded},
+    // Only in the upload does a first signal wait: for the upload to finish.
+    const struct {
+        RunPhase phase;
+        const char* leftWith;
+        bool waitsForUpload;
+    } expected[] = {
+        {RunPhase::InputCheck, kUnchanged, false},     {RunPhase::PackageCheck, kUnchanged, false},
+        {RunPhase::WebLogin, kUnchanged, false},       {RunPhase::VersionCheck, kUnchanged, false},
+        {RunPhase::DownloadMode, kDownloadMode, false}, {RunPhase::FtpSession, kDownloadMode, false},
+        {RunPhase::Backup, kDownloadMode, false},      {RunPhase::Upload, kPartial, true},
+        {RunPhase::Completed, kUploaded, false},
     };
-    ASSERT_EQ(probe.entries.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(probe.entries[i].first, expected[i].first) << i;
-        EXPECT_TRUE(probe.entries[i].second.ends_with(expected[i].second)) << probe.entries[i].second;
+    ASSERT_EQ(probe.entries.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(probe.entries[i].phase, expected[i].phase) << i;
+        EXPECT_EQ(probe.entries[i].waitsForUpload, expected[i].waitsForUpload) << i;
+        EXPECT_TRUE(probe.entries[i].entry.ends_with(expected[i].leftWith)) << probe.entries[i].entry;
     }
     EXPECT_EQ(Wizard().LastRun().end, RunEnd::Completed);
     AfxSetResourceModule(&ProgramResources());

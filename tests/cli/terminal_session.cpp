@@ -73,10 +73,16 @@ void TerminalSession::Signal(int signal)
     if (m_pid > 0) ::kill(m_pid, signal);
 }
 
+void TerminalSession::HangUp()
+{
+    if (m_terminal >= 0) ::close(m_terminal);
+    m_terminal = -1;
+}
+
 int TerminalSession::Wait(std::chrono::seconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline && ReadSome(50)) {
+    while (m_terminal >= 0 && std::chrono::steady_clock::now() < deadline && ReadSome(50)) {
     }
     int status = 0;
     while (::waitpid(m_pid, &status, WNOHANG) == 0) {

@@ -33,6 +33,9 @@ public:
 
     // Sends `signal` to the program, as another process would.
     void Signal(int signal);
+    // Closes the terminal, as a terminal window or an SSH session that goes
+    // away: the program's side hangs up. Nothing is read from it afterwards.
+    void HangUp();
     pid_t Pid() const { return m_pid; }
 
     // Everything the terminal has shown so far.

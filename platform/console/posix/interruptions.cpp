@@ -18,22 +18,34 @@ sigset_t InterruptionSignals()
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
     return signals;
+}
+
+const char* NameOf(int signal)
+{
+    switch (signal) {
+    case SIGINT: return "SIGINT";
+    case SIGHUP: return "SIGHUP";
+    default: return "SIGTERM";
+    }
 }
 
 }  // namespace
 
-// SIGINT and SIGTERM are blocked in this thread and every thread started
-// after it, and taken by a thread of their own.
-void HandleInterruptions(std::function<void(const Interruption&)> handler)
+// SIGINT, SIGTERM and SIGHUP are blocked in this thread and every thread
+// started after it, and taken one at a time by a thread of their own.
+void HandleInterruptions(std::function<bool(const Interruption&)> handler)
 {
     const sigset_t signals = InterruptionSignals();
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::thread([signals, handler = std::move(handler)] {
         int signal = 0;
-        if (::sigwait(&signals, &signal) != 0) return;
-        const Interruption interruption{signal == SIGINT ? "SIGINT" : "SIGTERM", kExitInterruptedBase + signal};
-        handler(interruption);
-        ::_exit(interruption.exitStatus);
+        while (::sigwait(&signals, &signal) == 0) {
+            const Interruption interruption{NameOf(signal), kExitInterruptedBase + signal, signal == SIGHUP, true};
+            if (handler(interruption)) EndInterrupted(interruption.exitStatus);
+        }
     }).detach();
 }
+
+void EndInterrupted(int exitStatus) { ::_exit(exitStatus); }

@@ -68,7 +68,12 @@ public:
         for (int signal : {SIGINT, SIGTERM, SIGPIPE}) sigaddset(&defaults, signal);
         ::posix_spawnattr_setsigmask(&m_attributes, &none);
         ::posix_spawnattr_setsigdefault(&m_attributes, &defaults);
-        ::posix_spawnattr_setflags(&m_attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        // A process group of its own: what the terminal sends to its
+        // foreground group (Ctrl-C, the hang-up when it goes away) reaches
+        // this program alone, which passes on what its children should get.
+        ::posix_spawnattr_setpgroup(&m_attributes, 0);
+        ::posix_spawnattr_setflags(&m_attributes,
+                                   POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
     }
     ~SpawnSetup()
     {
@@ -143,7 +148,7 @@ std::optional<ChildEnd> ChildProcess::End() const { return m_impl->end; }
 
 void ChildProcess::Stop(StopRequest request)
 {
-    if (!m_impl->end) ::kill(m_impl->pid, request == StopRequest::Interrupt ? SIGINT : SIGTERM);
+    if (!m_impl->end) ::kill(m_impl->pid, SignalOf(request));
 }
 
 void ChildProcess::Kill()

@@ -26,7 +26,10 @@ struct ChildProcess::Impl {
 };
 
 struct StopRequests::Impl {
-    int signals = -1;  // signalfd of SIGINT and SIGTERM, non-blocking
+    int signals = -1;  // signalfd of SIGINT, SIGTERM and SIGHUP, non-blocking
     sigset_t held{};
     sigset_t before{};
 };
+
+// The signal a stop request came as, and is passed on as.
+int SignalOf(StopRequest request);

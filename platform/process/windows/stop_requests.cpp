@@ -7,6 +7,7 @@ namespace {
 
 constexpr int kExitInterrupted = 130;  // as for SIGINT
 constexpr int kExitTerminated = 143;   // as for SIGTERM
+constexpr int kExitHungUp = 129;       // as for SIGHUP, which Windows never sends
 
 // The requests of the one StopRequests that holds them (a program that runs
 // one thread has one).
@@ -29,7 +30,15 @@ BOOL WINAPI HoldRequest(DWORD event)
 
 }  // namespace
 
-int ExitStatusFor(StopRequest request) { return request == StopRequest::Interrupt ? kExitInterrupted : kExitTerminated; }
+int ExitStatusFor(StopRequest request)
+{
+    switch (request) {
+    case StopRequest::Interrupt: return kExitInterrupted;
+    case StopRequest::Terminate: return kExitTerminated;
+    case StopRequest::HangUp: return kExitHungUp;
+    }
+    return kExitTerminated;
+}
 
 StopRequests::StopRequests() : m_impl(std::make_unique<Impl>())
 {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
 
 #include "tests/cli/cli_fixture.h"
 #include "tests/cli/terminal_session.h"
@@ -51,32 +52,53 @@ struct InterruptionCase {
     const char* name;
     std::vector<std::string> deviceOptions;
     std::vector<std::string> options;
-    std::string stage;       // the status on the screen when the signal comes
+    std::string stage;       // what the screen shows when the signal comes
     std::string keys;        // typed then; empty: `signal` sent instead
     int signal;
+    bool twice;              // again, once the first has been taken (its notice is on the screen)
     int exitStatus;
-    std::string lastEntry;
-    std::string resultLine;  // with --json: a part of the result line
+    std::string logEntry;    // an entry of the run log
+    bool lastEntry;          // whether it is the log's last
+    std::string shown;       // a part of what the screen shows at the end (with --json: of the result line)
+    std::optional<bool> imageWhole;  // whether the device holds the image byte for byte
 };
 
 TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
 {
+    const std::string upgrading = "Upgrading Firmware...  This will take about a minute...";
+    const std::string uploadProgress = R"("event":"progress","file":"fw512000.bin","direction":"upload")";
+    const std::string waits = "ndxu-upgrade: SIGTERM: the upload of fw512000.bin under way finishes first, then the "
+                              "run stops; a second SIGINT or SIGTERM stops it at once";
     const InterruptionCase cases[] = {
-        {"Ctrl-C during the upload", {"--password", "s3cret", "--stor-fault", "stall"}, {},
-         "Upgrading Firmware...  This will take about a minute...", "\x03", 0, 130,
-         "Run interrupted by SIGINT at \"Upgrading Firmware...  This will take about a minute...\". The device "
-         "may hold a partial firmware image.",
-         ""},
-        {"SIGTERM during the login, --json", {"--password", "s3cret", "--reply", "enter2=silent"}, {"--json"},
-         "Attempting to connect to LAN Modem", "", SIGTERM, 143,
+        {"Ctrl-C twice during the upload", {"--stor-fault", "stall"}, {}, upgrading, "\x03", 0, true, 130,
+         "Run interrupted by SIGINT at \"" + upgrading + "\". The device may hold a partial firmware image.", true,
+         "the upload of fw512000.bin under way finishes first", std::nullopt},
+        {"SIGTERM during the login, --json", {"--reply", "enter2=silent"}, {"--json"},
+         "Attempting to connect to LAN Modem", "", SIGTERM, false, 143,
          "Run interrupted by SIGTERM at \"Attempting to connect to LAN Modem\". The device's firmware was not "
          "changed.",
+         true,
          R"("event":"result","result":"interrupted","exit":143,"reason":"Run interrupted by SIGTERM at )"
-         R"(\"Attempting to connect to LAN Modem\". The device's firmware was not changed.","version_before":null,)"},
+         R"(\"Attempting to connect to LAN Modem\". The device's firmware was not changed.","version_before":null,)",
+         std::nullopt},
+        {"SIGTERM during the upload lets it finish, --json", {"--throttle", "16384"}, {"--json"}, uploadProgress, "",
+         SIGTERM, false, 143,
+         "Run interrupted by SIGTERM after the upload of fw512000.bin completed, at \"Checking for alternate "
+         "prof.bin\". The firmware upload had completed.",
+         true, R"("event":"result","result":"interrupted","exit":143,)", true},
+        {"SIGTERM twice during the upload stops it", {"--throttle", "8192"}, {}, "fw512000.bin  ", "", SIGTERM, true,
+         143, "Run interrupted by SIGTERM at \"" + upgrading + "\". The device may hold a partial firmware image.",
+         true, waits, false},
+        {"SIGHUP during the upload, --json: the run goes on to its end", {"--throttle", "16384"}, {"--json"},
+         uploadProgress, "", SIGHUP, false, 129,
+         "SIGHUP received at \"" + upgrading + "\": the terminal is gone; the run goes on to its end.", false,
+         R"("event":"result","result":"completed","exit":129,)", true},
     };
     for (const InterruptionCase& c : cases) {
         std::filesystem::remove(m_dir / "temp" / "ndxulog.txt");
-        DevSim sim(c.deviceOptions);
+        std::vector<std::string> deviceOptions = {"--password", "s3cret"};
+        deviceOptions.insert(deviceOptions.end(), c.deviceOptions.begin(), c.deviceOptions.end());
+        DevSim sim(deviceOptions);
         std::vector<std::string> args = DeviceArgs(sim);
         args.insert(args.begin(), NDXU_UPGRADE_EXE);
         args.insert(args.end(), c.options.begin(), c.options.end());
@@ -85,14 +107,30 @@ TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
         ASSERT_TRUE(terminal.WaitFor(c.stage)) << c.name << terminal.Screen();
         EXPECT_EQ(ReadFileText("/proc/" + std::to_string(terminal.Pid()) + "/environ").find("s3cret"),
                   std::string::npos) << c.name;
-        if (c.keys.empty())
-            terminal.Signal(c.signal);
-        else
-            terminal.Type(c.keys);
-        EXPECT_EQ(terminal.Wait(std::chrono::seconds(10)), c.exitStatus) << c.name << terminal.Screen();
-        EXPECT_TRUE(Log().ends_with(LogEntry(c.lastEntry))) << c.name << Log();
-        if (!c.resultLine.empty()) {
-            EXPECT_NE(terminal.Screen().find(c.resultLine), std::string::npos) << c.name << terminal.Screen();
+        const auto interrupt = [&] {
+            if (c.keys.empty())
+                terminal.Signal(c.signal);
+            else
+                terminal.Type(c.keys);
+        };
+        interrupt();
+        if (c.twice) {
+            // A signal sent before the first is taken would be one with it.
+            ASSERT_TRUE(terminal.WaitFor("under way finishes first")) << c.name << terminal.Screen();
+            interrupt();
+        }
+        EXPECT_EQ(terminal.Wait(std::chrono::seconds(30)), c.exitStatus) << c.name << terminal.Screen();
+        if (c.lastEntry) {
+            EXPECT_TRUE(Log().ends_with(LogEntry(c.logEntry))) << c.name << Log();
+        } else {
+            EXPECT_NE(Log().find(LogEntry(c.logEntry)), std::string::npos) << c.name << Log();
+        }
+        EXPECT_NE(terminal.Screen().find(c.shown), std::string::npos) << c.name << terminal.Screen();
+        if (c.imageWhole) {
+            const std::filesystem::path image = sim.FtpRoot() / "fw512000.bin";
+            const std::string sent = std::filesystem::exists(image) ? ReadFileText(image) : "";
+            EXPECT_EQ(sent == ReadFileText(m_dir / "package" / "fw512000.bin"), *c.imageWhole)
+                << c.name << ": " << sent.size() << " bytes on the device";
         }
     }
 }
