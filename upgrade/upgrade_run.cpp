@@ -9,6 +9,7 @@
 #include "platform/ui/resources.h"
 #include "platform/ui/win_app.h"
 #include "res/resource.h"
+#include "upgrade/device_lock.h"
 #include "upgrade/firmware_transfer.h"
 #include "upgrade/package_check.h"
 #include "upgrade/upgrade_confirmation.h"
@@ -61,6 +62,10 @@ void RunSteps(WizardPage& page)
         return;
     }
 
+    // Held to the run's end, whichever way it ends.
+    DeviceLock lock;
+    if (!lock.Take(page, address)) return;
+
     page.SetEnd(RunEnd::DeviceNotReached);
     page.ShowCancelAsDefault();
     if (page.Options().checkOnly) return RunCheck(page, address, password);
@@ -83,7 +88,7 @@ void RunSteps(WizardPage& page)
     if (!RunWebExchange(page, address, password, mayEnterDownloadMode)) return;
 
     page.SetEnd(RunEnd::UploadNotStarted);
-    if (!RunFirmwareTransfer(page, address)) return;
+    if (!RunFirmwareTransfer(page, address, lock.History())) return;
     page.SetEnd(RunEnd::Completed);
     if (page.Options().confirmWithin) ConfirmUpgrade(page, address, password);
 }
