@@ -24,7 +24,8 @@ constexpr char kExitStatuses[] =
     "  2    bad usage: an unknown option or value, a bad NDXU_* setting, or alternates\n"
     "       present without --use-alternates\n"
     "  3    the address, password or package (its checksum or signature) was refused before\n"
-    "       the device was changed\n"
+    "       the device was changed, or with --require-backup the device's profile history\n"
+    "       cannot be used (nothing was sent to the device)\n"
     "  4    the device was not reached\n"
     "  5    the device refused the password\n"
     "  6    the device is not a 5.x device\n"
@@ -36,6 +37,7 @@ constexpr char kExitStatuses[] =
     "  11   the upload completed but the device did not come back as expected\n"
     "  12   with several devices: not every device completed (the summary says which)\n"
     "  13   the device runs a newer version than the package's (see --allow-downgrade)\n"
+    "  14   another run holds the device (the message names its process); nothing was sent\n"
     "  130  interrupted by SIGINT, 143 by SIGTERM (the run log says where)";
 
 
@@ -93,6 +95,10 @@ ParseResult ParseOptions(int argc, char** argv)
         ->type_name("FILE");
     app.add_flag("--require-signature", options.run.requireSignature,
                  "refuse a package that is not signed by a trusted key, even when no key is installed");
+    app.add_flag("--require-backup", options.run.requireBackup,
+                 "flash no device without its profile kept in its history: stop before the device is touched "
+                 "when the history cannot be used (status 3), and before the upload when the profile cannot be "
+                 "downloaded or kept (status 9); a fleet always requires it");
     bool force = false;
     app.add_flag("--force", force, "flash a device that already runs the package's version");
     bool allowDowngrade = false;
