@@ -70,7 +70,6 @@ bool HistoryUnusable(WizardPage& page, const std::string& directory, const std::
         return true;
     }
     const std::string text = "Profile History Not Usable: " + directory;
-    page.SetEnd(RunEnd::InputRefused);
     page.LogAndShow(text);
     page.GiveReason("no backup, no flash: " + why);
     page.ShowFailure(text, MessageIcon::Exclamation);

@@ -17,10 +17,10 @@ inline constexpr char kDeviceLockFile[] = "run.lock";
 class DeviceLock {
 public:
     // Opens the device's history and takes the device's lock. False when the
-    // run must stop, its end and failure shown: another run holds the device,
-    // or the run requires a backup and the history cannot be used. A history
-    // that cannot be used otherwise leaves the device unlocked, as the log
-    // says.
+    // run must stop, its failure shown: another run holds the device (the
+    // run's end is DeviceBusy then), or the run requires a backup and the
+    // history cannot be used (the end stays the caller's). A history that
+    // cannot be used otherwise leaves the device unlocked, as the log says.
     bool Take(WizardPage& page, const std::string& address);
 
     // The device's history, as the lock found it.

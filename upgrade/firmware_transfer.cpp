@@ -83,7 +83,8 @@ bool ReportProfileNotSaved(WizardPage& page, CFtpConnection& ftp)
 }
 
 // A profile that cannot be kept in the history does not stop the upgrade,
-// since profback.bin holds it; but the user hears of it.
+// since profback.bin holds it; but the user hears of it. (A run that
+// requires its backup never began with such a history.)
 void ReportHistoryProblem(WizardPage& page, const DeviceHistory& history)
 {
     const std::string text = "Profile Not Kept in " + history.directory;

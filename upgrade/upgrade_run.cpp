@@ -62,8 +62,10 @@ void RunSteps(WizardPage& page)
         return;
     }
 
-    // Held to the run's end, whichever way it ends.
+    // Held to the run's end, whichever way it ends. Nothing has been sent
+    // to the device while it is taken.
     DeviceLock lock;
+    page.SetEnd(RunEnd::InputRefused);
     if (!lock.Take(page, address)) return;
 
     page.SetEnd(RunEnd::DeviceNotReached);
