@@ -93,7 +93,6 @@ bool DeviceLock::Take(WizardPage& page, const std::string& address)
         return false;
     }
     if (!lock->Held()) return HistoryUnusable(page, m_history.directory, lock->Problem());
-    WriteLogLine("Device Locked: " + path);
     if (const std::string problem = lock->Write(HolderText() + "\n"); !problem.empty())
         WriteLogLine("Device Lock Holder Not Written: " + problem);
     m_lock = std::move(lock);
