@@ -67,24 +67,35 @@ std::optional<std::string> DownloadIntoHistory(CFtpConnection& ftp, const std::s
     }
 }
 
-// A run that requires a backup stops here, before the upload, when it has
-// none; any other goes on. Whether the run goes on.
-bool ReportProfileNotSaved(WizardPage& page, CFtpConnection& ftp)
+// A run that requires its backup stops before the upload when it has none.
+bool StopWithoutBackup(WizardPage& page, const std::string& why)
 {
-    page.LogAndShow("Profile Not Saved");
-    if (!page.Options().requireBackup) {
-        WriteLogLine("Reason: " + ftp.LastFailureReason());
-        return true;
-    }
-    page.GiveReason("no backup, no flash: " + ftp.LastFailureReason());
+    page.GiveReason("no backup, no flash: " + why);
     page.ShowFailure("No Backup of the Profile: the Firmware Was Not Uploaded", MessageIcon::Exclamation);
     page.ShowCancelAsDefault();
     return false;
 }
 
+// Whether the run goes on: a run that requires its backup stops.
+bool ReportProfileNotSaved(WizardPage& page, CFtpConnection& ftp)
+{
+    page.LogAndShow("Profile Not Saved");
+    if (page.Options().requireBackup) return StopWithoutBackup(page, ftp.LastFailureReason());
+    WriteLogLine("Reason: " + ftp.LastFailureReason());
+    return true;
+}
+
+// The history as the backup finds it: a directory that could be used when
+// the run took its device may have been replaced since.
+DeviceHistory HistoryNow(const DeviceHistory& opened)
+{
+    DeviceHistory now = opened;
+    if (now.problem.empty()) now.problem = PrivateDirectoryProblem(now.directory).value_or("");
+    return now;
+}
+
 // A profile that cannot be kept in the history does not stop the upgrade,
-// since profback.bin holds it; but the user hears of it. (A run that
-// requires its backup never began with such a history.)
+// since profback.bin holds it; but the user hears of it.
 void ReportHistoryProblem(WizardPage& page, const DeviceHistory& history)
 {
     const std::string text = "Profile Not Kept in " + history.directory;
@@ -105,14 +116,18 @@ void CopyToBackup(const std::string& kept, const std::string& backupPath)
 
 // Phase 11: the device's profile is kept as a backup in the staging
 // directory (profback.bin, the last run's) and in the device's history. A
-// device may have none; the run goes on either way unless it requires a
-// backup (its history is usable then: the run did not begin without).
-// Whether the run goes on.
-bool BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& staging, const DeviceHistory& history)
+// device may have none, or its history may not be usable; the run goes on
+// either way unless it requires its backup. Whether the run goes on.
+bool BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& staging, const DeviceHistory& opened)
 {
     const std::string backupPath = staging + "\\" + AfxLoadString(IDS_PROFILE_BACKUP_FILE);
     page.EnterPhase(RunPhase::Backup);
     page.LogAndShow(AfxLoadString(IDS_BACKING_UP_PROFILE));
+    const DeviceHistory history = HistoryNow(opened);
+    if (!history.problem.empty() && page.Options().requireBackup) {
+        page.LogAndShow("Profile Not Kept in " + history.directory);
+        return StopWithoutBackup(page, history.problem);
+    }
     if (!history.problem.empty()) {
         if (!ftp.GetFile(kRemoteProfile, backupPath, FALSE, FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1))
             return ReportProfileNotSaved(page, ftp);

@@ -315,6 +315,29 @@ TEST_F(FirmwareTransferTest, HistoryThatCannotBeUsedIsReportedAndTheUpgradeGoesO
     EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
 }
 
+TEST_F(FirmwareTransferTest, HistoryReplacedByALinkDuringTheRunIsNotWrittenThrough)
+{
+    StartDevice();
+    // While the staging copy's failure shows, the device's history becomes
+    // a link to a directory of someone else's choosing.
+    std::filesystem::remove(PackageDirectory() / "ndxuback.txt");
+    const std::string copyFailure =
+        "Cannot Copy " + ProgramPathOf(PackageDirectory()) + "\\ndxuback.txt to C:\\varn\\ndxu511\\readme.txt";
+    const std::filesystem::path elsewhere = m_dir / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    const std::filesystem::path history = StagingDirectory() / "history" / HistoryName();
+    m_host.WhileBoxShows(copyFailure, [&] {
+        std::filesystem::rename(history, m_dir / "history-aside");
+        std::filesystem::create_directory_symlink(elsewhere, history);
+    });
+    Run();
+    const std::string failure = "Profile Not Kept in C:\\varn\\ndxu511\\history\\" + HistoryName();
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{copyFailure, failure}));
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+    EXPECT_EQ(ReadFileText(StagingDirectory() / "profback.bin"), OnDevice("prof.bin"));
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
+}
+
 TEST_F(FirmwareTransferTest, DeviceHeldByAnotherRunIsLeftAloneUntilTheLockIsFree)
 {
     StartDevice();
