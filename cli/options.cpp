@@ -26,18 +26,21 @@ constexpr char kExitStatuses[] =
     "  2    bad usage: an unknown option or value, a bad NDXU_* setting, or alternates\n"
     "       present without --use-alternates\n"
     "  3    the address, password or package (its checksum or signature) was refused before\n"
-    "       the device was changed\n"
+    "       the device was changed, or with --require-backup the device's profile history\n"
+    "       cannot be used (nothing was sent to the device)\n"
     "  4    the device was not reached\n"
     "  5    the device refused the password\n"
     "  6    the device is not a 5.x device\n"
     "  7    the device did not enter download mode\n"
     "  8    the run log could not be opened\n"
-    "  9    the FTP phase ended before the upload (FTP server not reached, or the image gone);\n"
+    "  9    the FTP phase ended before the upload (FTP server not reached, the image gone, or\n"
+    "       with --require-backup no backup of the profile kept);\n"
     "       the firmware is untouched, the device may wait in download mode\n"
     "  10   an upload failed (the device may hold a partial image)\n"
     "  11   the upload completed but the device did not come back as expected\n"
     "  12   with several devices: not every device completed (the summary says which)\n"
     "  13   the device runs a newer version than the package's (see --allow-downgrade)\n"
+    "  14   another run holds the device (the message names its process); nothing was sent\n"
     "  129  the terminal went away (SIGHUP); the run went on to its end\n"
     "  130  interrupted by SIGINT, 143 by SIGTERM (the run log says where); during an upload\n"
     "       the first lets the upload finish, a second stops at once";
@@ -97,6 +100,10 @@ ParseResult ParseOptions(int argc, char** argv)
         ->type_name("FILE");
     app.add_flag("--require-signature", options.run.requireSignature,
                  "refuse a package that is not signed by a trusted key, even when no key is installed");
+    app.add_flag("--require-backup", options.run.requireBackup,
+                 "flash no device without its profile kept in its history: stop before the device is touched "
+                 "when the history cannot be used (status 3), and before the upload when the profile cannot be "
+                 "downloaded or kept (status 9); a fleet always requires it");
     bool force = false;
     app.add_flag("--force", force, "flash a device that already runs the package's version");
     bool allowDowngrade = false;

@@ -39,6 +39,7 @@ inline constexpr int kExitUploadNotStarted = 9;
 inline constexpr int kExitUploadFailed = 10;
 inline constexpr int kExitNotConfirmed = 11;
 inline constexpr int kExitDowngradeRefused = 13;
+inline constexpr int kExitDeviceBusy = 14;
 
 // Parses the command line. Returns the options, or the exit status when the
 // program is done already (help, version, bad usage; the text is printed).

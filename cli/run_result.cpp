@@ -31,6 +31,7 @@ constexpr Row kResults[] = {
     {RunResult::UploadFailed, "upload_failed", RunEnd::UploadFailed, kExitUploadFailed, false},
     {RunResult::NotConfirmed, "not_confirmed", RunEnd::NotConfirmed, kExitNotConfirmed, false},
     {RunResult::DowngradeRefused, "downgrade_refused", RunEnd::DowngradeRefused, kExitDowngradeRefused, false},
+    {RunResult::DeviceBusy, "device_busy", RunEnd::DeviceBusy, kExitDeviceBusy, false},
     {RunResult::Interrupted, "interrupted", std::nullopt, std::nullopt, false},
     {RunResult::Crashed, "crashed", std::nullopt, std::nullopt, false},
     {RunResult::TimedOut, "timed_out", std::nullopt, std::nullopt, false},

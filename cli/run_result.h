@@ -25,6 +25,7 @@ enum class RunResult {
     UploadFailed,
     NotConfirmed,
     DowngradeRefused,
+    DeviceBusy,  // another run held the device
     Interrupted,  // stopped by a signal before it gave another result
     Crashed,      // a fleet's device process that ended without a result
     TimedOut,     // a fleet's device process stopped after its time

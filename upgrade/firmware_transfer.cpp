@@ -67,10 +67,31 @@ std::optional<std::string> DownloadIntoHistory(CFtpConnection& ftp, const std::s
     }
 }
 
-void ReportProfileNotSaved(WizardPage& page, CFtpConnection& ftp)
+// A run that requires its backup stops before the upload when it has none.
+bool StopWithoutBackup(WizardPage& page, const std::string& why)
+{
+    page.GiveReason("no backup, no flash: " + why);
+    page.ShowFailure("No Backup of the Profile: the Firmware Was Not Uploaded", MessageIcon::Exclamation);
+    page.ShowCancelAsDefault();
+    return false;
+}
+
+// Whether the run goes on: a run that requires its backup stops.
+bool ReportProfileNotSaved(WizardPage& page, CFtpConnection& ftp)
 {
     page.LogAndShow("Profile Not Saved");
+    if (page.Options().requireBackup) return StopWithoutBackup(page, ftp.LastFailureReason());
     WriteLogLine("Reason: " + ftp.LastFailureReason());
+    return true;
+}
+
+// The history as the backup finds it: a directory that could be used when
+// the run took its device may have been replaced since.
+DeviceHistory HistoryNow(const DeviceHistory& opened)
+{
+    DeviceHistory now = opened;
+    if (now.problem.empty()) now.problem = PrivateDirectoryProblem(now.directory).value_or("");
+    return now;
 }
 
 // A profile that cannot be kept in the history does not stop the upgrade,
@@ -95,20 +116,24 @@ void CopyToBackup(const std::string& kept, const std::string& backupPath)
 
 // Phase 11: the device's profile is kept as a backup in the staging
 // directory (profback.bin, the last run's) and in the device's history. A
-// device may have none; the run goes on either way.
-void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& staging)
+// device may have none, or its history may not be usable; the run goes on
+// either way unless it requires its backup. Whether the run goes on.
+bool BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& staging, const DeviceHistory& opened)
 {
     const std::string backupPath = staging + "\\" + AfxLoadString(IDS_PROFILE_BACKUP_FILE);
     page.EnterPhase(RunPhase::Backup);
     page.LogAndShow(AfxLoadString(IDS_BACKING_UP_PROFILE));
-    const DeviceHistory history = OpenDeviceHistory(RunDeviceIdentity(page.Address()), page.Address());
-    if (!history.movedFrom.empty())
-        WriteLogLine("Device History Moved from " + history.movedFrom + " to " + history.directory);
+    const DeviceHistory history = HistoryNow(opened);
+    if (!history.problem.empty() && page.Options().requireBackup) {
+        page.LogAndShow("Profile Not Kept in " + history.directory);
+        return StopWithoutBackup(page, history.problem);
+    }
     if (!history.problem.empty()) {
         if (!ftp.GetFile(kRemoteProfile, backupPath, FALSE, FILE_ATTRIBUTE_NORMAL, FTP_TRANSFER_TYPE_BINARY, 1))
             return ReportProfileNotSaved(page, ftp);
         page.LogAndShow(AfxLoadString(IDS_PROFILE_SAVED));
-        return ReportHistoryProblem(page, history);
+        ReportHistoryProblem(page, history);
+        return true;
     }
     const std::optional<std::string> kept = DownloadIntoHistory(ftp, history.directory);
     if (!kept) return ReportProfileNotSaved(page, ftp);
@@ -116,6 +141,7 @@ void BackUpProfile(WizardPage& page, CFtpConnection& ftp, const std::string& sta
     WriteLogLine("Profile Kept as " + *kept);
     page.ReportBackup(HostPathOf(*kept).value_or(std::filesystem::path()).string());
     CopyToBackup(*kept, backupPath);
+    return true;
 }
 
 // Phase 12: an alternate image in the staging directory takes the place of
@@ -186,7 +212,7 @@ void ShowCompletionScreen(WizardPage& page)
 
 }  // namespace
 
-bool RunFirmwareTransfer(WizardPage& page, const std::string& address)
+bool RunFirmwareTransfer(WizardPage& page, const std::string& address, const DeviceHistory& history)
 {
     page.EnterPhase(RunPhase::FtpSession);
     page.LogAndShow(AfxLoadString(IDS_OPENING_FTP_SESSION));
@@ -195,7 +221,7 @@ bool RunFirmwareTransfer(WizardPage& page, const std::string& address)
 
     ShowTransferScreen(page);
     const std::string staging = StagePackage();
-    BackUpProfile(page, *ftp, staging);
+    if (!BackUpProfile(page, *ftp, staging, history)) return false;
 
     const std::string image = ChooseFirmwareImage(page);
     if (ReadableFileProblem(image, EmptyFile::Allowed)) {

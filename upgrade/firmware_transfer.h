@@ -5,9 +5,11 @@
 
 #include <string>
 
+#include "upgrade/profile_history.h"
 #include "upgrade/wizard_page.h"
 
-// Returns true when the completion screen is shown. Throws CInternetException
-// when the FTP connection cannot be opened, after logging "FTP connection
-// failed: " and the device's reason.
-bool RunFirmwareTransfer(WizardPage& page, const std::string& address);
+// Returns true when the completion screen is shown. The device's profile is
+// kept in `history`. Throws CInternetException when the FTP connection
+// cannot be opened, after logging "FTP connection failed: " and the device's
+// reason.
+bool RunFirmwareTransfer(WizardPage& page, const std::string& address, const DeviceHistory& history);

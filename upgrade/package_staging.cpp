@@ -18,10 +18,15 @@ std::optional<std::string> StagingDirectoryProblem()
     return PrivateDirectoryProblem(kStagingDirectory);
 }
 
-std::string StagePackage()
+void MakeStagingDirectory()
 {
     CreateDirectoryEx(kDriveRoot, kParentDirectory, nullptr);
     CreateDirectoryEx(kDriveRoot, kStagingDirectory, nullptr);
+}
+
+std::string StagePackage()
+{
+    MakeStagingDirectory();
     const std::string readmePath = std::string(kStagingDirectory) + "\\readme.txt";
 
     char packageDirectory[kCurrentDirectoryBuffer] = "";

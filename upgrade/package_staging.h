@@ -14,6 +14,9 @@ inline constexpr char kStagingDirectory[] = "C:\\varn\\ndxu511";
 // be able to place an image there that the run would upload.
 std::optional<std::string> StagingDirectoryProblem();
 
+// Makes C:\varn and the staging directory where they are missing.
+void MakeStagingDirectory();
+
 // Prepares the staging directory and returns its path. Nothing that fails
 // here ends the run: a failed copy is logged and shown. A staging directory
 // that is not ours gets no copy.

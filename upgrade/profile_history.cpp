@@ -54,6 +54,7 @@ std::optional<std::string> HistoryDirectoryProblem() { return PrivateDirectoryPr
 DeviceHistory OpenDeviceHistory(const DeviceIdentity& identity, const std::string& address)
 {
     const std::string directory = HistoryPath(DeviceDirectoryName(identity));
+    MakeStagingDirectory();
     std::optional<std::string> problem = StagingDirectoryProblem();
     if (!problem) problem = MakePrivateDirectory(kHistoryDirectory);
     std::string movedFrom;

@@ -19,7 +19,7 @@ inline constexpr char kHistoryDirectory[] = "C:\\varn\\ndxu511\\history";
 std::optional<std::string> HistoryDirectoryProblem();
 
 // The device's history directory, made (readable by its owner only) when it
-// is missing. Histories were once named after the address as it was given,
+// is missing, with the staging directory above it. Histories were once named after the address as it was given,
 // whatever the ports: such a directory of `address` is moved to the
 // identity's name the first time, when nothing has that name yet.
 struct DeviceHistory {

@@ -17,4 +17,5 @@ enum class RunEnd {
     NotConfirmed,         // completed, but the device did not come back as expected
     UpToDate,             // the device already runs the package's version: it was not flashed again
     DowngradeRefused,     // the device runs a newer version than the package's; nothing was changed
+    DeviceBusy,           // another run holds the device; nothing was sent to it
 };

@@ -17,6 +17,11 @@ struct RunOptions {
     bool requireSignature = false;
     // Key files trusted beside those of the trusted-keys directories.
     std::vector<std::string> trustedKeyFiles;
+    // No device is flashed without its profile kept in its history: a run
+    // whose history cannot be used stops before the device is touched, and
+    // one whose profile download fails or cannot be kept stops before the
+    // upload.
+    bool requireBackup = false;
     // A device that already runs the package's version is not flashed again;
     // one that runs a newer version is not downgraded. The wizard window
     // flashes every device it is pointed at, as it always has.

@@ -9,6 +9,7 @@
 #include "platform/ui/resources.h"
 #include "platform/ui/win_app.h"
 #include "res/resource.h"
+#include "upgrade/device_lock.h"
 #include "upgrade/firmware_transfer.h"
 #include "upgrade/package_check.h"
 #include "upgrade/upgrade_confirmation.h"
@@ -30,11 +31,23 @@ std::optional<unsigned> CheckInputs(const std::string& address, const std::strin
     return std::nullopt;
 }
 
+// Takes the device for the run, before its first request. Nothing has
+// been sent to the device while the lock is taken; false when the run must
+// stop.
+bool HoldDevice(WizardPage& page, DeviceLock& lock, const std::string& address)
+{
+    page.SetEnd(RunEnd::InputRefused);
+    if (!lock.Take(page, address)) return false;
+    page.SetEnd(RunEnd::DeviceNotReached);
+    return true;
+}
+
 // The check of the device: the logins and the status page only.
-void RunCheck(WizardPage& page, const std::string& address, const std::string& password)
+void RunCheck(WizardPage& page, DeviceLock& lock, const std::string& address, const std::string& password)
 {
     page.EnterPhase(RunPhase::PackageCheck);
     const std::string package = DescribePackage(page);
+    if (!HoldDevice(page, lock, address)) return;
     page.EnterPhase(RunPhase::WebLogin);
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
     const std::optional<std::string> version = CheckDevice(page, address, password, CheckPhases::Enter);
@@ -63,13 +76,15 @@ void RunSteps(WizardPage& page)
 
     page.SetEnd(RunEnd::DeviceNotReached);
     page.ShowCancelAsDefault();
-    if (page.Options().checkOnly) return RunCheck(page, address, password);
+    // Held to the run's end, whichever way it ends.
+    DeviceLock lock;
+    if (page.Options().checkOnly) return RunCheck(page, lock, address, password);
 
     PackageCheck package;
     page.EnterPhase(RunPhase::PackageCheck);
     page.SetEnd(RunEnd::PackageRefused);
     if (!package.Begin(page)) return;
-    page.SetEnd(RunEnd::DeviceNotReached);
+    if (!HoldDevice(page, lock, address)) return;
     page.EnterPhase(RunPhase::WebLogin);
     page.ShowStatus(AfxLoadString(IDS_CONNECTING));
     // Before the download-mode form: the image is judged, and the device's
@@ -83,7 +98,7 @@ void RunSteps(WizardPage& page)
     if (!RunWebExchange(page, address, password, mayEnterDownloadMode)) return;
 
     page.SetEnd(RunEnd::UploadNotStarted);
-    if (!RunFirmwareTransfer(page, address)) return;
+    if (!RunFirmwareTransfer(page, address, lock.History())) return;
     page.SetEnd(RunEnd::Completed);
     if (page.Options().confirmWithin) ConfirmUpgrade(page, address, password);
 }

@@ -14,7 +14,9 @@ std::vector<std::string> DeviceArguments(const Options& options, const FleetDevi
                                      "--http-port=" + std::to_string(device.ports.http),
                                      "--ftp-port=" + std::to_string(device.ports.ftp),
                                      "--log-name=" + DeviceLogName(device),
-                                     "--package=" + options.packageDirectory};
+                                     "--package=" + options.packageDirectory,
+                                     // No device of a fleet is flashed without its backup.
+                                     "--require-backup"};
     const RunOptions& run = options.run;
     if (run.checkOnly) args.push_back("--check");
     if (run.confirmWithin) args.push_back("--confirm=" + std::to_string(run.confirmWithin->count()));

@@ -291,6 +291,31 @@ class PlaybookTest(unittest.TestCase):
         self.assert_failures(play, {"modem-0": "package_refused", REFUSED: "package_refused"})
         self.assertEqual(self.flashed_since(before), set())
 
+    def test_modem_whose_history_cannot_be_used_is_not_touched(self):
+        # modem-0's profile history is a link: its backup could not be kept.
+        device = self.devices[0]
+        history = self.work / "drive_c/varn/ndxu511/history"
+        history.mkdir(parents=True, exist_ok=True)
+        for directory in (history.parent.parent, history.parent, history):
+            directory.chmod(0o700)
+        (self.work / "elsewhere").mkdir(exist_ok=True)
+        link = history / f"{device['host']}+web{device['http_port']}+ftp{device['ftp_port']}"
+        if link.exists():
+            # The history the other tests keep comes back afterwards.
+            aside = link.with_name(link.name + ".aside")
+            link.rename(aside)
+            self.addCleanup(aside.rename, link)
+        link.symlink_to(self.work / "elsewhere", target_is_directory=True)
+        self.addCleanup(link.unlink)
+        before = self.transcripts()
+        play = self.run_play(check_mode=True, ndxu_max_fail_percentage=100)
+
+        self.assertEqual(play.results["modem-0"]["result"], "input_refused", play.output)
+        self.assertEqual(play.results["modem-0"]["exit"], 3)
+        self.assertTrue(play.failures["modem-0"].startswith("no backup, no flash: "), play.output)
+        self.assertEqual(self.transcripts()[0], before[0], "modem-0 was touched")
+        self.assertEqual(list((self.work / "elsewhere").iterdir()), [])
+
 
 def main():
     if shutil.which("ansible-playbook") is None:

@@ -22,7 +22,8 @@ TEST_F(CliTest, HelpNamesTheOptionsAndTheExitStatuses)
                              "  3    the address, password or package (its checksum or signature) was refused",
                              "--check", "--confirm", "--expect-version", "--require-checksum", "--use-alternates",
                              "  11   the upload completed but", "--trusted-key", "--require-signature", "--force",
-                             "--allow-downgrade", "  13   the device runs a newer version",
+                             "--allow-downgrade", "  13   the device runs a newer version", "--require-backup",
+                             "  14   another run holds the device",
                              "A password holding a line break (CR or LF) is refused (status 2)",
                              "with several devices, each has its log ndxulog-DEVICE.txt, and --log-name is refused",
                              "  129  the terminal went away (SIGHUP)", "the first lets the upload finish"})

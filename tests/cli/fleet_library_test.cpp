@@ -224,6 +224,7 @@ TEST(RunResults, EveryRunEndGivesItsNameAndExitStatus)
         {RunEnd::UploadFailed, "upload_failed", 10},
         {RunEnd::NotConfirmed, "not_confirmed", 11},
         {RunEnd::DowngradeRefused, "downgrade_refused", 13},
+        {RunEnd::DeviceBusy, "device_busy", 14},
     };
     for (const auto& c : cases) {
         EXPECT_STREQ(ResultName(ResultOf(c.end)), c.name);

@@ -3,6 +3,7 @@
 // as an administrator runs them from an inventory.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 
 #include "tests/cli/fleet_fixture.h"
 #include "tests/cli/terminal_session.h"
+#include "tests/support/drive_c.h"
 
 namespace {
 
@@ -61,6 +63,200 @@ pid_t DeviceProcess(pid_t parent, const std::string& host)
         std::this_thread::sleep_for(20ms);
     }
     throw std::runtime_error("no process for " + host);
+}
+
+std::size_t Uploads(const SimulatedDevice& device) { return Count(ReadFileText(device.transcript), "\"cmd\": \"STOR\""); }
+std::size_t Logins(const SimulatedDevice& device)
+{
+    return Count(ReadFileText(device.transcript), "\"path\": \"/enter.htm\"");
+}
+
+// A run of the program the test starts and waits for itself, its output in
+// files.
+class WatchedRun {
+public:
+    WatchedRun(const std::vector<std::string>& command, const std::map<std::string, std::string>& env)
+        : m_out(m_dir / "out.txt"), m_err(m_dir / "err.txt")
+    {
+        LaunchOptions options;
+        options.env = env;
+        options.out = ::open(m_out.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        options.err = ::open(m_err.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        m_process = std::make_unique<LaunchedProcess>(command, options);
+        ::close(options.out);
+        ::close(options.err);
+    }
+    int Pid() const { return m_process->Pid(); }
+    ProcessResult Wait()
+    {
+        const int status = m_process->Wait();
+        return {status, ReadFileText(m_out), ReadFileText(m_err)};
+    }
+
+private:
+    TempDir m_dir;
+    std::filesystem::path m_out;
+    std::filesystem::path m_err;
+    std::unique_ptr<LaunchedProcess> m_process;
+};
+
+class DeviceLockTest : public FleetTest {
+protected:
+    std::filesystem::path History(const SimulatedDevice& device) const
+    {
+        return m_dir / "drive_c" / "varn" / "ndxu511" / "history" /
+               DeviceHistoryName(device.host, device.httpPort, device.ftpPort);
+    }
+    std::filesystem::path LockFile(const SimulatedDevice& device) const { return History(device) / "run.lock"; }
+    // The device's history directory, made as the program makes it.
+    void MakeHistory(const SimulatedDevice& device) const
+    {
+        std::filesystem::create_directories(History(device));
+        for (std::filesystem::path directory = History(device); directory != m_dir.path(); directory = directory.parent_path())
+            std::filesystem::permissions(directory, std::filesystem::perms::owner_all);
+    }
+    std::vector<std::string> Single(const SimulatedDevice& device) const
+    {
+        return Command({"--address", device.host, "--http-port", std::to_string(device.httpPort), "--ftp-port",
+                        std::to_string(device.ftpPort), "--log-name", "ndxulog-single.txt"});
+    }
+    // Waits until a run has taken the device's lock and named itself there.
+    std::string WaitForHolder(const SimulatedDevice& device) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (std::filesystem::exists(LockFile(device))) {
+                const std::string text = ReadFileText(LockFile(device));
+                if (!text.empty()) return text;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        throw std::runtime_error("no run took the lock of " + device.host);
+    }
+};
+
+const std::regex kHolderLine(R"(process (\d+) \(ndxu-upgrade\) since \d{4}-\d\d-\d\d \d\d:\d\d:\d\d UTC\n)");
+
+TEST_F(DeviceLockTest, OfTwoRunsStartedTogetherForOneDeviceOneTalksToItAndTheOtherIsBusy)
+{
+    // Slow transfers: the first run still holds the device when the second asks for it.
+    const SimulatedDevice device = Simulate(1, "127.0.0.1", {"--throttle", "100000"}).front();
+    WatchedRun first(Single(device), Environment());
+    WatchedRun second(Single(device), Environment());
+    const int pids[] = {first.Pid(), second.Pid()};
+    const ProcessResult results[] = {first.Wait(), second.Wait()};
+
+    const int busy = results[0].exitStatus == 14 ? 0 : 1;
+    EXPECT_EQ(results[busy].exitStatus, 14) << results[0].err << results[1].err;
+    EXPECT_EQ(results[1 - busy].exitStatus, 0) << results[1 - busy].err;
+    const std::string holder = "The LAN Modem at 127.0.0.1 is in the hands of another run: process " +
+                               std::to_string(pids[1 - busy]) + " (ndxu-upgrade) since ";
+    EXPECT_NE(results[busy].err.find(holder), std::string::npos) << holder << "\n" << results[busy].err;
+    // One run's two logins and one upload: the busy run sent nothing.
+    EXPECT_EQ(Logins(device), 2u);
+    EXPECT_EQ(Uploads(device), 1u);
+}
+
+TEST_F(DeviceLockTest, ASingleRunForADeviceOfARunningFleetIsBusy)
+{
+    const std::vector<SimulatedDevice> devices = Simulate(2, "127.0.0.1", {"--throttle", "100000"});
+    WatchedRun fleet(Command({"--inventory", WriteInventory().string()}), Environment());
+    const std::string holder = WaitForHolder(devices[0]);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(holder, match, kHolderLine)) << holder;
+    EXPECT_EQ(std::stoi(match[1].str()), DeviceProcess(fleet.Pid(), "127.0.0.1"));
+
+    const ProcessResult single = RunProcess(Single(devices[0]), Environment());
+    EXPECT_EQ(single.exitStatus, 14) << single.err;
+    EXPECT_NE(single.err.find("is in the hands of another run: " + holder.substr(0, holder.size() - 1) + "."),
+              std::string::npos)
+        << single.err;
+
+    const ProcessResult ended = fleet.Wait();
+    EXPECT_EQ(ended.exitStatus, 0) << ended.out << ended.err;
+    EXPECT_EQ(Logins(devices[0]), 2u);
+    EXPECT_EQ(Uploads(devices[0]), 1u);
+}
+
+TEST_F(DeviceLockTest, ALockHeldElsewhereStopsTheRunAndOneLeftByADeadProcessIsTakenOver)
+{
+    const SimulatedDevice device = Simulate(1, "127.0.0.1").front();
+    MakeHistory(device);
+    const std::string held = "process 4242 (the test) since 2026-12-09 12:00:00 UTC\n";
+    WriteFileText(LockFile(device), held);
+    {
+        const int fd = ::open(LockFile(device).c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+        for (const std::vector<std::string>& command :
+             {Single(device), Command({"--check", "--address", device.host, "--http-port",
+                                       std::to_string(device.httpPort), "--ftp-port", std::to_string(device.ftpPort)})}) {
+            const ProcessResult result = RunProcess(command, Environment());
+            EXPECT_EQ(result.exitStatus, 14) << result.err;
+            EXPECT_NE(result.err.find("The LAN Modem at 127.0.0.1 is in the hands of another run: process 4242 (the "
+                                      "test) since 2026-12-09 12:00:00 UTC."),
+                      std::string::npos)
+                << result.err;
+        }
+        ::close(fd);
+    }
+    EXPECT_EQ(device.RecordCount(), 0u);
+    EXPECT_EQ(ReadFileText(LockFile(device)), held);
+
+    // The holder is gone; its text stays behind.
+    const ProcessResult result = RunProcess(Single(device), Environment());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(Uploads(device), 1u);
+    const std::string holder = ReadFileText(LockFile(device));
+    EXPECT_TRUE(std::regex_match(holder, kHolderLine)) << holder;
+}
+
+TEST_F(DeviceLockTest, AFleetFlashesNoDeviceWhoseBackupCannotBeKept)
+{
+    const std::vector<SimulatedDevice> devices = Simulate(3, "127.0.0.1");
+    // The second device's history is a link to a directory of someone else's choosing.
+    MakeHistory(devices[1]);
+    std::filesystem::remove(History(devices[1]));
+    std::filesystem::create_directories(m_dir / "elsewhere");
+    std::filesystem::create_directory_symlink(m_dir / "elsewhere", History(devices[1]));
+    const ProcessResult result = Run({"--inventory", WriteInventory().string()});
+
+    EXPECT_EQ(result.exitStatus, 12) << result.err;
+    const std::map<std::string, std::string> expected = {
+        {"127.0.0.1", "completed"}, {"127.0.0.2", "input_refused"}, {"127.0.0.3", "completed"}};
+    EXPECT_EQ(SummaryResults(result.out), expected) << result.out;
+    const std::string reason = "no backup, no flash: C:\\varn\\ndxu511\\history\\" +
+                               History(devices[1]).filename().string() + " is a symbolic link";
+    EXPECT_NE(result.out.find(reason), std::string::npos) << result.out;
+    EXPECT_EQ(devices[1].RecordCount(), 0u);
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir / "elsewhere"));
+    EXPECT_EQ(Uploads(devices[0]), 1u);
+    EXPECT_EQ(Uploads(devices[2]), 1u);
+}
+
+TEST_F(DeviceLockTest, AFleetFlashesNoDeviceWhoseHistoryIsOnAFullDisk)
+{
+    if (RunProcess({"/usr/bin/unshare", "-rm", "/bin/true"}).exitStatus != 0)
+        GTEST_SKIP() << "user namespaces are not available here: no private mount for a full disk";
+    const std::vector<SimulatedDevice> devices = Simulate(2, "127.0.0.1");
+    MakeHistory(devices[0]);
+    // The first device's history: a tiny file system, filled up.
+    const std::string history = History(devices[0]).string();
+    std::vector<std::string> command = {"/usr/bin/unshare", "-rm", "/bin/sh", "-c",
+                                        "mount -t tmpfs -o size=16k,mode=0700 tmpfs \"$0\" && "
+                                        "{ dd if=/dev/zero of=\"$0/filler\" bs=4k 2>/dev/null; shift; exec \"$@\"; }",
+                                        history, "--"};
+    const std::vector<std::string> fleet = Command({"--inventory", WriteInventory().string()});
+    command.insert(command.end(), fleet.begin(), fleet.end());
+    const ProcessResult result = RunProcess(command, Environment());
+
+    EXPECT_EQ(result.exitStatus, 12) << result.out << result.err;
+    const std::map<std::string, std::string> expected = {{"127.0.0.1", "upload_not_started"},
+                                                          {"127.0.0.2", "completed"}};
+    EXPECT_EQ(SummaryResults(result.out), expected) << result.out;
+    EXPECT_NE(result.out.find("no backup, no flash: "), std::string::npos) << result.out;
+    EXPECT_EQ(Uploads(devices[0]), 0u);
+    EXPECT_EQ(Uploads(devices[1]), 1u);
 }
 
 TEST_F(FleetTest, EightDevicesOneRefusingThePasswordOneCrashingMidUpload)

@@ -111,7 +111,7 @@ const std::map<std::string, Setter>& Setters()
         {"json-has", [](Scenario& s, const std::string& v) { s.jsonHas.push_back(v); }},
         {"device-gets",
          [](Scenario& s, const std::string& v) {
-             if (v != "nothing" && v != "no-ftp" && v != "image") throw std::invalid_argument("unknown device-gets");
+             if (v != "nothing" && v != "no-ftp" && v != "no-upload" && v != "image") throw std::invalid_argument("unknown device-gets");
              s.deviceGets = v;
          }},
     };

@@ -31,7 +31,8 @@
 //   stdout-ends:  the last status line
 //   stderr-has:   a text standard error holds (repeatable)
 //   device-gets:  "nothing" (no request reached the device), "no-ftp" (no
-//                 FTP login), or "image" (the device holds the package image)
+//                 FTP login), "no-upload" (no STOR), or "image" (the device
+//                 holds the package image)
 //   http:         "METHOD /path", the requests the device got, all of them in
 //                 order (repeatable)
 //   json-events:  with --json: the events of the lines on standard output, in

@@ -3,6 +3,8 @@
 // backup, the firmware and alternate uploads, the completion screen, and
 // every way these phases can end.
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -70,13 +72,14 @@ protected:
 
     std::string HistoryName() { return DeviceHistoryName(kDeviceAddress, Device().HttpPort(), Device().FtpPort()); }
 
-    // The files of the device's profile history.
+    // The files of the device's profile history, but for the device's lock.
     std::vector<std::filesystem::path> Kept()
     {
         std::vector<std::filesystem::path> files;
         const std::filesystem::path history = StagingDirectory() / "history" / HistoryName();
         if (!std::filesystem::exists(history)) return files;
-        for (const auto& entry : std::filesystem::directory_iterator(history)) files.push_back(entry.path());
+        for (const auto& entry : std::filesystem::directory_iterator(history))
+            if (entry.path().filename() != "run.lock") files.push_back(entry.path());
         return files;
     }
 
@@ -310,6 +313,61 @@ TEST_F(FirmwareTransferTest, HistoryThatCannotBeUsedIsReportedAndTheUpgradeGoesO
     EXPECT_EQ(ReadFileText(StagingDirectory() / "profback.bin"), OnDevice("prof.bin"));
     EXPECT_EQ(Wizard().LastRun().backup, "");
     EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
+}
+
+TEST_F(FirmwareTransferTest, HistoryReplacedByALinkDuringTheRunIsNotWrittenThrough)
+{
+    StartDevice();
+    // While the staging copy's failure shows, the device's history becomes
+    // a link to a directory of someone else's choosing.
+    std::filesystem::remove(PackageDirectory() / "ndxuback.txt");
+    const std::string copyFailure =
+        "Cannot Copy " + ProgramPathOf(PackageDirectory()) + "\\ndxuback.txt to C:\\varn\\ndxu511\\readme.txt";
+    const std::filesystem::path elsewhere = m_dir / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    const std::filesystem::path history = StagingDirectory() / "history" / HistoryName();
+    m_host.WhileBoxShows(copyFailure, [&] {
+        std::filesystem::rename(history, m_dir / "history-aside");
+        std::filesystem::create_directory_symlink(elsewhere, history);
+    });
+    Run();
+    const std::string failure = "Profile Not Kept in C:\\varn\\ndxu511\\history\\" + HistoryName();
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{copyFailure, failure}));
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+    EXPECT_EQ(ReadFileText(StagingDirectory() / "profback.bin"), OnDevice("prof.bin"));
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
+}
+
+TEST_F(FirmwareTransferTest, DeviceHeldByAnotherRunIsLeftAloneUntilTheLockIsFree)
+{
+    StartDevice();
+    const std::filesystem::path history = StagingDirectory() / "history" / HistoryName();
+    std::filesystem::create_directories(history);
+    for (std::filesystem::path directory = history; directory != StagingDirectory().parent_path();
+         directory = directory.parent_path())
+        std::filesystem::permissions(directory, std::filesystem::perms::owner_all);
+    WriteFileText(history / "run.lock", "process 4242 (ndxu-upgrade) since 2026-12-09 12:00:00 UTC\n");
+    const int fd = ::open((history / "run.lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    Run();
+    const std::string text =
+        "The LAN Modem at 127.0.0.1 is in the hands of another run: process 4242 (ndxu-upgrade) since 2026-12-09 "
+        "12:00:00 UTC.";
+    EXPECT_EQ(m_host.MessageBoxes(), std::vector<HostEvent>{BoxEvent(text, AfxGetAppName(), MessageIcon::Exclamation)});
+    EXPECT_TRUE(LogHas(text));
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::DeviceBusy);
+    EXPECT_TRUE(Device().HttpRequests().empty());
+    EXPECT_TRUE(Device().FtpRecords().empty());
+
+    // Once the other run is gone, the next Continue takes the device over.
+    ::close(fd);
+    RunWith(kDeviceAddress, "");
+    EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::Completed);
+    EXPECT_EQ(ReadFileText(history / "run.lock").rfind("process " + std::to_string(::getpid()) + " (" + AfxGetAppName() +
+                                                           ") since ",
+                                                       0),
+              0u);
 }
 #endif
 

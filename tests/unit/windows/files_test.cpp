@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The files layer on Windows: real drive paths, TEMP from the system, private
-// directories and copies, trusted files and the settings directories, and the
-// run log in the system's text form.
+// directories and copies, trusted files and the settings directories, the
+// run log in the system's text form, and file locks.
 // <windows.h> before the system's other headers.
 #include "platform/base/windows_headers.h"
 
@@ -15,6 +15,7 @@
 #include "log/run_log.h"
 #include "platform/files/config_directories.h"
 #include "platform/files/environment.h"
+#include "platform/files/file_lock.h"
 #include "platform/files/file_services.h"
 #include "platform/files/paths.h"
 #include "platform/files/trusted_files.h"
@@ -148,6 +149,27 @@ TEST_F(WindowsFilesTest, LogLinesEndWithCarriageReturnAndLineFeedOnTheDisk)
     WriteLogLine("<html>\nlast line</html>");
     EXPECT_EQ(ReadFileText(m_dir / "ndxulog.txt"),
               "******<html>\r\nlast line</html>\r\n***************************************************\r\n");
+}
+
+TEST_F(WindowsFilesTest, AFileLockKeepsOthersOutWhoStillReadItsHolder)
+{
+    const std::string path = Path("run.lock");
+    {
+        FileLock first(path);
+        ASSERT_TRUE(first.Held()) << first.Problem();
+        EXPECT_EQ(first.Write("process 1 (a test) since now\n"), "");
+        FileLock second(path);
+        EXPECT_FALSE(second.Held());
+        EXPECT_TRUE(second.Busy()) << second.Problem();
+        EXPECT_EQ(second.Text(200), "process 1 (a test) since now\n");
+        EXPECT_EQ(first.Write("process 2\n"), "");
+        EXPECT_EQ(second.Text(200), "process 2\n");
+        EXPECT_NE(second.Write("taken over\n"), "");
+    }
+    // The holder is gone: its text stays, its lock does not.
+    FileLock third(path);
+    EXPECT_TRUE(third.Held()) << third.Problem();
+    EXPECT_EQ(third.Text(200), "process 2\n");
 }
 
 }  // namespace
