@@ -7,7 +7,7 @@
 
 #include "cli/result_line.h"
 #include "cli/run_result.h"
-#include "cli/utc_time.h"
+#include "upgrade/utc_time.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 #include "upgrade/device_lock.h"
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include "log/run_log.h"
 #include "platform/base/application.h"
+#include "upgrade/utc_time.h"
 
 namespace {
 
@@ -16,21 +16,6 @@ constexpr std::size_t kHolderLimit = 200;
 // holder without it.
 constexpr int kHolderReads = 20;
 constexpr auto kHolderReadPause = std::chrono::milliseconds(50);
-
-// "2026-12-09 12:00:00 UTC".
-std::string UtcText(std::chrono::system_clock::time_point when)
-{
-    using namespace std::chrono;
-    const sys_days day = floor<days>(when);
-    const year_month_day date{day};
-    const hh_mm_ss<seconds> time{floor<seconds>(when - day)};
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld:%02lld UTC", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                  static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()),
-                  static_cast<long long>(time.seconds().count()));
-    return text;
-}
 
 // "process 1234 (ndxu-upgrade) since 2026-12-09 12:00:00 UTC".
 std::string HolderText()

@@ -1,30 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "upgrade/profile_history.h"
 
-#include <cstdio>
-
 #include "platform/files/file_services.h"
 #include "upgrade/device_file_name.h"
 #include "upgrade/package_staging.h"
+#include "upgrade/utc_time.h"
 
 namespace {
 
 constexpr char kDriveRoot[] = "C:\\";
 
-// "20261208T153000Z".
-std::string UtcStamp(std::chrono::system_clock::time_point when)
-{
-    using namespace std::chrono;
-    const sys_days day = floor<days>(when);
-    const year_month_day date{day};
-    const hh_mm_ss<seconds> time{floor<seconds>(when - day)};
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d%02u%02uT%02ld%02ld%02lldZ", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                  static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()),
-                  static_cast<long long>(time.seconds().count()));
-    return stamp;
-}
 
 // Makes `directory` when it is missing; why it is not ours, or not there.
 std::optional<std::string> MakePrivateDirectory(const std::string& directory)

@@ -6,8 +6,8 @@
 #include <ostream>
 #include <vector>
 
-#include "cli/utc_time.h"
 #include "platform/console/terminal_text.h"
+#include "upgrade/utc_time.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "cli/fleet/fleet_results.h"
 #include "cli/fleet/output_lines.h"
-#include "cli/utc_time.h"
 #include "platform/process/child_process.h"
+#include "upgrade/utc_time.h"
 
 namespace {
 
