@@ -58,7 +58,7 @@ void CUpgradeWizardDlg::OpenLogAndWriteBanner()
     const std::string logPath = known ? std::string(temp) + "\\" + m_runOptions.logName : std::string();
     std::string problem;
     if (OpenRunLog(logPath, &problem) == 1) {
-        m_lastRun.failure = {kLogNotOpenedText, MessageIcon::Exclamation, problem};
+        m_lastRun.failure = {kLogNotOpenedText, MessageIcon::Exclamation, problem, std::nullopt};
         PostMessage(WM_QUIT, 0, 0);
     } else {
         m_logHostPath = HostPathOf(logPath).value_or(std::filesystem::path()).string();

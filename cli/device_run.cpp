@@ -7,9 +7,10 @@
 #include "app/upgrade_wizard_app.h"
 #include "cli/interruption.h"
 #include "cli/json_events.h"
-#include "cli/run_result.h"
+#include "upgrade/run_result.h"
 #include "platform/console/console_host.h"
 #include "platform/console/terminal.h"
+#include "platform/console/terminal_text.h"
 #include "platform/ui/resources.h"
 #include "res/program_resources.h"
 #include "res/resource.h"
@@ -46,6 +47,8 @@ int RunOneDevice(const Options& options, const std::string& password)
     AfxWinMain(app);
     interruptions.RunEnded();
     const RunReport& report = app.LastRun();
+    // What the device is left with comes after the failure's reason.
+    if (report.failure.next) std::cerr << "  next: " << EscapeControlCharacters(report.failure.next->Text()) << '\n';
     if (!report.logError.empty())
         std::cerr << "ndxu-upgrade: the run log is incomplete: " << report.logError << '\n';
     // A run whose terminal went away has gone on to its end: the result is

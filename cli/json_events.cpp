@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "cli/result_line.h"
-#include "cli/run_result.h"
+#include "upgrade/run_result.h"
 #include "upgrade/utc_time.h"
 
 namespace {

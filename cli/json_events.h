@@ -9,7 +9,7 @@
 //   message   text, icon ("none", "exclamation", "stop"), reason (when given)
 //   progress  file, direction ("upload", "download"), done, total (0: unknown);
 //             at most four a second per transfer, and the last with done == total
-//   result    result, exit, reason, version_before, version_after, backup, log, log_error,
+//   result    result, exit, reason, device_state, next_step, version_before, version_after, backup, log, log_error,
 //             package_version, signed_by, trusted_comment, changed,
 //             duration (seconds); exactly once, last
 // Texts go out as the run gave them: what came from the device was masked
@@ -23,7 +23,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/run_result.h"
+#include "upgrade/run_result.h"
 #include "platform/console/console_observer.h"
 #include "upgrade/run_observer.h"
 #include "upgrade/run_report.h"

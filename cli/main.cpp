@@ -11,6 +11,7 @@
 #include "cli/alternates.h"
 #include "cli/device_run.h"
 #include "cli/fleet/fleet.h"
+#include "cli/history.h"
 #include "cli/options.h"
 #include "cli/password.h"
 #include "platform/console/standard_streams.h"
@@ -72,6 +73,7 @@ int main(int argc, char** argv)
 
     SetLayerSettings(options);
     if (!SettingsAreValid()) return kExitUsage;
+    if (options.history) return ShowHistory(options);
     if (options.fleet.IsFleet()) return RunFleet(options);
     const std::optional<std::string> password = ReadPassword(options.passwordFromStdin);
     if (!password) return kExitUsage;

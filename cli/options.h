@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/fleet/fleet_options.h"
+#include "upgrade/exit_status.h"
 #include "upgrade/run_options.h"
 
 struct Options {
@@ -19,27 +20,14 @@ struct Options {
     bool quiet = false;     // no progress meter
     bool progress = false;  // a progress meter even when standard error is no terminal
     bool json = false;      // JSON lines on standard output, the rest on standard error
+    // --history: the past runs of one device (its address), or of every
+    // device when empty; nothing is sent to any device.
+    std::optional<std::string> history;
     RunOptions run;
     FleetOptions fleet;  // several devices
 };
 
 inline constexpr int kDefaultConfirmSeconds = 300;
-
-// Exit statuses of ndxu-upgrade; 128 + the signal's number when a signal
-// interrupted the run.
-inline constexpr int kExitCompleted = 0;
-inline constexpr int kExitUsage = 2;
-inline constexpr int kExitInputRefused = 3;
-inline constexpr int kExitDeviceNotReached = 4;
-inline constexpr int kExitPasswordRefused = 5;
-inline constexpr int kExitWrongDevice = 6;
-inline constexpr int kExitDownloadModeRefused = 7;
-inline constexpr int kExitLogNotOpened = 8;
-inline constexpr int kExitUploadNotStarted = 9;
-inline constexpr int kExitUploadFailed = 10;
-inline constexpr int kExitNotConfirmed = 11;
-inline constexpr int kExitDowngradeRefused = 13;
-inline constexpr int kExitDeviceBusy = 14;
 
 // Parses the command line. Returns the options, or the exit status when the
 // program is done already (help, version, bad usage; the text is printed).

@@ -3,7 +3,7 @@
 // writes it last; a fleet run reads it back from each device's process, and
 // writes its own for a device whose process gave none that stands. Its
 // fields, in this order: time, device, event ("result"), result, exit,
-// reason, version_before, version_after, backup, log, log_error,
+// reason, device_state, next_step, version_before, version_after, backup, log, log_error,
 // package_version, signed_by, trusted_comment, changed, duration (seconds); a
 // fact not known is null.
 #pragma once
@@ -12,13 +12,15 @@
 #include <optional>
 #include <string>
 
-#include "cli/run_result.h"
+#include "upgrade/run_result.h"
 #include "upgrade/run_report.h"
 
 struct ResultFacts {
     RunResult result = RunResult::Crashed;
     std::optional<int> exitStatus;
     std::optional<std::string> reason;
+    std::optional<std::string> deviceState;  // after the device was changed: its state's name (LeftStateName)
+    std::optional<std::string> nextStep;     // and what to do next
     std::optional<std::string> versionBefore;
     std::optional<std::string> versionAfter;
     std::optional<std::string> backup;

@@ -14,7 +14,7 @@ constexpr UINT kOverrunProbeBytes = 9;
 }  // namespace
 
 std::unique_ptr<char[]> FetchPage(int post, std::string server, std::string headers, std::string body,
-                                  std::string object, std::string* shownFailure)
+                                  std::string object, FetchFailure* failure)
 {
     WriteLogLine(PageTraceLine(server, headers, body, object));
 
@@ -33,7 +33,7 @@ std::unique_ptr<char[]> FetchPage(int post, std::string server, std::string head
         // A pending send still completes; every other failure ends the fetch.
         if (e.m_dwError != ERROR_IO_PENDING || !request) {
             e.ReportError(MB_OK, 0);
-            if (shownFailure) *shownFailure = e.ReportText(0);
+            if (failure) *failure = {e.ReportText(0), e.m_dwError};
             return nullptr;
         }
     }

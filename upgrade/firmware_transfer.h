@@ -13,3 +13,10 @@
 // cannot be opened, after logging "FTP connection failed: " and the device's
 // reason.
 bool RunFirmwareTransfer(WizardPage& page, const std::string& address, const DeviceHistory& history);
+
+// The restore of a kept profile in download mode: the FTP connection, the
+// backup of the profile the device holds (into its history, as on every
+// run), and `profile` uploaded as prof.bin; nothing else is uploaded. True
+// when the upload went through and the Exit button is shown.
+bool RunProfileRestore(WizardPage& page, const std::string& address, const DeviceHistory& history,
+                       const std::string& profile);

@@ -152,7 +152,10 @@ bool PackageCheck::Begin(WizardPage& page)
 bool PackageCheck::Finish(WizardPage& page)
 {
     const ImageVerification verification = JudgeImage(*m_line, m_digest.get(), m_imagePath, m_imageName);
-    if (!verification.digest.empty()) WriteLogLine(ImageSha256Text(verification.digest, m_imagePath));
+    if (!verification.digest.empty()) {
+        WriteLogLine(ImageSha256Text(verification.digest, m_imagePath));
+        page.ReportImageSha256(verification.digest);
+    }
     switch (verification.verdict) {
     case ManifestVerdict::Matches: WriteLogLine("Image Verified against " + std::string(kManifestName)); return true;
     case ManifestVerdict::NoManifest: return true;
@@ -167,8 +170,10 @@ std::string DescribePackage(WizardPage& page)
 {
     const Image image = ImageToUpload();
     if (!ReadableFileProblem(image.path, EmptyFile::Refused)) {
-        if (const std::optional<std::string> digest = Sha256OfFile(image.path))
+        if (const std::optional<std::string> digest = Sha256OfFile(image.path)) {
             page.LogAndShow(ImageSha256Text(*digest, image.path));
+            page.ReportImageSha256(*digest);
+        }
     }
     const PackageTexts texts = ReadPackageTexts(page.Options());
     if (!texts.manifestProblem.empty()) {

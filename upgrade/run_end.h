@@ -18,4 +18,5 @@ enum class RunEnd {
     UpToDate,             // the device already runs the package's version: it was not flashed again
     DowngradeRefused,     // the device runs a newer version than the package's; nothing was changed
     DeviceBusy,           // another run holds the device; nothing was sent to it
+    ProfileRestored,      // a kept profile was uploaded as prof.bin
 };

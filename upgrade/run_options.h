@@ -32,6 +32,18 @@ struct RunOptions {
     std::optional<std::chrono::seconds> confirmWithin;
     // With confirmWithin: the version the device must come back with.
     std::string expectedVersion;
+    // Straight to the FTP phase, for a device left waiting in download mode:
+    // only when the device's journal shows a run of the same package that
+    // entered download mode within the last 24 hours, or without that.
+    bool resume = false;
+    bool resumeWithoutJournal = false;
+    // Uploads this profile as prof.bin and nothing else: a path, or "latest"
+    // for the newest backup in the device's history; a file from outside
+    // the device's history only with restoreAnyFile.
+    std::string restoreProfile;
+    bool restoreAnyFile = false;
+    // Which attempt of a fleet's retries this run is, from 1.
+    int attempt = 1;
     // The run log's file name in the temporary directory.
     std::string logName = "ndxulog.txt";
 };

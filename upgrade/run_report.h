@@ -19,6 +19,7 @@ struct RunReport {
     std::string log;            // host path of the run log; empty when it is not open
     std::string logError;       // why entries of the run log were lost (RunLogWriteProblem); empty when none were
     std::string packageVersion; // the firmware version the package installs, once the package is checked
+    std::string imageSha256;    // the image's SHA-256 in hex, once the package check has computed it
     std::string signedBy;       // the id of the key that signed the package; empty when unsigned
     std::string trustedComment; // the signature's trusted comment
     // Whether the run changed the device (its download-mode form was

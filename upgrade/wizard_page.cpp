@@ -78,6 +78,7 @@ void WizardPage::EnterPhase(RunPhase phase, const std::string& file)
 {
     m_report.phase = phase;
     m_report.uploading = file;
+    if (m_journal) m_journal->Phase(m_report);
     for (RunObserver* observer : m_observers) observer->OnPhase(m_report);
 }
 
@@ -111,6 +112,20 @@ void WizardPage::ReportPackage(const std::string& version, const std::string& si
     m_report.packageVersion = version;
     m_report.signedBy = signedBy;
     m_report.trustedComment = trustedComment;
+    Reported();
+}
+
+void WizardPage::ReportImageSha256(const std::string& digest)
+{
+    m_report.imageSha256 = digest;
+    Reported();
+}
+
+void WizardPage::ReportNextStep(const NextStep& next)
+{
+    WriteLogLine("Device State: " + next.stateText);
+    WriteLogLine("Next Step: " + next.step);
+    m_report.failure.next = next;
     Reported();
 }
 

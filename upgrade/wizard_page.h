@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ui/dialog.h"
+#include "upgrade/run_journal.h"
 #include "upgrade/run_observer.h"
 #include "upgrade/run_options.h"
 #include "upgrade/run_report.h"
@@ -76,6 +77,14 @@ public:
     void ReportVersionAfter(const std::string& version);
     void ReportBackup(const std::string& hostPath);
     void ReportPackage(const std::string& version, const std::string& signedBy, const std::string& trustedComment);
+    void ReportImageSha256(const std::string& digest);
+    // What the device is left with and what to do next: logged as
+    // "Device State: " and "Next Step: " entries.
+    void ReportNextStep(const NextStep& next);
+    // From now on each phase the run enters is a line of `journal`.
+    void KeepJournal(RunJournal& journal) { m_journal = &journal; }
+
+    const RunReport& Report() const { return m_report; }
     // The device was changed: its download-mode form was answered (for a
     // check: an upgrade would flash it).
     void ReportDeviceChanged();
@@ -91,4 +100,5 @@ private:
     const RunOptions& m_options;
     RunReport& m_report;
     const std::vector<RunObserver*>& m_observers;
+    RunJournal* m_journal = nullptr;
 };

@@ -19,3 +19,9 @@ struct AppendFile {
 // name is opened, so that nobody else can redirect, share or pre-create it.
 // An existing file that others may read is made private to its owner.
 AppendFile OpenPrivateAppendFile(const std::string& path);
+
+// Writes what `stream` holds through to the disk (fflush, then fsync, or
+// FlushFileBuffers on Windows), so that a line written before the program
+// or the system stops is there afterwards. The system's reason when it
+// cannot; empty when it could.
+std::string SyncToDisk(std::FILE* stream);

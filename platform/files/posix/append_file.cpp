@@ -48,3 +48,9 @@ AppendFile OpenPrivateAppendFile(const std::string& path)
     }
     return {stream, {}};
 }
+
+std::string SyncToDisk(std::FILE* stream)
+{
+    if (std::fflush(stream) != 0 || ::fsync(::fileno(stream)) != 0) return std::generic_category().message(errno);
+    return {};
+}

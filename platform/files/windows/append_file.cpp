@@ -52,3 +52,11 @@ AppendFile OpenPrivateAppendFile(const std::string& path)
     }
     return {stream, {}};
 }
+
+std::string SyncToDisk(std::FILE* stream)
+{
+    if (std::fflush(stream) != 0) return "cannot be written";
+    const auto file = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
+    if (!::FlushFileBuffers(file)) return SystemErrorText(::GetLastError());
+    return {};
+}

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "cli/run_result.h"
+#include "upgrade/run_result.h"
 
 #include <stdexcept>
 
-#include "cli/options.h"
+#include "upgrade/exit_status.h"
 
 namespace {
 
@@ -32,6 +32,7 @@ constexpr Row kResults[] = {
     {RunResult::NotConfirmed, "not_confirmed", RunEnd::NotConfirmed, kExitNotConfirmed, false},
     {RunResult::DowngradeRefused, "downgrade_refused", RunEnd::DowngradeRefused, kExitDowngradeRefused, false},
     {RunResult::DeviceBusy, "device_busy", RunEnd::DeviceBusy, kExitDeviceBusy, false},
+    {RunResult::ProfileRestored, "profile_restored", RunEnd::ProfileRestored, kExitCompleted, true},
     {RunResult::Interrupted, "interrupted", std::nullopt, std::nullopt, false},
     {RunResult::Crashed, "crashed", std::nullopt, std::nullopt, false},
     {RunResult::TimedOut, "timed_out", std::nullopt, std::nullopt, false},

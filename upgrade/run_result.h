@@ -26,6 +26,7 @@ enum class RunResult {
     NotConfirmed,
     DowngradeRefused,
     DeviceBusy,  // another run held the device
+    ProfileRestored,
     Interrupted,  // stopped by a signal before it gave another result
     Crashed,      // a fleet's device process that ended without a result
     TimedOut,     // a fleet's device process stopped after its time
