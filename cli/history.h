@@ -8,4 +8,4 @@
 
 // Prints the runs as a table on standard output, or with --json as JSON
 // lines; returns the exit status (0, or 2 when the history cannot be read).
-int ShowHistory(const Options &options);
+int ShowHistory(const Options& options);

@@ -15,5 +15,4 @@ inline constexpr char kLatestProfile[] = "latest";
 // The program path of the profile the run's options name; none when it is
 // refused, the refusal shown (no backup in the history, a file that cannot
 // be read, a file from outside the device's history without leave).
-std::optional<std::string> ProfileToRestore(WizardPage &page,
-                                            const DeviceHistory &history);
+std::optional<std::string> ProfileToRestore(WizardPage& page, const DeviceHistory& history);

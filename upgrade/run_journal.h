@@ -22,25 +22,23 @@ inline constexpr char kJournalFile[] = "journal.jsonl";
 // The journal of one run.
 class RunJournal {
 public:
-  explicit RunJournal(const RunOptions &options);
+    explicit RunJournal(const RunOptions& options);
 
-  // From now on the run's lines go to the journal in `historyDirectory`
-  // (a program path); the phase the run is in is the first. `device`: the
-  // address as given.
-  void Open(const std::string &historyDirectory, const std::string &device,
-            const RunReport &report);
-  void Phase(const RunReport &report);
-  // The run's last line: its result, exit status, reason and next step.
-  void End(const RunReport &report);
+    // From now on the run's lines go to the journal in `historyDirectory`
+    // (a program path); the phase the run is in is the first. `device`: the
+    // address as given.
+    void Open(const std::string& historyDirectory, const std::string& device, const RunReport& report);
+    void Phase(const RunReport& report);
+    // The run's last line: its result, exit status, reason and next step.
+    void End(const RunReport& report);
 
 private:
-  void Append(const RunReport &report, const char *event,
-              const nlohmann::ordered_json &extra = {});
+    void Append(const RunReport& report, const char* event, const nlohmann::ordered_json& extra = {});
 
-  const RunOptions &m_options;
-  std::string m_device;
-  const std::string m_run;
-  std::string m_path;
-  bool m_failed =
-      false; // a line could not be written: the log has said so once
+    const RunOptions& m_options;
+    std::string m_device;
+    const std::string m_run;
+    std::string m_directory;
+    std::string m_path;
+    bool m_failed = false;  // a line could not be written: the log has said so once
 };

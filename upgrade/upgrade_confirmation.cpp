@@ -9,6 +9,7 @@
 #include "log/run_log.h"
 #include "net/device_probe.h"
 #include "platform/ui/host.h"
+#include "upgrade/next_step.h"
 #include "upgrade/web_exchange.h"
 
 namespace {
@@ -46,10 +47,11 @@ bool WaitUntilDevice(bool wanted, const std::string& address, Clock::time_point 
 
 std::string Seconds(std::chrono::seconds bound) { return std::to_string(bound.count()) + " seconds"; }
 
-bool NotConfirmed(WizardPage& page, const std::string& text)
+bool NotConfirmed(WizardPage& page, const std::string& text, const NextStep& next)
 {
     page.SetEnd(RunEnd::NotConfirmed);
     page.FailInStatusLine(text);
+    page.ReportNextStep(next);
     return false;
 }
 
@@ -62,18 +64,19 @@ bool ConfirmUpgrade(WizardPage& page, const std::string& address, const std::str
     page.EnterPhase(RunPhase::Confirmation);
     page.LogAndShow("Waiting for the LAN Modem to restart");
     if (!WaitUntilDevice(false, address, deadline))
-        return NotConfirmed(page, "LAN Modem did not restart within " + Seconds(bound));
+        return NotConfirmed(page, "LAN Modem did not restart within " + Seconds(bound), NotRestartedStep());
     page.LogAndShow("Waiting for the LAN Modem to come back");
     if (!WaitUntilDevice(true, address, deadline))
-        return NotConfirmed(page, "LAN Modem did not come back within " + Seconds(bound));
+        return NotConfirmed(page, "LAN Modem did not come back within " + Seconds(bound), NotBackStep());
 
     page.LogAndShow("LAN Modem is back; checking its firmware version");
     const std::optional<std::string> version = CheckDevice(page, address, password, CheckPhases::WithinCurrent);
-    if (!version) return NotConfirmed(page, "Firmware Version Not Confirmed");
+    if (!version) return NotConfirmed(page, "Firmware Version Not Confirmed", NotConfirmedStep({}));
     page.ReportVersionAfter(*version);
     const std::string& expected = page.Options().expectedVersion;
     if (!expected.empty() && *version != expected)
-        return NotConfirmed(page, "Firmware Version Not Confirmed: expected " + expected + ", found " + *version);
+        return NotConfirmed(page, "Firmware Version Not Confirmed: expected " + expected + ", found " + *version,
+                            NotConfirmedStep(*version));
     page.LogAndShow("Firmware Version Confirmed: " + *version);
     page.SetEnd(RunEnd::Completed);
     return true;

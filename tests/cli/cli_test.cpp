@@ -10,6 +10,7 @@
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/minisign.h"
 #include "tests/support/wizard_fixture.h"
+#include "upgrade/next_step.h"
 
 namespace {
 
@@ -161,7 +162,8 @@ TEST_F(CliTest, FtpFailureFailsInTheTransfer)
         EXPECT_TRUE(result.err.starts_with("[ndxu-upgrade] A connection with the server could not be established\n"
                                            "  reason: 127.0.0.1 port "))
             << result.err;
-        EXPECT_TRUE(result.err.ends_with(": Connection refused\n")) << result.err;
+        EXPECT_TRUE(result.err.ends_with(": Connection refused\n  next: " + DownloadModeStep().Text() + "\n"))
+            << result.err;
         const std::string log = Log();
         EXPECT_NE(log.find("******FTP connection failed: A connection with the server could not be established\n"),
                   std::string::npos)

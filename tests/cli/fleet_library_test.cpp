@@ -244,6 +244,8 @@ ResultFacts EveryFact()
     facts.result = RunResult::Completed;
     facts.exitStatus = 0;
     facts.reason = "why";
+    facts.deviceState = "partial_image";
+    facts.nextStep = "Do not switch it off.";
     facts.versionBefore = "5.0.3";
     facts.versionAfter = "5.1.2";
     facts.backup = "/home/u/profiles/a.txt";
@@ -261,14 +263,16 @@ TEST(ResultLine, FieldsComeInTheirOrderWithNullForWhatIsNotKnown)
     constexpr char kTime[] = "2026-12-08T15:30:00.123Z";
     EXPECT_EQ(ResultLineObject("10.0.0.1", EveryFact(), kTime).dump(),
               R"({"time":"2026-12-08T15:30:00.123Z","device":"10.0.0.1","event":"result","result":"completed",)"
-              R"("exit":0,"reason":"why","version_before":"5.0.3","version_after":"5.1.2",)"
+              R"("exit":0,"reason":"why","device_state":"partial_image","next_step":"Do not switch it off.",)"
+              R"("version_before":"5.0.3","version_after":"5.1.2",)"
               R"("backup":"/home/u/profiles/a.txt","log":"/tmp/ndxulog.txt","log_error":null,"package_version":"5.1.2",)"
               R"("signed_by":"A1B2","trusted_comment":"release","changed":true,"duration":12.5})");
     ResultFacts nothing;
     nothing.result = RunResult::NotStarted;
     EXPECT_EQ(ResultLineObject("lab:8081", nothing, kTime).dump(),
               R"({"time":"2026-12-08T15:30:00.123Z","device":"lab:8081","event":"result","result":"not_started",)"
-              R"("exit":null,"reason":null,"version_before":null,"version_after":null,"backup":null,"log":null,)"
+              R"("exit":null,"reason":null,"device_state":null,"next_step":null,"version_before":null,)"
+              R"("version_after":null,"backup":null,"log":null,)"
               R"("log_error":null,)"
               R"("package_version":null,"signed_by":null,"trusted_comment":null,"changed":null,"duration":0.0})");
 }

@@ -32,7 +32,7 @@ protected:
     {
         std::vector<std::string> backups;
         for (const auto& entry : std::filesystem::directory_iterator(History(device)))
-            if (entry.path().filename() != "run.lock") backups.push_back(ReadFileText(entry.path()));
+            if (IsProfileBackup(entry.path())) backups.push_back(ReadFileText(entry.path()));
         return backups;
     }
 

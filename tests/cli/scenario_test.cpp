@@ -270,7 +270,7 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
     EXPECT_TRUE(backup == kEarlierBackup || backup == profile) << "the earlier backup was lost";
     if (std::filesystem::exists(History(sim))) {
         for (const auto& kept : std::filesystem::directory_iterator(History(sim)))
-            if (kept.path().filename() != "run.lock") {
+            if (IsProfileBackup(kept.path())) {
                 EXPECT_EQ(ReadFileText(kept.path()), profile) << kept.path();
             }
     }

@@ -79,7 +79,7 @@ protected:
         const std::filesystem::path history = StagingDirectory() / "history" / HistoryName();
         if (!std::filesystem::exists(history)) return files;
         for (const auto& entry : std::filesystem::directory_iterator(history))
-            if (entry.path().filename() != "run.lock") files.push_back(entry.path());
+            if (IsProfileBackup(entry.path())) files.push_back(entry.path());
         return files;
     }
 
@@ -185,7 +185,7 @@ TEST_P(VanishingImageTest, StopsBeforeAnyUploadWithNoButtonLeft)
     EXPECT_EQ(Transfers(), std::vector<std::string>{"RETR prof.bin"});
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Alternate Prod.bin found.  Click OK to upload.", failure}));
     EXPECT_EQ(Text(IDC_STATUS), failure);
-    EXPECT_TRUE(LogText().ends_with(LogEntry(failure)));
+    EXPECT_TRUE(LogText().ends_with(LogEntry(failure) + NextStepEntries(DownloadModeStep())));
     EXPECT_TRUE(VisibleButtons().empty());
     EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::UploadNotStarted);
     EXPECT_FALSE(std::filesystem::exists(Device().FtpRoot() / "fw512000.bin"));
@@ -390,8 +390,9 @@ TEST_P(RefusedFtpConnectionTest, LogsTheReasonShowsOneStopBoxAndKeepsTheInputs)
     // A refused connection adds the host and port that refused it.
     const std::string reported = LogEntry("Opening FTP Session...") + LogEntry("FTP connection failed: " + box.text);
     const std::string log = LogText();
-    EXPECT_TRUE(log.ends_with(reported) ||
-                log.substr(log.rfind(reported) + reported.size()).starts_with("******Reason: 127.0.0.1 port "))
+    const std::string tail = log.substr(log.rfind(reported) + reported.size());
+    EXPECT_TRUE(tail == NextStepEntries(DownloadModeStep()) ||
+                (tail.starts_with("******Reason: 127.0.0.1 port ") && tail.ends_with(NextStepEntries(DownloadModeStep()))))
         << log;
     EXPECT_EQ(Text(IDC_STATUS), "Opening FTP Session...");
     for (int id : {IDC_CONTINUE, IDCANCEL, IDC_ADDRESS, IDC_PASSWORD}) EXPECT_TRUE(Visible(id)) << id;
@@ -493,7 +494,7 @@ TEST_P(UnsendableAlternateTest, EndsTheRunWithoutAStor)
     EXPECT_EQ(Transfers(), (std::vector<std::string>{"RETR prof.bin", "STOR fw512000.bin"}));
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{GetParam().confirmation, failure}));
     EXPECT_EQ(Text(IDC_STATUS), failure);
-    EXPECT_TRUE(LogText().ends_with(LogEntry(failure)));
+    EXPECT_TRUE(LogText().ends_with(LogEntry(failure) + NextStepEntries(PartialImageStep(GetParam().name))));
     EXPECT_EQ(VisibleButtons(), std::vector<int>{IDCANCEL});
     EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::UploadFailed);
 }

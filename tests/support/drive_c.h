@@ -19,3 +19,10 @@ inline std::string DeviceHistoryName(const std::string& host, int httpPort, int 
 {
     return host + "+web" + std::to_string(httpPort) + "+ftp" + std::to_string(ftpPort);
 }
+
+// Whether a file of a device's history is a profile backup (and not its
+// lock or its journal).
+inline bool IsProfileBackup(const std::filesystem::path& path)
+{
+    return path.filename().string().starts_with("profback-");
+}

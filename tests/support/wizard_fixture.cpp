@@ -9,6 +9,11 @@ std::string LogEntry(const std::string& text)
     return "******" + text + "\n***************************************************\n";
 }
 
+std::string NextStepEntries(const NextStep& next)
+{
+    return LogEntry("Device State: " + next.stateText) + LogEntry("Next Step: " + next.step);
+}
+
 void TestHost::OnMessageBox(const std::string& text, const std::string& caption, MessageIcon icon)
 {
     RecordingHost::OnMessageBox(text, caption, icon);

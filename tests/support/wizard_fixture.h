@@ -13,6 +13,7 @@
 #include "app/upgrade_wizard_app.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/wizard_sandbox.h"
+#include "upgrade/next_step.h"
 
 // The recording host, where a test may act while a message box waits for
 // OK, as a user may change files then.
@@ -33,6 +34,8 @@ private:
 
 // One run-log entry as the log frames it.
 std::string LogEntry(const std::string& text);
+// The entries that say what a changed device is left with, and what next.
+std::string NextStepEntries(const NextStep& next);
 
 class WizardTest : public WizardSandboxTest {
 protected:

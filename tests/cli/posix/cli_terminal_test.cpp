@@ -79,7 +79,8 @@ TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
          "changed.",
          true,
          R"("event":"result","result":"interrupted","exit":143,"reason":"Run interrupted by SIGTERM at )"
-         R"(\"Attempting to connect to LAN Modem\". The device's firmware was not changed.","version_before":null,)",
+         R"(\"Attempting to connect to LAN Modem\". The device's firmware was not changed.","device_state":null,"next_step":null,)"
+         R"("version_before":null,)",
          std::nullopt},
         {"SIGTERM during the upload lets it finish, --json", {"--throttle", "16384"}, {"--json"}, uploadProgress, "",
          SIGTERM, false, 143,
