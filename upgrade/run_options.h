@@ -34,4 +34,6 @@ struct RunOptions {
     std::string expectedVersion;
     // The run log's file name in the temporary directory.
     std::string logName = "ndxulog.txt";
+    // Which attempt of a fleet's retries this run is, from 1.
+    int attempt = 1;
 };
