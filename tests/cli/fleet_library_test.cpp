@@ -15,6 +15,7 @@
 
 #include "cli/fleet/aliases.h"
 #include "cli/fleet/fleet_child.h"
+#include "cli/fleet/fleet_display.h"
 #include "cli/fleet/fleet_results.h"
 #include "cli/fleet/fleet_summary.h"
 #include "cli/fleet/inventory.h"
@@ -467,6 +468,57 @@ TEST(FleetRetries, AnAttemptTriedAgainHasALineOfItsOwn)
     EXPECT_EQ(AttemptLineObject("m", 1, failed, 0.5, "t").dump(),
               R"({"time":"t","device":"m","event":"attempt","attempt":1,"result":"timed_out","exit":null,)"
               R"("reason":null,"retry_in":0.5})");
+}
+
+TEST(FleetRetries, TheDisplaysSayThatADeviceWaitsToBeTriedAgain)
+{
+    DeviceRun run;
+    run.device = {"10.0.0.1", kDefaults, "10.0.0.1", ""};
+    DeviceRun other;
+    other.device = {"10.0.0.22", kDefaults, "10.0.0.22", ""};
+    ResultFacts failed;
+    failed.result = RunResult::DeviceNotReached;
+    failed.reason = "not\nfound";
+    const auto waitAfter = [&](int attempt) {
+        run.attempts = attempt;
+        run.state = DeviceState::Retrying;
+        run.status = "waiting to be tried again: attempt " + std::to_string(attempt + 1) + " in 1.5 s";
+    };
+
+    std::ostringstream lines;
+    LineDisplay plain(lines, {run.device, other.device});
+    run.attempts = 1;
+    plain.Started(run);
+    waitAfter(1);
+    plain.Retrying(run, failed, "");
+    run.attempts = 2;
+    plain.Started(run);
+    EXPECT_EQ(lines.str(), "10.0.0.1   started\n"
+                           "10.0.0.1   attempt 1 device_not_reached: not found; waiting to be tried again: attempt 2 "
+                           "in 1.5 s\n"
+                           "10.0.0.1   started (attempt 2)\n");
+
+    // On a terminal the device keeps its line in the block, which says it waits.
+    std::ostringstream screen;
+    LiveDisplay live(screen, TerminalSize{200, 10}, {run.device, other.device});
+    run.attempts = 1;
+    run.state = DeviceState::Running;
+    live.Started(run);
+    waitAfter(1);
+    live.Retrying(run, failed, "");
+    const std::string block = "0 running, 1 to be tried again, 1 waiting, 0 ended (0 failed) of 2 devices\n"
+                              "10.0.0.1         waiting to be tried again: attempt 2 in 1.5 s\n";
+    EXPECT_TRUE(screen.str().ends_with("10.0.0.1   attempt 1 device_not_reached: not found; waiting to be tried "
+                                       "again: attempt 2 in 1.5 s\n" + block))
+        << screen.str();
+    run.attempts = 2;
+    run.state = DeviceState::Running;
+    run.status = "attempt 2";
+    live.Started(run);
+    live.Notice("note");
+    EXPECT_TRUE(screen.str().ends_with("note\n1 running, 1 waiting, 0 ended (0 failed) of 2 devices\n"
+                                       "10.0.0.1         attempt 2\n"))
+        << screen.str();
 }
 
 DeviceRun Ended(const std::string& name, ResultFacts result)
