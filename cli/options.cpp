@@ -146,6 +146,10 @@ ParseResult ParseOptions(int argc, char** argv)
                        "only: with several devices, each has its log ndxulog-DEVICE.txt, and --log-name is refused")
         ->type_name("NAME")
         ->check(CLI::Validator(LogNameProblem, "NAME"));
+    // Set by a fleet for each of a device's processes; not for users.
+    app.add_option("--attempt", options.run.attempt, "which attempt of a fleet's retries the run is")
+        ->group("")
+        ->check(CLI::Range(1, 1000));
     confirmOption->excludes(app.get_option("--check"));
     for (CLI::Option* option : {resumeOption, restoreOption}) option->excludes(app.get_option("--check"));
     historyOption->excludes(resumeOption)->excludes(restoreOption)->excludes(app.get_option("--check"));
@@ -165,6 +169,11 @@ ParseResult ParseOptions(int argc, char** argv)
     }
     if ((*resumeOption || *restoreOption) && options.fleet.IsFleet()) {
         std::cerr << "ndxu-upgrade: --resume and --restore-profile act on one device; give one --address\n";
+        return {std::nullopt, kExitUsage};
+    }
+    if (*app.get_option("--retries") && !options.fleet.IsFleet()) {
+        std::cerr << "ndxu-upgrade: --retries tries the devices of a fleet again; a run of one device is tried "
+                     "again by running it again\n";
         return {std::nullopt, kExitUsage};
     }
     if (*addressOption) options.address = options.fleet.addresses.front();

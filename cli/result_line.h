@@ -5,7 +5,8 @@
 // fields, in this order: time, device, event ("result"), result, exit,
 // reason, device_state, next_step, version_before, version_after, backup, log, log_error,
 // package_version, signed_by, trusted_comment, changed, duration (seconds); a
-// fact not known is null.
+// fact not known is null. A fleet adds attempts, the number of the device's
+// attempts, to each device's result line.
 #pragma once
 
 #include <nlohmann/json.hpp>

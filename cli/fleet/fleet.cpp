@@ -75,10 +75,13 @@ int RunFleet(const Options& options)
 
     SupervisorSettings settings;
     settings.program = OwnProgram();
-    settings.arguments = [&options](const FleetDevice& device) { return DeviceArguments(options, device); };
+    settings.arguments = [&options](const FleetDevice& device, int attempt) {
+        return DeviceArguments(options, device, attempt);
+    };
     settings.input = *password + "\n";
     settings.jobs = options.fleet.jobs;
     settings.maxFailures = options.fleet.maxFailures;
+    settings.retries = options.fleet.retries;
     settings.deviceTimeout = DeviceTimeout(options, layer);
 
     const std::unique_ptr<FleetObserver> display = Display(*devices);

@@ -5,7 +5,7 @@
 #include "platform/files/paths.h"
 #include "upgrade/device_identity.h"
 
-std::vector<std::string> DeviceArguments(const Options& options, const FleetDevice& device)
+std::vector<std::string> DeviceArguments(const Options& options, const FleetDevice& device, int attempt)
 {
     // Values go with "=", so that one starting with "-" is no option.
     std::vector<std::string> args = {"--json",
@@ -16,7 +16,8 @@ std::vector<std::string> DeviceArguments(const Options& options, const FleetDevi
                                      "--log-name=" + DeviceLogName(device),
                                      "--package=" + options.packageDirectory,
                                      // No device of a fleet is flashed without its backup.
-                                     "--require-backup"};
+                                     "--require-backup",
+                                     "--attempt=" + std::to_string(attempt)};
     const RunOptions& run = options.run;
     if (run.checkOnly) args.push_back("--check");
     if (run.confirmWithin) args.push_back("--confirm=" + std::to_string(run.confirmWithin->count()));

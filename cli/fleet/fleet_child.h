@@ -12,9 +12,9 @@
 #include "cli/options.h"
 
 // The arguments of the device's process: --json --password-stdin, the
-// device's address and ports, its own run log, and every option of the fleet
-// run that applies to one device.
-std::vector<std::string> DeviceArguments(const Options& options, const FleetDevice& device);
+// device's address and ports, its own run log, which attempt it is (from 1),
+// and every option of the fleet run that applies to one device.
+std::vector<std::string> DeviceArguments(const Options& options, const FleetDevice& device, int attempt);
 
 // The file name of the device's run log: ndxulog-<name>.txt, named after the
 // device's identity as its history is (DeviceDirectoryName).

@@ -8,7 +8,8 @@
 #include "cli/fleet/inventory.h"
 #include "cli/result_line.h"
 
-enum class DeviceState { Waiting, Running, Ended };
+// Retrying: an attempt failed, and the device waits to be tried again.
+enum class DeviceState { Waiting, Running, Retrying, Ended };
 
 struct DeviceRun {
     FleetDevice device;
@@ -17,4 +18,5 @@ struct DeviceRun {
     std::optional<int> percent;          // of the transfer under way
     std::optional<ResultFacts> result;   // once ended
     std::string resultLine;              // the result as its JSON line, without the line feed
+    int attempts = 0;                    // attempts started (more than one with --retries)
 };

@@ -61,6 +61,14 @@ std::size_t NameWidth(const std::vector<FleetDevice>& devices)
     return std::min(width, kWidestName);
 }
 
+std::string RetryLine(const DeviceRun& run, const ResultFacts& failed, std::size_t nameWidth)
+{
+    std::string line = Name(run, nameWidth) + "  attempt " + std::to_string(run.attempts) + " " +
+                       ResultName(failed.result);
+    if (failed.reason) line += ": " + OnOneLine(EscapeControlCharacters(*failed.reason));
+    return line + "; " + run.status;
+}
+
 std::string EndedLine(const DeviceRun& run, std::size_t nameWidth)
 {
     const ResultFacts& result = *run.result;
@@ -82,8 +90,16 @@ LiveDisplay::LiveDisplay(std::ostream& out, TerminalSize size, const std::vector
 
 void LiveDisplay::Started(const DeviceRun& run)
 {
-    m_running.push_back(&run);
+    // A device tried again keeps its place.
+    if (std::find(m_running.begin(), m_running.end(), &run) == m_running.end()) m_running.push_back(&run);
     m_changed = true;
+}
+
+void LiveDisplay::Retrying(const DeviceRun& run, const ResultFacts& failed, const std::string&)
+{
+    Erase();
+    m_out << FitToWidth(RetryLine(run, failed, m_nameWidth), m_size.columns) << '\n';
+    Draw();
 }
 
 void LiveDisplay::Reported(const DeviceRun&, const nlohmann::ordered_json&, const std::string&) { m_changed = true; }
@@ -141,7 +157,10 @@ void LiveDisplay::Draw()
 std::string LiveDisplay::Headline() const
 {
     const std::size_t waiting = m_devices - m_ended - m_running.size();
-    return std::to_string(m_running.size()) + " running, " + std::to_string(waiting) + " waiting, " +
+    const auto retrying = static_cast<std::size_t>(std::count_if(
+        m_running.begin(), m_running.end(), [](const DeviceRun* run) { return run->state == DeviceState::Retrying; }));
+    const std::string again = retrying > 0 ? std::to_string(retrying) + " to be tried again, " : "";
+    return std::to_string(m_running.size() - retrying) + " running, " + again + std::to_string(waiting) + " waiting, " +
            std::to_string(m_ended) + " ended (" + std::to_string(m_failed) + " failed) of " +
            std::to_string(m_devices) + " devices";
 }
@@ -151,7 +170,16 @@ LineDisplay::LineDisplay(std::ostream& out, const std::vector<FleetDevice>& devi
 {
 }
 
-void LineDisplay::Started(const DeviceRun& run) { m_out << Name(run, m_nameWidth) << "  started" << std::endl; }
+void LineDisplay::Started(const DeviceRun& run)
+{
+    const std::string attempt = run.attempts > 1 ? " (attempt " + std::to_string(run.attempts) + ")" : "";
+    m_out << Name(run, m_nameWidth) << "  started" << attempt << std::endl;
+}
+
+void LineDisplay::Retrying(const DeviceRun& run, const ResultFacts& failed, const std::string&)
+{
+    m_out << RetryLine(run, failed, m_nameWidth) << std::endl;
+}
 
 void LineDisplay::Ended(const DeviceRun& run) { m_out << EndedLine(run, m_nameWidth) << std::endl; }
 

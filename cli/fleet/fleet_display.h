@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // How a fleet run shows its devices on standard error while they run. On a
 // terminal, a block of lines at the bottom shows each running device (its
-// last status and the progress of its transfer) and is redrawn in place; a
-// device that ends leaves a line above it. Elsewhere, a plain line as each
+// last status and the progress of its transfer, or that it waits to be
+// tried again) and is redrawn in place; a device that ends, or whose attempt
+// failed, leaves a line above it. Elsewhere, a plain line as each
 // device starts and ends. Device text is escaped before it is shown.
 #pragma once
 
@@ -20,6 +21,11 @@
 // incomplete.
 std::string EndedLine(const DeviceRun& run, std::size_t nameWidth);
 
+// The line a device leaves when its attempt failed with `failed` and it
+// waits to be tried again: name, the attempt, its result and reason, and
+// when the next begins (run.status).
+std::string RetryLine(const DeviceRun& run, const ResultFacts& failed, std::size_t nameWidth);
+
 // The width of the name column for `devices`.
 std::size_t NameWidth(const std::vector<FleetDevice>& devices);
 
@@ -29,6 +35,7 @@ public:
 
     void Started(const DeviceRun& run) override;
     void Reported(const DeviceRun& run, const nlohmann::ordered_json& event, const std::string& line) override;
+    void Retrying(const DeviceRun& run, const ResultFacts& failed, const std::string& line) override;
     void Ended(const DeviceRun& run) override;
     void Tick() override;
     void Notice(const std::string& text) override;
@@ -58,6 +65,7 @@ public:
 
     void Started(const DeviceRun& run) override;
     void Reported(const DeviceRun&, const nlohmann::ordered_json&, const std::string&) override {}
+    void Retrying(const DeviceRun& run, const ResultFacts& failed, const std::string& line) override;
     void Ended(const DeviceRun& run) override;
     void Tick() override {}
     void Notice(const std::string& text) override;

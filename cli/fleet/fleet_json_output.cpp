@@ -10,4 +10,6 @@ void JsonOutput::Reported(const DeviceRun& run, const nlohmann::ordered_json& ev
     m_out << FleetLine(run.device, event, line) << '\n' << std::flush;
 }
 
+void JsonOutput::Retrying(const DeviceRun&, const ResultFacts&, const std::string& line) { m_out << line << '\n' << std::flush; }
+
 void JsonOutput::Ended(const DeviceRun& run) { m_out << run.resultLine << '\n' << std::flush; }

@@ -17,6 +17,10 @@ public:
     // An event line the device's process wrote (not its result): the object
     // and the line it was read from.
     virtual void Reported(const DeviceRun& run, const nlohmann::ordered_json& event, const std::string& line) = 0;
+    // The device's attempt run.attempts failed with `failed` and the device
+    // will be tried again: `line` is the JSON line that says so, run.status
+    // when.
+    virtual void Retrying(const DeviceRun& run, const ResultFacts& failed, const std::string& line) = 0;
     // The device's run has ended (or will not start); run.result says how.
     virtual void Ended(const DeviceRun& run) = 0;
     // Called at every turn of the supervisor's loop, a few times a second at least.
@@ -38,6 +42,10 @@ public:
     void Reported(const DeviceRun& run, const nlohmann::ordered_json& event, const std::string& line) override
     {
         for (FleetObserver* observer : m_observers) observer->Reported(run, event, line);
+    }
+    void Retrying(const DeviceRun& run, const ResultFacts& failed, const std::string& line) override
+    {
+        for (FleetObserver* observer : m_observers) observer->Retrying(run, failed, line);
     }
     void Ended(const DeviceRun& run) override
     {

@@ -20,11 +20,12 @@ struct FleetOptions {
     std::optional<int> maxFailures;       // start no device after this many failures
     std::optional<int> deviceTimeout;     // seconds one device's run may take in all
     bool allowAliases = false;            // entries that reach one address and ports are no duplicates
+    int retries = 0;                      // further attempts of a device that failed before it was changed
 
     // Several devices, or an inventory (of any length): a fleet run.
     bool IsFleet() const { return inventory.has_value() || addresses.size() > 1; }
 };
 
-// Adds --inventory, --jobs, --max-failures, --device-timeout and --allow-aliases to `app`;
-// --inventory excludes `addressOption`.
+// Adds --inventory, --jobs, --max-failures, --device-timeout, --retries and --allow-aliases to
+// `app`; --inventory excludes --address.
 void AddFleetOptions(CLI::App& app, FleetOptions& options);

@@ -53,6 +53,7 @@ void TakePhaseLine(ToldFacts& told, const Json& phase)
     if (std::optional<std::string> backup = Told(phase, "backup")) told.backup = std::move(backup);
     // Only the upload phase names a file: a later phase has left it.
     told.uploading = Told(phase, "file");
+    if (std::optional<std::string> name = Told(phase, "phase")) told.phase = std::move(name);
 }
 
 bool ReportStands(const DeviceEnding& ending)
@@ -96,6 +97,21 @@ ResultFacts NotStartedResult(const std::string& reason)
     result.result = RunResult::NotStarted;
     result.reason = reason;
     return result;
+}
+
+Json AttemptLineObject(const std::string& device, int attempt, const ResultFacts& facts, double retryIn,
+                       const std::string& time)
+{
+    Json line;
+    line["time"] = time;
+    line["device"] = device;
+    line["event"] = "attempt";
+    line["attempt"] = attempt;
+    line["result"] = ResultName(facts.result);
+    line["exit"] = facts.exitStatus ? Json(*facts.exitStatus) : Json(nullptr);
+    line["reason"] = facts.reason ? Json(*facts.reason) : Json(nullptr);
+    line["retry_in"] = retryIn;
+    return line;
 }
 
 std::string FleetLine(const FleetDevice& device, const Json& object, const std::string& line)

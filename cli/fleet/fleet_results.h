@@ -20,11 +20,13 @@ enum class Overruling {
 
 // What a process's phase lines told of its run, kept for a result the
 // process never gives: the version found on the device, the backup kept and
-// the file being uploaded, each once told.
+// the file being uploaded, each once told; and the last phase told, which
+// says whether the run may have changed the device.
 struct ToldFacts {
     std::optional<std::string> versionBefore;
     std::optional<std::string> backup;
     std::optional<std::string> uploading;
+    std::optional<std::string> phase;
 
     bool operator==(const ToldFacts&) const = default;
 };
@@ -58,6 +60,12 @@ ResultFacts NotStartedAtStart(const std::string& why);
 
 // The result of a device the fleet run never started, and why.
 ResultFacts NotStartedResult(const std::string& reason);
+
+// The line of a device's attempt that failed and is tried again in
+// `retryIn` seconds: time, device, event ("attempt"), attempt (from 1),
+// result, exit, reason, retry_in.
+nlohmann::ordered_json AttemptLineObject(const std::string& device, int attempt, const ResultFacts& facts,
+                                         double retryIn, const std::string& time);
 
 // A JSON line, as the device's process writes them, for a device of the
 // fleet: with the fleet's name of the device where it differs from the

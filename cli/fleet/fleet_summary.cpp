@@ -115,6 +115,8 @@ void WriteSummaryTable(std::ostream& out, const FleetOutcome& outcome, bool chec
     for (std::size_t i = 0; i < outcome.runs.size(); ++i) {
         out << Joined(rows[i + 1], widths) << '\n';
         const ResultFacts& result = *outcome.runs[i].result;
+        if (outcome.runs[i].attempts > 1)
+            WriteIndented(out, "after " + std::to_string(outcome.runs[i].attempts) + " attempts");
         if (!Succeeded(result.result) && result.reason) WriteIndented(out, EscapeControlCharacters(*result.reason));
         if (result.logError)
             WriteIndented(out, "the run log is incomplete: " + EscapeControlCharacters(*result.logError));

@@ -25,9 +25,10 @@ FleetCounts CountsOf(const FleetOutcome& outcome);
 // 130 or 143 when a signal stopped the run.
 int FleetExitStatus(const FleetOutcome& outcome);
 
-// One row per device: result, versions, duration, backup and log files; a
-// failure's reason on the line below its row, and below that, for a log that
-// lost entries, why; the counts last. With
+// One row per device: result, versions, duration, backup and log files;
+// below its row, for a device tried again, after how many attempts, then a
+// failure's reason, and below that, for a log that lost entries, why; the
+// counts last. With
 // `checkOnly`, the version found instead of the versions and the backup.
 void WriteSummaryTable(std::ostream& out, const FleetOutcome& outcome, bool checkOnly);
 

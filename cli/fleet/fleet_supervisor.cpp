@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "cli/fleet/fleet_supervisor.h"
 
+#include <cstdio>
 #include <memory>
+#include <random>
 
 #include "cli/fleet/fleet_results.h"
 #include "cli/fleet/output_lines.h"
+#include "cli/fleet/retry_rule.h"
 #include "platform/process/child_process.h"
 #include "upgrade/utc_time.h"
 
@@ -26,15 +29,15 @@ std::string SignalName(StopRequest request) { return request == StopRequest::Int
 struct Reported {
     ResultFacts facts;
     Json object;
-    std::string line;
 };
 
 // A device whose process runs.
 struct Running {
     std::size_t index;  // into the runs
+    int attempt = 1;
     std::unique_ptr<ChildProcess> child;
     Clock::time_point started = Clock::now();
-    Clock::time_point deadline;
+    Clock::time_point deadline;  // the device's, over all its attempts
     std::optional<Clock::time_point> killAt;  // once asked to stop
     Overruling overruling = Overruling::None;
     std::string overrulingReason;
@@ -43,6 +46,24 @@ struct Running {
     std::optional<Reported> reported;  // its result line
     ToldFacts told;                     // what its phase lines told
 };
+
+// A device whose attempt failed, waiting to be tried again.
+struct Retry {
+    std::size_t index;  // into the runs
+    int attempt;        // the one to start
+    Clock::time_point at;
+    Clock::time_point deadline;       // the device's
+    ResultFacts failed;               // the failed attempt's result, the device's if it is not tried again
+    std::optional<Json> failedLine;  // as its process reported it
+};
+
+// "1.4 s": a wait as the live display shows it.
+std::string WaitText(std::chrono::milliseconds wait)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(wait.count()) / 1000);
+    return text;
+}
 
 class Supervisor {
 public:
@@ -59,7 +80,7 @@ public:
     FleetOutcome Run()
     {
         const Clock::time_point start = Clock::now();
-        while (StartDue() || !m_running.empty()) Turn();
+        while (StartDue() || !m_running.empty() || !m_retries.empty()) Turn();
         LeaveTheRest();
         m_outcome.duration = SecondsSince(start);
         return std::move(m_outcome);
@@ -70,9 +91,9 @@ private:
     // device is left to start.
     bool StartDue()
     {
-        while (m_next < m_outcome.runs.size() && !NotStartingReason() &&
-               m_running.size() < static_cast<std::size_t>(m_settings.jobs))
-            Start(m_next++);
+        StartRetriesDue();
+        while (m_next < m_outcome.runs.size() && !NotStartingReason() && HasRoom())
+            Start(m_next++, 1, Clock::now() + m_settings.deviceTimeout);
         return m_next < m_outcome.runs.size() && !NotStartingReason();
     }
 
@@ -86,20 +107,39 @@ private:
         return std::nullopt;
     }
 
-    void Start(std::size_t index)
+    bool HasRoom() const { return m_running.size() < static_cast<std::size_t>(m_settings.jobs); }
+
+    // A device whose wait is over goes before the devices not started yet.
+    void StartRetriesDue()
+    {
+        const Clock::time_point now = Clock::now();
+        for (auto retry = m_retries.begin(); retry != m_retries.end() && HasRoom();) {
+            if (retry->at > now) {
+                ++retry;
+                continue;
+            }
+            Start(retry->index, retry->attempt, retry->deadline);
+            retry = m_retries.erase(retry);
+        }
+    }
+
+    void Start(std::size_t index, int attempt, Clock::time_point deadline)
     {
         DeviceRun& run = m_outcome.runs[index];
+        run.attempts = attempt;
         auto running = std::make_unique<Running>();
         running->index = index;
-        running->deadline = running->started + m_settings.deviceTimeout;
+        running->attempt = attempt;
+        running->deadline = deadline;
         try {
-            running->child = std::make_unique<ChildProcess>(m_settings.program, m_settings.arguments(run.device),
-                                                            m_settings.input);
+            running->child = std::make_unique<ChildProcess>(
+                m_settings.program, m_settings.arguments(run.device, attempt), m_settings.input);
         } catch (const std::runtime_error& e) {
-            Finish(run, NotStartedAtStart(e.what()), {});
+            Finish(run, NotStartedAtStart(e.what()), std::nullopt);
             return;
         }
         run.state = DeviceState::Running;
+        run.status = attempt > 1 ? "attempt " + std::to_string(attempt) : "";
         m_observer.Started(run);
         m_running.push_back(std::move(running));
     }
@@ -125,10 +165,12 @@ private:
                 m_observer.Notice("ndxu-upgrade: the terminal went away (SIGHUP): no further device starts; "
                                   "the running devices go on to their end");
             m_outcome.hungUp = true;
+            EndRetries();
             return;
         }
         const bool again = m_outcome.stoppedBy.has_value();
         if (!again) m_outcome.stoppedBy = request;
+        EndRetries();
         m_observer.Notice(again ? "ndxu-upgrade: " + SignalName(request) + " again: every running device stops now"
                                 : "ndxu-upgrade: stopped by " + SignalName(request) +
                                       ": no further device starts; a device in an upload finishes it first; "
@@ -153,8 +195,12 @@ private:
         if (now >= running.deadline && running.overruling != Overruling::TimedOut) {
             running.child->Stop(StopRequest::Terminate);
             running.overruling = Overruling::TimedOut;
-            running.overrulingReason = "stopped after " + std::to_string(m_settings.deviceTimeout.count()) +
-                                       " seconds, the most one device's run may take (--device-timeout)";
+            const std::string seconds = std::to_string(m_settings.deviceTimeout.count());
+            running.overrulingReason =
+                running.attempt == 1
+                    ? "stopped after " + seconds + " seconds, the most one device's run may take (--device-timeout)"
+                    : "stopped in attempt " + std::to_string(running.attempt) + ", " + seconds +
+                          " seconds after the first began, the most one device's attempts may take (--device-timeout)";
             running.killAt = now + m_settings.stopGrace;
         }
         if (running.killAt && now >= *running.killAt) running.child->Kill();
@@ -173,7 +219,7 @@ private:
             std::optional<ResultFacts> facts = ReadResultLine(event);
             // A result this program does not give is no result either.
             if (facts) {
-                running.reported = Reported{std::move(*facts), std::move(event), line};
+                running.reported = Reported{std::move(*facts), std::move(event)};
             } else {
                 running.errors.Feed(line + "\n");
             }
@@ -200,20 +246,62 @@ private:
             running.reported ? std::optional(running.reported->facts) : std::nullopt;
         const DeviceEnding ending{reported, *end, running.overruling, running.overrulingReason,
                                   running.errors.Joined(), SecondsSince(running.started), running.told};
-        Finish(run, ResultOfEnding(run.device, ending),
-               ReportStands(ending) ? FleetLine(run.device, running.reported->object, running.reported->line) : "");
+        ResultFacts result = ResultOfEnding(run.device, ending);
+        std::optional<Json> line = ReportStands(ending) ? std::optional(running.reported->object) : std::nullopt;
+        if (const std::optional<std::chrono::milliseconds> wait = WaitBeforeRetry(running, result)) {
+            TryAgain(running, *wait, std::move(result), std::move(line));
+        } else {
+            Finish(run, std::move(result), std::move(line));
+        }
         return true;
     }
 
-    // Ends the device's run with `result`, whose line is `line` (when empty,
-    // one made of the result).
-    void Finish(DeviceRun& run, ResultFacts result, std::string line)
+    // How long the device waits before it is tried again; none when it is
+    // not: no retry is left, the run was stopped, the attempt may have
+    // changed the device, or the wait would not end before its deadline.
+    std::optional<std::chrono::milliseconds> WaitBeforeRetry(const Running& running, const ResultFacts& result)
+    {
+        if (running.attempt > m_settings.retries || m_outcome.stoppedBy || m_outcome.hungUp) return std::nullopt;
+        if (!MayRetry(result.result, running.told.phase)) return std::nullopt;
+        const std::chrono::milliseconds wait = RetryWait(running.attempt, m_jitter(m_random));
+        if (Clock::now() + wait >= running.deadline) return std::nullopt;
+        return wait;
+    }
+
+    void TryAgain(const Running& running, std::chrono::milliseconds wait, ResultFacts failed,
+                  std::optional<Json> failedLine)
+    {
+        DeviceRun& run = m_outcome.runs[running.index];
+        run.state = DeviceState::Retrying;
+        run.percent.reset();
+        run.status = "waiting to be tried again: attempt " + std::to_string(running.attempt + 1) + " in " +
+                     WaitText(wait);
+        const Json line = AttemptLineObject(run.device.name, running.attempt, failed,
+                                            std::chrono::duration<double>(wait).count(), UtcTimestamp());
+        m_observer.Retrying(run, failed, FleetLine(run.device, line));
+        m_retries.push_back({running.index, running.attempt + 1, Clock::now() + wait, running.deadline,
+                             std::move(failed), std::move(failedLine)});
+    }
+
+    // The devices waiting to be tried again end with their last attempt's result.
+    void EndRetries()
+    {
+        for (Retry& retry : m_retries)
+            Finish(m_outcome.runs[retry.index], std::move(retry.failed), std::move(retry.failedLine));
+        m_retries.clear();
+    }
+
+    // Ends the device's run with `result`, whose line is `line` as its
+    // process reported it (none: one made of the result), with the
+    // device's attempts.
+    void Finish(DeviceRun& run, ResultFacts result, std::optional<Json> line)
     {
         if (!Succeeded(result.result)) ++m_failures;
         run.state = DeviceState::Ended;
         run.percent.reset();
-        run.resultLine = line.empty() ? FleetLine(run.device, ResultLineObject(run.device.name, result, UtcTimestamp()))
-                                      : std::move(line);
+        Json object = line ? std::move(*line) : ResultLineObject(run.device.name, result, UtcTimestamp());
+        object["attempts"] = run.attempts;
+        run.resultLine = FleetLine(run.device, object);
         run.result = std::move(result);
         m_observer.Ended(run);
     }
@@ -222,7 +310,7 @@ private:
     {
         const std::optional<std::string> reason = NotStartingReason();
         for (; m_next < m_outcome.runs.size(); ++m_next)
-            Finish(m_outcome.runs[m_next], NotStartedResult(reason.value_or("not started")), {});
+            Finish(m_outcome.runs[m_next], NotStartedResult(reason.value_or("not started")), std::nullopt);
     }
 
     const SupervisorSettings& m_settings;
@@ -230,6 +318,9 @@ private:
     StopRequests m_requests;
     FleetOutcome m_outcome;
     std::vector<std::unique_ptr<Running>> m_running;
+    std::vector<Retry> m_retries;
+    std::mt19937 m_random{std::random_device{}()};
+    std::uniform_real_distribution<double> m_jitter{0.0, 1.0};
     std::size_t m_next = 0;
     int m_failures = 0;
 };

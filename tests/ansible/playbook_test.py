@@ -5,7 +5,8 @@
 two. The password comes from an Ansible Vault; modem-1 has a password of its
 own in its host_vars, which its device refuses. modem-0, modem-1 and modem-2
 run an older version than the package's, modem-3 runs the package's version
-from the start and modem-4 a newer one. The package is signed with the test
+from the start and modem-4 a newer one. A sixth modem, of a group of its
+own, is not reached at its first two connections. The package is signed with the test
 key that the group's settings trust, and a signature is required. Everything
 Ansible and ndxu-upgrade keep lies in the test's temporary directory. Exits
 77 (skipped) where ansible-playbook is missing.
@@ -39,6 +40,8 @@ NEWER, NEWER_VERSION = "modem-4", "5.2.0"
 OLDER_VERSION = "5.0.3"
 # The modems the first upgrade flashes: older ones whose password works.
 FLASHED = {"modem-0", "modem-2"}
+# Its device resets its first two web connections.
+FLAKY = "modem-flaky"
 VAULT_PASSWORD = "fleet secret"
 OWN_PASSWORD = "modem-1 secret"
 
@@ -96,7 +99,14 @@ class PlaybookTest(unittest.TestCase):
         (package / "ndxuback.txt").write_text("notes\n")
         cls.key = cls.sign(package)
         cls.env = cls.ansible_environment()
-        cls.devices = cls.start_simulator()
+        cls.devices = cls.start_simulator("", ["--devices", str(len(MODEMS)), "--consecutive-hosts",
+                                               "--restart-after-upload", "1", "--version-after", PACKAGE_VERSION,
+                                               "--firmware-version", OLDER_VERSION,
+                                               "--for-device", f"{MODEMS.index(CURRENT)}:--firmware-version "
+                                               f"{PACKAGE_VERSION}",
+                                               "--for-device", f"{MODEMS.index(NEWER)}:--firmware-version "
+                                               f"{NEWER_VERSION}"])
+        [cls.flaky] = cls.start_simulator("flaky-", ["--host", "127.0.0.9", "--unreachable-first", "2"])
         cls.inventory = cls.write_inventory(package)
 
     @classmethod
@@ -113,16 +123,14 @@ class PlaybookTest(unittest.TestCase):
         return key[2:10][::-1].hex().upper()
 
     @classmethod
-    def start_simulator(cls):
-        port_file = cls.work / "ports.json"
+    def start_simulator(cls, prefix, options):
+        """Starts a simulator whose files' names begin with prefix; returns
+        its devices."""
+        port_file = cls.work / f"{prefix}ports.json"
         simulator = subprocess.Popen(
-            ["/usr/bin/python3", str(DEVSIM), "--devices", str(len(MODEMS)), "--consecutive-hosts",
-             "--http-port", "0", "--ftp-port", "0", "--port-file", str(port_file), "--password", VAULT_PASSWORD,
-             "--ftp-root", str(cls.work / "devices"), "--transcript", str(cls.work / "transcript.jsonl"),
-             "--restart-after-upload", "1", "--version-after", PACKAGE_VERSION, "--lifetime", "600",
-             "--firmware-version", OLDER_VERSION,
-             "--for-device", f"{MODEMS.index(CURRENT)}:--firmware-version {PACKAGE_VERSION}",
-             "--for-device", f"{MODEMS.index(NEWER)}:--firmware-version {NEWER_VERSION}"],
+            ["/usr/bin/python3", str(DEVSIM), "--http-port", "0", "--ftp-port", "0", "--port-file", str(port_file),
+             "--password", VAULT_PASSWORD, "--ftp-root", str(cls.work / f"{prefix}devices"),
+             "--transcript", str(cls.work / f"{prefix}transcript.jsonl"), "--lifetime", "600", *options],
             stdout=subprocess.DEVNULL)
         cls.addClassCleanup(simulator.wait, 10)
         cls.addClassCleanup(simulator.terminate)
@@ -131,7 +139,8 @@ class PlaybookTest(unittest.TestCase):
             if time.monotonic() > deadline or simulator.poll() is not None:
                 raise RuntimeError("the device simulator did not start")
             time.sleep(0.05)
-        return json.loads(port_file.read_text())["devices"]
+        ports = json.loads(port_file.read_text())
+        return ports.get("devices") or [{"host": "127.0.0.9", **ports}]
 
     @classmethod
     def write_inventory(cls, package):
@@ -143,7 +152,11 @@ class PlaybookTest(unittest.TestCase):
         hosts = {name: {"ndxu_address": device["host"], "ndxu_http_port": device["http_port"],
                         "ndxu_ftp_port": device["ftp_port"]} for name, device in zip(MODEMS, cls.devices)}
         hosts[REFUSED]["ndxu_password"] = OWN_PASSWORD
-        (inventory / "hosts.yml").write_text(json.dumps({"modems": {"hosts": hosts}}))
+        flaky = {"ansible_connection": "local", "ndxu_address": cls.flaky["host"],
+                 "ndxu_http_port": cls.flaky["http_port"], "ndxu_ftp_port": cls.flaky["ftp_port"],
+                 "ndxu_password": VAULT_PASSWORD, "ndxu_package": str(package)}
+        (inventory / "hosts.yml").write_text(json.dumps({"modems": {"hosts": hosts},
+                                                         "flaky": {"hosts": {FLAKY: flaky}}}))
         (group_vars / "vars.yml").write_text(json.dumps({
             "ansible_connection": "local", "ndxu_password": "{{ vault_ndxu_password }}",
             "ndxu_package": str(package), "ndxu_confirm": 30, "ndxu_expect_version": PACKAGE_VERSION,
@@ -290,6 +303,27 @@ class PlaybookTest(unittest.TestCase):
         self.assertEqual(play.batches, [{"modem-0", "modem-1"}], play.output)
         self.assert_failures(play, {"modem-0": "package_refused", REFUSED: "package_refused"})
         self.assertEqual(self.flashed_since(before), set())
+
+    def test_modem_not_reached_is_run_again(self):
+        # Its device resets its first two connections: without retries the
+        # first run fails, with one retry the second run's second attempt
+        # reaches the modem.
+        play = self.run_play(check_mode=True, ndxu_modems=FLAKY, ndxu_retries=0)
+
+        self.assertEqual(play.returncode, 2, play.output)
+        self.assert_failures(play, {FLAKY: "device_not_reached"})
+        self.assertEqual(play.results[FLAKY]["exit"], 4)
+
+        play = self.run_play(check_mode=True, ndxu_modems=FLAKY, ndxu_retries=1, ndxu_retry_delay=0)
+
+        self.assertEqual(play.returncode, 0, play.output)
+        self.assertEqual(play.results[FLAKY]["result"], "checked", play.output)
+        self.assertIn(f"FAILED - RETRYING: [{FLAKY}", play.output)
+        self.assertEqual(play.recap[FLAKY]["failed"], 0)
+        records = [json.loads(line) for line in (self.work / "flaky-transcript.jsonl").read_text().splitlines()]
+        self.assertEqual([r.get("event") for r in records[:2]], ["unreachable", "unreachable"])
+        self.assertTrue(all(r.get("event") != "unreachable" for r in records[2:]))
+        self.assertEqual(sum(r.get("path") == "/enter.htm" for r in records), 2)
 
     def test_modem_whose_history_cannot_be_used_is_not_touched(self):
         # modem-0's profile history is a link: its backup could not be kept.

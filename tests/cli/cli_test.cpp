@@ -27,8 +27,13 @@ TEST_F(CliTest, HelpNamesTheOptionsAndTheExitStatuses)
                              "  14   another run holds the device",
                              "A password holding a line break (CR or LF) is refused (status 2)",
                              "with several devices, each has its log ndxulog-DEVICE.txt, and --log-name is refused",
-                             "  129  the terminal went away (SIGHUP)", "the first lets the upload finish"})
+                             "  129  the terminal went away (SIGHUP)", "the first lets the upload finish",
+                             "--retries", "1 s doubled k-1 times, at most 30 s",
+                             "between half that and all of it", "stay within --device-timeout",
+                             "(status 7, 9, 10, 11)"})
         EXPECT_NE(result.out.find(text), std::string::npos) << text;
+    // The fleet's own option for each device's process is no user's.
+    EXPECT_EQ(result.out.find("--attempt"), std::string::npos);
 }
 
 TEST_F(CliTest, VersionNamesTheBuild)
@@ -54,6 +59,14 @@ TEST_F(CliTest, BadUsageHasItsOwnStatus)
                                 "each device has a log of its own (ndxulog-DEVICE.txt)\n"),
               std::string::npos)
         << fleetLog.err;
+    // Retries are a fleet's; a single run is refused before anything starts.
+    for (const char* retries : {"0", "2"}) {
+        const ProcessResult single = Run({"--address", "127.0.0.1", "--http-port", "1", "--retries", retries});
+        EXPECT_EQ(single.exitStatus, 2) << retries;
+        EXPECT_EQ(single.err, "ndxu-upgrade: --retries tries the devices of a fleet again; a run of one device is "
+                              "tried again by running it again\n");
+    }
+    EXPECT_EQ(Run({"--address", "127.0.0.1", "--address", "127.0.0.2", "--retries", "101"}).exitStatus, 2);
     EXPECT_TRUE(std::filesystem::is_empty(m_dir / "temp"));
 }
 

@@ -15,9 +15,11 @@
 
 #include "cli/fleet/aliases.h"
 #include "cli/fleet/fleet_child.h"
+#include "cli/fleet/fleet_display.h"
 #include "cli/fleet/fleet_results.h"
 #include "cli/fleet/fleet_summary.h"
 #include "cli/fleet/inventory.h"
+#include "cli/fleet/retry_rule.h"
 #include "cli/result_line.h"
 #include "tests/support/temp_dir.h"
 
@@ -378,7 +380,7 @@ TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
                              R"({"event":"phase","phase":"backup","version":"5.0.3","backup":"/h/a.txt"})",
                              R"({"event":"phase","phase":"upload","version":"5.0.3","file":"fw512000.bin"})"})
         TakePhaseLine(midUpload.told, Json::parse(line));
-    EXPECT_EQ(midUpload.told, (ToldFacts{"5.0.3", "/h/a.txt", "fw512000.bin"}));
+    EXPECT_EQ(midUpload.told, (ToldFacts{"5.0.3", "/h/a.txt", "fw512000.bin", "upload"}));
     const ResultFacts died = ResultOfEnding(device, midUpload);
     EXPECT_EQ(died.result, RunResult::Crashed);
     EXPECT_EQ(died.versionBefore, "5.0.3");
@@ -388,7 +390,139 @@ TEST(FleetResults, TheSupervisorsResultKeepsWhatTheProcessReported)
     midUpload.overrulingReason = "stopped after 3 seconds";
     EXPECT_EQ(ResultOfEnding(device, midUpload).backup, "/h/a.txt");
     TakePhaseLine(midUpload.told, Json::parse(R"({"event":"phase","phase":"completed"})"));
-    EXPECT_EQ(midUpload.told, (ToldFacts{"5.0.3", "/h/a.txt", std::nullopt})) << "the upload is over";
+    EXPECT_EQ(midUpload.told, (ToldFacts{"5.0.3", "/h/a.txt", std::nullopt, "completed"})) << "the upload is over";
+}
+
+TEST(FleetRetries, OnlyAnAttemptThatEndedBeforeTheDeviceWasChangedIsTriedAgain)
+{
+    const std::optional<std::string> none;
+    const struct {
+        RunResult result;
+        std::optional<std::string> lastPhase;
+        bool retried;
+    } cases[] = {
+        {RunResult::DeviceNotReached, "web_login", true},
+        {RunResult::DeviceNotReached, "version_check", true},
+        {RunResult::DeviceNotReached, none, true},
+        {RunResult::TimedOut, none, true},
+        {RunResult::TimedOut, "input_check", true},
+        {RunResult::TimedOut, "package_check", true},
+        {RunResult::TimedOut, "web_login", true},
+        {RunResult::TimedOut, "version_check", true},
+        // From the download-mode form on, the device may have changed.
+        {RunResult::TimedOut, "download_mode", false},
+        {RunResult::TimedOut, "ftp_session", false},
+        {RunResult::TimedOut, "backup", false},
+        {RunResult::TimedOut, "upload", false},
+        {RunResult::TimedOut, "completed", false},
+        {RunResult::TimedOut, "confirmation", false},
+        {RunResult::DeviceNotReached, "download_mode", false},
+        {RunResult::DownloadModeRefused, "download_mode", false},
+        {RunResult::UploadNotStarted, "backup", false},
+        {RunResult::UploadFailed, "upload", false},
+        {RunResult::NotConfirmed, "confirmation", false},
+        // Failures that another attempt would only repeat, and the user's stop.
+        {RunResult::PasswordRefused, "web_login", false},
+        {RunResult::WrongDevice, "version_check", false},
+        {RunResult::PackageRefused, "package_check", false},
+        {RunResult::InputRefused, "input_check", false},
+        {RunResult::DowngradeRefused, "version_check", false},
+        {RunResult::DeviceBusy, "package_check", false},
+        {RunResult::Interrupted, "web_login", false},
+        {RunResult::Crashed, "web_login", false},
+        {RunResult::LogNotOpened, none, false},
+        {RunResult::NotStarted, none, false},
+        {RunResult::Completed, "completed", false},
+        {RunResult::UpToDate, "version_check", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MayRetry(c.result, c.lastPhase), c.retried) << ResultName(c.result) << " " << c.lastPhase.value_or("-");
+}
+
+TEST(FleetRetries, TheWaitDoublesUpToItsCapWithFullJitter)
+{
+    using std::chrono::milliseconds;
+    const struct {
+        int failedAttempt;
+        double unit;
+        milliseconds wait;
+    } cases[] = {
+        {1, 0.0, milliseconds(500)},   {1, 1.0, milliseconds(1000)},  {1, 0.5, milliseconds(750)},
+        {2, 0.0, milliseconds(1000)},  {2, 1.0, milliseconds(2000)},  {3, 1.0, milliseconds(4000)},
+        {5, 1.0, milliseconds(16000)}, {6, 0.0, milliseconds(15000)}, {6, 1.0, milliseconds(30000)},
+        {7, 1.0, milliseconds(30000)}, {60, 0.0, milliseconds(15000)}, {1000, 1.0, milliseconds(30000)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RetryWait(c.failedAttempt, c.unit), c.wait) << c.failedAttempt << " " << c.unit;
+}
+
+TEST(FleetRetries, AnAttemptTriedAgainHasALineOfItsOwn)
+{
+    ResultFacts failed;
+    failed.result = RunResult::DeviceNotReached;
+    failed.exitStatus = 4;
+    failed.reason = "The LAN Modem at 10.0.0.1 was not found";
+    EXPECT_EQ(AttemptLineObject("10.0.0.1", 2, failed, 1.5, "2026-12-09T12:00:00.000Z").dump(),
+              R"({"time":"2026-12-09T12:00:00.000Z","device":"10.0.0.1","event":"attempt","attempt":2,)"
+              R"("result":"device_not_reached","exit":4,"reason":"The LAN Modem at 10.0.0.1 was not found",)"
+              R"("retry_in":1.5})");
+    failed.result = RunResult::TimedOut;
+    failed.exitStatus.reset();
+    failed.reason.reset();
+    EXPECT_EQ(AttemptLineObject("m", 1, failed, 0.5, "t").dump(),
+              R"({"time":"t","device":"m","event":"attempt","attempt":1,"result":"timed_out","exit":null,)"
+              R"("reason":null,"retry_in":0.5})");
+}
+
+TEST(FleetRetries, TheDisplaysSayThatADeviceWaitsToBeTriedAgain)
+{
+    DeviceRun run;
+    run.device = {"10.0.0.1", kDefaults, "10.0.0.1", ""};
+    DeviceRun other;
+    other.device = {"10.0.0.22", kDefaults, "10.0.0.22", ""};
+    ResultFacts failed;
+    failed.result = RunResult::DeviceNotReached;
+    failed.reason = "not\nfound";
+    const auto waitAfter = [&](int attempt) {
+        run.attempts = attempt;
+        run.state = DeviceState::Retrying;
+        run.status = "waiting to be tried again: attempt " + std::to_string(attempt + 1) + " in 1.5 s";
+    };
+
+    std::ostringstream lines;
+    LineDisplay plain(lines, {run.device, other.device});
+    run.attempts = 1;
+    plain.Started(run);
+    waitAfter(1);
+    plain.Retrying(run, failed, "");
+    run.attempts = 2;
+    plain.Started(run);
+    EXPECT_EQ(lines.str(), "10.0.0.1   started\n"
+                           "10.0.0.1   attempt 1 device_not_reached: not found; waiting to be tried again: attempt 2 "
+                           "in 1.5 s\n"
+                           "10.0.0.1   started (attempt 2)\n");
+
+    // On a terminal the device keeps its line in the block, which says it waits.
+    std::ostringstream screen;
+    LiveDisplay live(screen, TerminalSize{200, 10}, {run.device, other.device});
+    run.attempts = 1;
+    run.state = DeviceState::Running;
+    live.Started(run);
+    waitAfter(1);
+    live.Retrying(run, failed, "");
+    const std::string block = "0 running, 1 to be tried again, 1 waiting, 0 ended (0 failed) of 2 devices\n"
+                              "10.0.0.1         waiting to be tried again: attempt 2 in 1.5 s\n";
+    EXPECT_TRUE(screen.str().ends_with("10.0.0.1   attempt 1 device_not_reached: not found; waiting to be tried "
+                                       "again: attempt 2 in 1.5 s\n" + block))
+        << screen.str();
+    run.attempts = 2;
+    run.state = DeviceState::Running;
+    run.status = "attempt 2";
+    live.Started(run);
+    live.Notice("note");
+    EXPECT_TRUE(screen.str().ends_with("note\n1 running, 1 waiting, 0 ended (0 failed) of 2 devices\n"
+                                       "10.0.0.1         attempt 2\n"))
+        << screen.str();
 }
 
 DeviceRun Ended(const std::string& name, ResultFacts result)
@@ -423,21 +557,28 @@ TEST(FleetSummary, TableRowsAFailuresReasonAndTheCounts)
     outcome.runs = {Ended("10.0.0.1", completed),
                     Ended("10.0.0.22", Facts(RunResult::PasswordRefused, {}, {}, "refused\nthe password", 1.04)),
                     Ended("10.0.0.3", upToDate),
-                    Ended("10.0.0.4", Facts(RunResult::NotStarted, {}, {}, "not started: stopped", 0))};
+                    Ended("10.0.0.4", Facts(RunResult::NotStarted, {}, {}, "not started: stopped", 0)),
+                    Ended("10.0.0.5", Facts(RunResult::DeviceNotReached, {}, {}, "not found", 0.2))};
+    outcome.runs[0].attempts = 3;
+    outcome.runs[4].attempts = 2;
     outcome.duration = 14;
     std::ostringstream table;
     WriteSummaryTable(table, outcome, false);
     EXPECT_EQ(table.str(),
-              "DEVICE     RESULT            BEFORE  AFTER  TIME    BACKUP    LOG\n"
-              "10.0.0.1   completed         5.0.3   5.1.2  12.3 s  /p/a.txt  /t/l1\n"
-              "10.0.0.22  password_refused  -       -      1.0 s   -         -\n"
+              "DEVICE     RESULT              BEFORE  AFTER  TIME    BACKUP    LOG\n"
+              "10.0.0.1   completed           5.0.3   5.1.2  12.3 s  /p/a.txt  /t/l1\n"
+              "    after 3 attempts\n"
+              "10.0.0.22  password_refused    -       -      1.0 s   -         -\n"
               "    refused\n"
               "    the password\n"
-              "10.0.0.3   up_to_date        5.1.2   -      0.5 s   -         -\n"
+              "10.0.0.3   up_to_date          5.1.2   -      0.5 s   -         -\n"
               "    the run log is incomplete: an entry could not be written: No space left on device\n"
-              "10.0.0.4   not_started       -       -      -       -         -\n"
+              "10.0.0.4   not_started         -       -      -       -         -\n"
               "    not started: stopped\n"
-              "4 devices: 1 completed, 1 up to date, 1 failed, 1 not started (14.0 s)\n");
+              "10.0.0.5   device_not_reached  -       -      0.2 s   -         -\n"
+              "    after 2 attempts\n"
+              "    not found\n"
+              "5 devices: 1 completed, 1 up to date, 2 failed, 1 not started (14.0 s)\n");
     EXPECT_EQ(FleetExitStatus(outcome), kExitSomeDevicesFailed);
     outcome.stoppedBy = StopRequest::Terminate;
     EXPECT_EQ(FleetExitStatus(outcome), 143);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
@@ -319,6 +320,92 @@ TEST_F(FleetTest, JsonLinesOfAFleetEndEachDeviceWithItsResultAndTheRunWithASumma
     EXPECT_EQ(summary.at("exit"), 12);
     // The summary table goes to standard error.
     EXPECT_NE(result.err.find("3 devices: 2 completed, 0 up to date, 1 failed, 0 not started"), std::string::npos) << result.err;
+}
+
+// The JSON lines of each device, in order.
+std::map<std::string, std::vector<nlohmann::json>> LinesByDevice(const std::string& out)
+{
+    std::map<std::string, std::vector<nlohmann::json>> byDevice;
+    for (const std::string& line : Lines(out)) {
+        const nlohmann::json event = nlohmann::json::parse(line);
+        if (!event.at("device").is_null()) byDevice[event.at("device")].push_back(event);
+    }
+    return byDevice;
+}
+
+std::vector<nlohmann::json> Events(const std::vector<nlohmann::json>& lines, const std::string& kind)
+{
+    std::vector<nlohmann::json> events;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(events),
+                 [&](const nlohmann::json& e) { return e.at("event") == kind; });
+    return events;
+}
+
+TEST_F(FleetTest, RetriesTryAgainOnlyADeviceThatFailedBeforeItWasChanged)
+{
+    // 127.0.0.1 and 127.0.0.3 reset their first two web connections;
+    // 127.0.0.2 drops its upload.
+    const std::vector<SimulatedDevice> devices =
+        Simulate(3, "127.0.0.1",
+                 {"--for-device", "0:--unreachable-first 2", "--for-device", "1:--stor-fault drop", "--for-device",
+                  "2:--unreachable-first 2"});
+    WriteFileText(m_dir / "retried.txt", devices[0].InventoryLine() + devices[1].InventoryLine());
+    WriteFileText(m_dir / "once.txt", devices[2].InventoryLine());
+    const struct {
+        std::string inventory;
+        std::vector<std::string> retries;
+        std::map<std::string, std::string> results;
+        std::map<std::string, int> exits;
+        std::map<std::string, int> attempts;
+    } cases[] = {
+        {"retried.txt", {"--retries", "2"}, {{"127.0.0.1", "completed"}, {"127.0.0.2", "upload_failed"}},
+         {{"127.0.0.1", 0}, {"127.0.0.2", 10}}, {{"127.0.0.1", 3}, {"127.0.0.2", 1}}},
+        {"once.txt", {}, {{"127.0.0.3", "device_not_reached"}}, {{"127.0.0.3", 4}}, {{"127.0.0.3", 1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.inventory);
+        std::vector<std::string> args = {"--json", "--inventory", (m_dir / c.inventory).string()};
+        args.insert(args.end(), c.retries.begin(), c.retries.end());
+        const ProcessResult result = Run(args);
+        EXPECT_EQ(result.exitStatus, 12) << result.err;
+
+        const std::map<std::string, std::vector<nlohmann::json>> byDevice = LinesByDevice(result.out);
+        ASSERT_EQ(byDevice.size(), c.results.size()) << result.out;
+        for (const auto& [device, lines] : byDevice) {
+            SCOPED_TRACE(device);
+            const nlohmann::json& last = lines.back();
+            EXPECT_EQ(last.at("event"), "result");
+            EXPECT_EQ(last.at("result"), c.results.at(device));
+            EXPECT_EQ(last.at("exit"), c.exits.at(device));
+            EXPECT_EQ(last.at("attempts"), c.attempts.at(device));
+            // A line for each failed attempt tried again, before the result,
+            // with the wait of 1 s doubled per attempt, jittered down to half.
+            const std::vector<nlohmann::json> attempts = Events(lines, "attempt");
+            ASSERT_EQ(attempts.size(), static_cast<std::size_t>(c.attempts.at(device) - 1)) << result.out;
+            for (std::size_t i = 0; i < attempts.size(); ++i) {
+                EXPECT_EQ(attempts[i].at("attempt"), i + 1);
+                EXPECT_EQ(attempts[i].at("result"), "device_not_reached");
+                EXPECT_EQ(attempts[i].at("exit"), 4);
+                EXPECT_TRUE(attempts[i].at("reason").is_string());
+                const double delay = static_cast<double>(1 << i);
+                EXPECT_GE(attempts[i].at("retry_in").get<double>(), delay / 2);
+                EXPECT_LE(attempts[i].at("retry_in").get<double>(), delay);
+            }
+        }
+        // Standard error says when a device waits to be tried again, and the
+        // summary table which device needed more attempts.
+        const std::regex waiting(R"(127\.0\.0\.1  attempt 2 device_not_reached: [^\n]+; waiting to be tried again: )"
+                                 R"(attempt 3 in [12]\.\d s\n)");
+        EXPECT_EQ(std::regex_search(result.err, waiting), !c.retries.empty()) << result.err;
+        EXPECT_EQ(Count(result.err, "127.0.0.1  started (attempt 3)\n"), c.retries.empty() ? 0u : 1u) << result.err;
+        EXPECT_EQ(Count(result.err, "    after 3 attempts\n"), c.retries.empty() ? 0u : 1u) << result.err;
+    }
+    // The dropped upload was not tried again; each run of a device logged in twice.
+    EXPECT_EQ(Uploads(devices[1]), 1u);
+    EXPECT_EQ(Logins(devices[0]), 2u);
+    EXPECT_EQ(Count(ReadFileText(devices[0].transcript), "\"event\": \"unreachable\""), 2u);
+    EXPECT_EQ(Count(ReadFileText(devices[2].transcript), "\"event\": \"unreachable\""), 1u);
+    EXPECT_EQ(Logins(devices[2]), 0u);
 }
 
 TEST_F(FleetTest, AFleetRunTwiceFlashesOnlyTheDevicesBehindThePackage)

@@ -79,7 +79,8 @@ def _ftp_root(path, stack):
 def _settings(args, ftp_root):
     return Settings(password=os.fsencode(args.password), firmware_version=args.firmware_version,
                     language=args.language, ftp_root=ftp_root, has_profile=args.profile,
-                    distracting_status=args.status_page == "distracting")
+                    distracting_status=args.status_page == "distracting",
+                    unreachable_first=args.unreachable_first)
 
 
 def _ftp_service(args, sock, ftp_root, transcript, stack):
@@ -108,8 +109,10 @@ def start_device(args, place, stack):
     stack.callback(web.stop)
     if place.tagged:
         device.settings.profile_tag = f"ndxu-devsim device {place.index} web port {web.port}\n".encode("ascii")
+    if args.download_mode_web == "off":
+        device.call_when_download_mode_answered(web.stop)
     if args.download_mode:
-        device.enter_download_mode()
+        device.start_in_download_mode()
     if service is not None and args.restart_after_upload is not None:
         restarter = Restarter(device, web, transcript, args.restart_after_upload, args.version_after)
         service.call_when_firmware_session_ends(restarter.firmware_session_ended)

@@ -72,6 +72,13 @@ def _wait_until_sent(sock, limit):
         time.sleep(DRAIN_POLL)
 
 
+def reset(sock):
+    """Closes the connection with SO_LINGER 0: the client gets a reset, not
+    an orderly end."""
+    sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+    sock.close()
+
+
 def raw(sock, script):
     """Sends script.data, then script.filler bytes of the alphabet over and
     over, then ends as script.then says.  Stops quietly when the client goes away."""
@@ -84,7 +91,6 @@ def raw(sock, script):
         return
     if script.then == "reset":
         _wait_until_sent(sock, DRAIN_LIMIT)
-        sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-        sock.close()
+        reset(sock)
     elif script.then == "stall":
         web.wait_for_close(sock, STALL_LIMIT)

@@ -59,6 +59,13 @@ def _positive_count(text):
     return count
 
 
+def _count(text):
+    count = int(text)
+    if count < 0:
+        raise argparse.ArgumentTypeError(f"{text} must not be negative")
+    return count
+
+
 def _ftp_user(text):
     name, sep, password = text.partition(":")
     if not sep or not name or name == "anonymous":
@@ -134,6 +141,11 @@ def build_parser(version=None):
                         help="scripted reply of a page; PAGE is one of " + ", ".join(replies.PAGES))
     parser.add_argument("--download-mode", action="store_true",
                         help="start in download mode, with the FTP server accepting at once")
+    parser.add_argument("--download-mode-web", choices=("on", "off"), default="on",
+                        help="off: in download mode the web port refuses connections (its listening socket is "
+                             "closed once the reply that began download mode has been sent); default on")
+    parser.add_argument("--unreachable-first", type=_count, default=0, metavar="K",
+                        help="the web server resets its first K connections at once, without a reply")
     parser.add_argument("--ftp", choices=("on", "off", "refuse-login", "greeting-421"), default="on",
                         help="off: download mode starts no FTP server; refuse-login: every login gets 530; "
                              "greeting-421: every connection is greeted with 421 and closed")

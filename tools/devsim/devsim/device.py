@@ -32,6 +32,7 @@ class Settings:
     has_profile: bool
     distracting_status: bool = False
     profile_tag: bytes = b""     # leads the profile, to tell several devices' profiles apart
+    unreachable_first: int = 0   # connections reset at once, without a reply, before the first served
 
 
 def submitted_password(form):
@@ -81,9 +82,21 @@ class Device:
         self.in_download_mode = False
         self._logins = 0
         self._last_login_password = b""
+        self._connections = 0
+        self._download_mode_answered = []
         self._lock = threading.Lock()
 
+    def call_when_download_mode_answered(self, callback):
+        """callback() runs each time download mode has begun: once the reply
+        to the form that began it has been sent, or at once for a device that
+        starts in download mode (start_in_download_mode)."""
+        self._download_mode_answered.append(callback)
+
     def serve_connection(self, sock):
+        if self._unreachable_still():
+            self.transcript.record(proto="http", event="unreachable")
+            broken.reset(sock)
+            return
         raw, request = web.read_request(sock)
         if request is None:
             self.transcript.record(proto="http", event="incomplete-request", raw_b64=b64(raw))
@@ -92,6 +105,13 @@ class Device:
         reply = self._reply_for(page, request)
         self.transcript.record(**_http_record(request, raw, reply))
         self._answer(sock, request, page, reply)
+
+    def _unreachable_still(self):
+        """Counts the connection; whether it is one of the first
+        unreachable_first, which get no reply."""
+        with self._lock:
+            self._connections += 1
+            return self._connections <= self.settings.unreachable_first
 
     def _reply_for(self, page, request):
         if page == "enter":
@@ -109,8 +129,13 @@ class Device:
             return
         if reply.kind == "slow":
             time.sleep(reply.value)
-        if page == "maintena" and request.declared.rstrip(b"\r\n") == DOWNLOAD_MODE_FORM:
-            self.enter_download_mode()
+        began = (page == "maintena" and request.declared.rstrip(b"\r\n") == DOWNLOAD_MODE_FORM
+                 and self.enter_download_mode())
+        self._send_reply(sock, request, page, reply)
+        if began:
+            self._tell_download_mode_answered()
+
+    def _send_reply(self, sock, request, page, reply):
         if page is None:
             web.send(sock, 404, pages.not_found())
         elif reply.kind == "huge":
@@ -166,15 +191,25 @@ class Device:
         return self.settings.firmware_version
 
     def enter_download_mode(self):
-        """Prepares the FTP directory and starts the FTP server, once."""
+        """Prepares the FTP directory and starts the FTP server, once; whether
+        download mode began now."""
         with self._lock:
             if self.in_download_mode:
-                return
+                return False
             self.in_download_mode = True
             self.transcript.record(event="download-mode")
             self._prepare_profile()
             if self.ftp is not None:
                 self.ftp.start()
+            return True
+
+    def start_in_download_mode(self):
+        if self.enter_download_mode():
+            self._tell_download_mode_answered()
+
+    def _tell_download_mode_answered(self):
+        for callback in self._download_mode_answered:
+            callback()
 
     def restart(self, version):
         """Leaves download mode, as a restart does: the FTP server stops and

@@ -158,6 +158,14 @@ class Simulator:
         return [r for r in self.records() if r.get("proto") == "ftp" and r.get("event") == event]
 
 
+def web_refuses(sim):
+    try:
+        socket.create_connection(("127.0.0.1", sim.http_port), timeout=2).close()
+    except ConnectionRefusedError:
+        return True
+    return False
+
+
 class SimulatorCase(unittest.TestCase):
     def start(self, *options, prepare=None):
         simulator = Simulator(options, prepare)
@@ -343,6 +351,8 @@ class ReplyKindTest(SimulatorCase):
             (["--fault-after", "0"], b"must be positive"),
             (["--ftp-user", "anonymous:x"], b"NAME other than anonymous"),
             (["--late-reply-delay", "-1"], b"between 0 and 3600"),
+            (["--unreachable-first", "-1"], b"must not be negative"),
+            (["--download-mode-web", "maybe"], b"invalid choice"),
         ]
         for options, message in cases:
             with self.subTest(options=options):
@@ -384,6 +394,18 @@ class BrokenReplyTest(SimulatorCase):
                     sock.sendall(STAT1)
                     self.assertEqual(read_until_error(sock), (expected, error))
                 self.assertEqual(sim.records()[0]["reply"], option.partition("=")[2])
+
+    def test_first_connections_are_reset_without_a_reply(self):
+        sim = self.start("--unreachable-first", "2")
+        for _ in range(2):
+            with socket.create_connection(("127.0.0.1", sim.http_port), timeout=1.0) as sock:
+                with contextlib.suppress(OSError):   # the reset may come before the request is sent
+                    sock.sendall(STAT1)
+                self.assertEqual(read_until_error(sock), (b"", ConnectionResetError))
+        self.assertIn(b"Firmware Version: 5.0.3", sim.status_page()[2])
+        self.assertEqual(sim.login(b"")[0], 200)
+        self.assertEqual([r.get("event", r.get("path")) for r in sim.records()],
+                         ["unreachable", "unreachable", "/stat1.htm", "/enter.htm"])
 
     def test_large_raw_filler_is_streamed_and_may_be_abandoned(self):
         sim = self.start("--reply", f"stat1=raw:close:200000000:{b64(b'X')}")
@@ -450,6 +472,28 @@ class DownloadModeTest(SimulatorCase):
         self.assertIn(b"download mode", body)
         self.assertIn({"event": "download-mode"}, sim.records())
         sim.ftp().quit()
+
+    def test_web_server_in_download_mode(self):
+        cases = [
+            # options, how download mode begins, whether the web port answers in it
+            ([], "form", True),
+            (["--download-mode-web", "on"], "start", True),
+            (["--download-mode-web", "off"], "form", False),
+            (["--download-mode-web", "off"], "start", False),
+        ]
+        for options, begins, answers in cases:
+            with self.subTest(options=options, begins=begins):
+                sim = self.start(*options, *(["--download-mode"] if begins == "start" else []))
+                if begins == "form":
+                    self.assertIn(b"Firmware Version: 5.0.3", sim.status_page()[2])
+                    self.assertIn(b"download mode", sim.maintenance()[2])   # the form is still answered
+                self.assertEqual(web_refuses(sim), not answers)
+                client = sim.ftp()
+                client.storbinary("STOR fw.bin", io.BytesIO(b"in download mode"))
+                client.quit()
+                self.assertEqual(sim.ftp_events("login"), [{"proto": "ftp", "event": "login", "user": "anonymous"}])
+                if answers:
+                    self.assertEqual(sim.status_page()[0], 200)
 
     def test_upload_is_stored_byte_exact(self):
         sim = self.start()
@@ -742,13 +786,6 @@ class TransferModeTest(SimulatorCase):
 class RestartTest(SimulatorCase):
     """The device restarts once the firmware is stored and its FTP session is over."""
 
-    def web_refuses(self, sim):
-        try:
-            socket.create_connection(("127.0.0.1", sim.http_port), timeout=2).close()
-        except ConnectionRefusedError:
-            return True
-        return False
-
     def test_restart_after_firmware_upload(self):
         cases = [
             # options, uploaded name, how the session ends, version after the restart (None: no restart)
@@ -756,6 +793,7 @@ class RestartTest(SimulatorCase):
             ([], "fw512000.bin", "close", "5.0.3"),
             (["--ftp-fault", "quit-unanswered"], "fw512000.bin", "quit", "5.0.3"),
             ([], "other.bin", "quit", None),
+            (["--download-mode-web", "off"], "fw512000.bin", "close", "5.0.3"),
         ]
         for options, name, ending, version in cases:
             with self.subTest(options=options, name=name, ending=ending):
@@ -763,7 +801,10 @@ class RestartTest(SimulatorCase):
                 sim.maintenance()
                 client = sim.ftp(timeout=SHORT)
                 client.storbinary(f"STOR {name}", io.BytesIO(b"firmware image"))
-                self.assertIn(b"Firmware Version: 5.0.3", sim.status_page()[2])   # nothing before the end
+                if "--download-mode-web" in options:
+                    self.assertTrue(web_refuses(sim))
+                else:
+                    self.assertIn(b"Firmware Version: 5.0.3", sim.status_page()[2])   # nothing before the end
                 if ending == "quit":
                     client.putcmd("QUIT")
                     with contextlib.suppress(OSError, EOFError):
@@ -776,7 +817,7 @@ class RestartTest(SimulatorCase):
                     continue
                 wait_until(lambda: {"event": "restart"} in sim.records())
                 down = time.monotonic()
-                self.assertTrue(self.web_refuses(sim))
+                self.assertTrue(web_refuses(sim))
                 self.assertFalse(sim.ftp_accepts_connections())
                 wait_until(lambda: {"event": "back", "version": version} in sim.records())
                 self.assertGreaterEqual(time.monotonic() - down, 0.4)
@@ -848,9 +889,18 @@ class DevicesTest(SimulatorCase):
     def test_options_for_one_device(self):
         sim = self.start("--devices", "3", "--password", "secret", "--reply", "stat1=version=5.2.0",
                          "--for-device", "1:--password=other --reply stat1=version='5.9 beta'",
-                         "--for-device", "2:--firmware-version 4.1.1")
+                         "--for-device", "2:--firmware-version 4.1.1 --unreachable-first 1",
+                         "--for-device", "0:--download-mode-web off")
+        with socket.create_connection(("127.0.0.1", sim.device(2).http_port), timeout=1.0) as sock:
+            self.assertEqual(read_until_error(sock), (b"", ConnectionResetError))
         welcomed = [MARKS[0] not in sim.device(index).login(b"secret")[2] for index in range(3)]
         self.assertEqual(welcomed, [True, False, True])
+        sim.device(0).maintenance()
+        sim.device(1).maintenance()
+        self.assertEqual(sim.device(1).status_page()[0], 200)
+        with self.assertRaises(ConnectionRefusedError):
+            socket.create_connection(("127.0.0.1", sim.device(0).http_port), timeout=2).close()
+        sim.device(0).ftp().quit()
         self.assertNotIn(MARKS[0], sim.device(1).login(b"other")[2])
         self.assertIn(b"Firmware Version: 5.9 beta", sim.device(1).status_page()[2])
         self.assertIn(b"Firmware Version: 5.2.0", sim.device(2).status_page()[2])
