@@ -23,13 +23,14 @@ constexpr char kDescription[] =
 
 constexpr char kExitStatuses[] =
     "Exit status:\n"
-    "  0    the upgrade completed (--check: a 5.x device; --confirm: it came back as expected),\n"
-    "       or the device already runs the package's version\n"
+    "  0    the upgrade completed (--check: a 5.x device; --confirm: it came back as expected;\n"
+    "       --restore-profile: the profile was uploaded), or the device already runs the package's version\n"
     "  2    bad usage: an unknown option or value, a bad NDXU_* setting, or alternates\n"
     "       present without --use-alternates\n"
     "  3    the address, password or package (its checksum or signature) was refused before\n"
     "       the device was changed, or with --require-backup the device's profile history\n"
-    "       cannot be used (nothing was sent to the device)\n"
+    "       cannot be used, or --resume finds no run to resume, or --restore-profile a profile it\n"
+    "       may not restore (nothing was sent to the device)\n"
     "  4    the device was not reached\n"
     "  5    the device refused the password\n"
     "  6    the device is not a 5.x device\n"

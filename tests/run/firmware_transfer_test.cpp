@@ -100,6 +100,11 @@ TEST_F(FirmwareTransferTest, PlainPackageMakesTwoTransfersAndReachesTheCompletio
         << Kept()[0];
     EXPECT_EQ(ReadFileText(Kept()[0]), OnDevice("prof.bin"));
     EXPECT_EQ(Wizard().LastRun().backup, Kept()[0].string());
+    // The window's run keeps the same journal as the console's: its phases, then its end.
+    const std::string journal = ReadFileText(Kept()[0].parent_path() / "journal.jsonl");
+    EXPECT_NE(journal.find(R"("event":"phase","phase":"upload")"), std::string::npos) << journal;
+    EXPECT_NE(journal.find(R"("event":"end","phase":"completed")"), std::string::npos) << journal;
+    EXPECT_NE(journal.find(R"("result":"completed","exit":0)"), std::string::npos) << journal;
 
     EXPECT_EQ(VisibleButtons(), std::vector<int>{IDCANCEL});
     EXPECT_EQ(Text(IDCANCEL), "Exit");
