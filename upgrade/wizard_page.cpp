@@ -78,8 +78,10 @@ void WizardPage::EnterPhase(RunPhase phase, const std::string& file)
 {
     m_report.phase = phase;
     m_report.uploading = file;
-    if (m_journal) m_journal->Phase(m_report);
+    // The front-ends learn the phase first: a stop asked for from now on
+    // is taken as this phase's, while the journal's line reaches the disk.
     for (RunObserver* observer : m_observers) observer->OnPhase(m_report);
+    if (m_journal) m_journal->Phase(m_report);
 }
 
 void WizardPage::SetEnd(RunEnd end)
