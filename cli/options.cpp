@@ -184,6 +184,15 @@ ParseResult ParseOptions(int argc, char **argv) {
       "write the run as JSON lines on standard output (one object a line: "
       "phase, status, message, "
       "progress, and the result last); everything else goes to standard error");
+  CLI::Option *metricsOption =
+      app.add_option("--metrics-file", options.metricsFile,
+                     "at the end of the run, write each device's firmware "
+                     "version, result, last success and duration, and the "
+                     "count of each result, to FILE in the Prometheus text "
+                     "format (for a textfile collector); the file is replaced "
+                     "whole, and one that cannot be written is reported "
+                     "without changing the exit status")
+          ->type_name("FILE");
   CLI::Option *logNameOption =
       app.add_option("--log-name", options.run.logName,
                      "the run log's file name in the temporary directory "
@@ -197,6 +206,7 @@ ParseResult ParseOptions(int argc, char **argv) {
     option->excludes(app.get_option("--check"));
   historyOption->excludes(resumeOption)
       ->excludes(restoreOption)
+      ->excludes(metricsOption)
       ->excludes(app.get_option("--check"));
   AddFleetOptions(app, options.fleet);
 
@@ -229,6 +239,8 @@ ParseResult ParseOptions(int argc, char **argv) {
   // The run reads them from within the package directory.
   for (std::string &key : options.run.trustedKeyFiles)
     key = std::filesystem::absolute(key).string();
+  if (options.metricsFile)
+    options.metricsFile = std::filesystem::absolute(*options.metricsFile).string();
   if (*restoreOption && options.run.restoreProfile != kLatestProfile)
     options.run.restoreProfile =
         ProgramPathOf(std::filesystem::absolute(options.run.restoreProfile));
