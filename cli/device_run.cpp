@@ -11,7 +11,6 @@
 #include "cli/json_events.h"
 #include "cli/metrics_file.h"
 #include "cli/result_line.h"
-#include "upgrade/run_result.h"
 #include "platform/console/console_host.h"
 #include "platform/console/terminal.h"
 #include "platform/console/terminal_text.h"
@@ -19,6 +18,7 @@
 #include "res/program_resources.h"
 #include "res/resource.h"
 #include "upgrade/device_identity.h"
+#include "upgrade/run_result.h"
 
 namespace {
 
@@ -77,6 +77,7 @@ int RunOneDevice(const Options& options, const std::string& password)
     // its own, the exit status says that the terminal was lost.
     const int exitStatus = interruptions.HungUp() ? kExitHungUp : ExitStatusOf(report.end);
     if (json) json->Result(report, exitStatus);
-    if (options.metricsFile) WriteRunMetrics(*options.metricsFile, address, report, std::chrono::steady_clock::now() - started);
+    if (options.metricsFile)
+        WriteRunMetrics(*options.metricsFile, address, report, std::chrono::steady_clock::now() - started);
     return exitStatus;
 }

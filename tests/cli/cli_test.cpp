@@ -98,7 +98,8 @@ TEST_F(CliTest, ATrustedKeyAndAMetricsFileGivenByRelativePathsAreInTheCurrentDir
                               "by one of the 1 trusted keys\n"),
               std::string::npos)
         << result.out << result.err;
-    EXPECT_NE(ReadFileText(m_dir / "ndxu.prom").find("ndxu_upgrade_last_result{device=\"127.0.0.1\",result=\"device_not_reached\"} 1\n"),
+    EXPECT_NE(ReadFileText(m_dir / "ndxu.prom")
+                  .find("ndxu_upgrade_last_result{device=\"127.0.0.1\",result=\"device_not_reached\"} 1\n"),
               std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(m_dir / "package" / "ndxu.prom"));
 }

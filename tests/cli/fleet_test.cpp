@@ -337,8 +337,8 @@ std::optional<double> UnixSeconds(const std::string& utcTimestamp)
 {
     const auto time = ParseUtcTimestamp(utcTimestamp);
     if (!time) return std::nullopt;
-    return static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(time->time_since_epoch()).count()) /
-           1000;
+    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(time->time_since_epoch());
+    return static_cast<double>(milliseconds.count()) / 1000;
 }
 
 TEST_F(FleetTest, TheMetricsFileGivesEachDeviceItsResultAndTheFleetItsCounts)
@@ -346,7 +346,8 @@ TEST_F(FleetTest, TheMetricsFileGivesEachDeviceItsResultAndTheFleetItsCounts)
     const std::vector<SimulatedDevice> devices = Simulate(2, "127.0.0.1", {"--for-device", "1:--password=other"});
     const std::filesystem::path metrics = m_dir / "metrics" / "ndxu.prom";
     std::filesystem::create_directories(metrics.parent_path());
-    const ProcessResult first = Run({"--json", "--inventory", WriteInventory().string(), "--metrics-file", metrics.string()});
+    const ProcessResult first =
+        Run({"--json", "--inventory", WriteInventory().string(), "--metrics-file", metrics.string()});
     EXPECT_EQ(first.exitStatus, 12) << first.err;
     std::map<std::string, std::string> resultTimes;
     for (const std::string& line : Lines(first.out)) {

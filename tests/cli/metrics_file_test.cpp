@@ -5,6 +5,7 @@
 // run finds in the device's journal, and the file replaced whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <sstream>
