@@ -1,30 +1,52 @@
 // SPDX-License-Identifier: MIT
 #include "cli/device_run.h"
 
+#include <chrono>
+#include <cmath>
 #include <iostream>
 #include <optional>
 
 #include "app/upgrade_wizard_app.h"
 #include "cli/interruption.h"
 #include "cli/json_events.h"
-#include "upgrade/run_result.h"
+#include "cli/metrics_file.h"
+#include "cli/result_line.h"
 #include "platform/console/console_host.h"
 #include "platform/console/terminal.h"
 #include "platform/console/terminal_text.h"
 #include "platform/ui/resources.h"
 #include "res/program_resources.h"
 #include "res/resource.h"
+#include "upgrade/device_identity.h"
+#include "upgrade/run_result.h"
+
+namespace {
+
+// With --metrics-file: the run's metrics, the device named by its address as
+// given.
+void WriteRunMetrics(const std::string& path, const std::string& address, const RunReport& report,
+                     std::chrono::duration<double> took)
+{
+    DeviceMetrics device{address, FactsOfReport(report), std::nullopt};
+    device.facts.duration = std::round(took.count() * 1000) / 1000;
+    device.lastSuccess = LastSuccessSeconds(device.facts, RunDeviceIdentity(address), std::chrono::system_clock::now());
+    WriteMetricsFile(path, {device});
+}
+
+}  // namespace
 
 int RunOneDevice(const Options& options, const std::string& password)
 {
+    const auto started = std::chrono::steady_clock::now();
     // With --json, standard output carries the JSON lines alone.
     ConsoleHost host(options.json ? std::cerr : std::cout, std::cerr);
     if (!options.quiet && (options.progress || IsTerminal(StandardStream::Error))) host.EnableProgressMeter();
     AfxSetHost(&host);
     AfxSetResourceModule(&ProgramResources());
+    const std::string address = options.address.value_or(AfxLoadString(IDS_DEFAULT_ADDRESS));
 
     std::optional<JsonEvents> json;
-    if (options.json) json.emplace(std::cout, options.address.value_or(AfxLoadString(IDS_DEFAULT_ADDRESS)));
+    if (options.json) json.emplace(std::cout, address);
     InterruptionWatch interruptions;
     InterruptionWatch::LastWords lastWords;
     if (json) lastWords = [&json](int exitStatus, const std::string& entry) { json->Interrupted(exitStatus, entry); };
@@ -55,5 +77,7 @@ int RunOneDevice(const Options& options, const std::string& password)
     // its own, the exit status says that the terminal was lost.
     const int exitStatus = interruptions.HungUp() ? kExitHungUp : ExitStatusOf(report.end);
     if (json) json->Result(report, exitStatus);
+    if (options.metricsFile)
+        WriteRunMetrics(*options.metricsFile, address, report, std::chrono::steady_clock::now() - started);
     return exitStatus;
 }

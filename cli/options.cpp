@@ -141,6 +141,13 @@ ParseResult ParseOptions(int argc, char** argv)
     app.add_flag("--json", options.json,
                  "write the run as JSON lines on standard output (one object a line: phase, status, message, "
                  "progress, and the result last); everything else goes to standard error");
+    CLI::Option* metricsOption =
+        app.add_option("--metrics-file", options.metricsFile,
+                       "at the end of the run, write each device's firmware version, result, last success and "
+                       "duration, and the count of each result, to FILE in the Prometheus text format (for a "
+                       "textfile collector); the file is replaced whole, and one that cannot be written is "
+                       "reported without changing the exit status")
+            ->type_name("FILE");
     CLI::Option* logNameOption =
         app.add_option("--log-name", options.run.logName,
                        "the run log's file name in the temporary directory (default ndxulog.txt); one device "
@@ -153,7 +160,10 @@ ParseResult ParseOptions(int argc, char** argv)
         ->check(CLI::Range(1, 1000));
     confirmOption->excludes(app.get_option("--check"));
     for (CLI::Option* option : {resumeOption, restoreOption}) option->excludes(app.get_option("--check"));
-    historyOption->excludes(resumeOption)->excludes(restoreOption)->excludes(app.get_option("--check"));
+    historyOption->excludes(resumeOption)
+        ->excludes(restoreOption)
+        ->excludes(metricsOption)
+        ->excludes(app.get_option("--check"));
     AddFleetOptions(app, options.fleet);
 
     try {
@@ -183,6 +193,7 @@ ParseResult ParseOptions(int argc, char** argv)
     if (*ftpOption) options.ftpPort = ftpPort;
     // The run reads them from within the package directory.
     for (std::string& key : options.run.trustedKeyFiles) key = std::filesystem::absolute(key).string();
+    if (options.metricsFile) options.metricsFile = std::filesystem::absolute(*options.metricsFile).string();
     if (*restoreOption && options.run.restoreProfile != kLatestProfile)
         options.run.restoreProfile = ProgramPathOf(std::filesystem::absolute(options.run.restoreProfile));
     options.run.skipCurrent = !force;

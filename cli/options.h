@@ -20,6 +20,9 @@ struct Options {
     bool quiet = false;     // no progress meter
     bool progress = false;  // a progress meter even when standard error is no terminal
     bool json = false;      // JSON lines on standard output, the rest on standard error
+    // --metrics-file: where the run's metrics go at its end (an absolute
+    // path of this system: the run works in the package directory).
+    std::optional<std::string> metricsFile;
     // --history: the past runs of one device (its address), or of every
     // device when empty; nothing is sent to any device.
     std::optional<std::string> history;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "cli/fleet/fleet.h"
 
+#include <chrono>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
 
@@ -14,10 +16,12 @@
 #include "cli/fleet/fleet_summary.h"
 #include "cli/fleet/fleet_supervisor.h"
 #include "cli/fleet/inventory.h"
+#include "cli/metrics_file.h"
 #include "cli/password.h"
 #include "platform/console/terminal.h"
 #include "platform/inet/layer_settings.h"
 #include "platform/process/child_process.h"
+#include "upgrade/utc_time.h"
 
 namespace {
 
@@ -52,6 +56,28 @@ std::unique_ptr<FleetObserver> Display(const std::vector<FleetDevice>& devices)
     const std::optional<TerminalSize> terminal = SizeOfTerminal(StandardStream::Error);
     if (IsTerminal(StandardStream::Error) && terminal) return std::make_unique<LiveDisplay>(std::cerr, *terminal, devices);
     return std::make_unique<LineDisplay>(std::cerr, devices);
+}
+
+// When the device's run ended: the time of its result line, else now.
+std::chrono::system_clock::time_point EndOf(const DeviceRun& run)
+{
+    const nlohmann::ordered_json line = nlohmann::ordered_json::parse(run.resultLine, nullptr, false);
+    const auto time = line.is_object() ? line.find("time") : line.end();
+    if (time != line.end() && time->is_string())
+        if (const auto end = ParseUtcTimestamp(time->get<std::string>())) return *end;
+    return std::chrono::system_clock::now();
+}
+
+// With --metrics-file: every device's metrics, in the inventory's order.
+void WriteFleetMetrics(const std::string& path, const FleetOutcome& outcome)
+{
+    std::vector<DeviceMetrics> devices;
+    for (const DeviceRun& run : outcome.runs) {
+        if (!run.result) continue;
+        devices.push_back({run.device.name, *run.result,
+                           LastSuccessSeconds(*run.result, IdentityOf(run.device), EndOf(run))});
+    }
+    WriteMetricsFile(path, devices);
 }
 
 }  // namespace
@@ -92,5 +118,6 @@ int RunFleet(const Options& options)
 
     WriteSummaryTable(options.json ? std::cerr : std::cout, outcome, options.run.checkOnly);
     if (options.json) std::cout << SummaryObject(outcome).dump() << std::endl;
+    if (options.metricsFile) WriteFleetMetrics(*options.metricsFile, outcome);
     return FleetExitStatus(outcome);
 }

@@ -30,7 +30,8 @@ TEST_F(CliTest, HelpNamesTheOptionsAndTheExitStatuses)
                              "  129  the terminal went away (SIGHUP)", "the first lets the upload finish",
                              "--retries", "1 s doubled k-1 times, at most 30 s",
                              "between half that and all of it", "stay within --device-timeout",
-                             "(status 7, 9, 10, 11)"})
+                             "(status 7, 9, 10, 11)", "--metrics-file FILE", "in the Prometheus text format",
+                             "--resume", "--restore-profile FILE|latest", "--history"})
         EXPECT_NE(result.out.find(text), std::string::npos) << text;
     // The fleet's own option for each device's process is no user's.
     EXPECT_EQ(result.out.find("--attempt"), std::string::npos);
@@ -96,7 +97,7 @@ TEST_F(CliTest, APasswordHoldingALineBreakIsRefusedBeforeAnythingIsSent)
     EXPECT_TRUE(std::filesystem::is_empty(m_dir / "temp"));
 }
 
-TEST_F(CliTest, ATrustedKeyGivenByARelativePathIsReadFromTheCurrentDirectory)
+TEST_F(CliTest, ATrustedKeyAndAMetricsFileGivenByRelativePathsAreInTheCurrentDirectory)
 {
     // The run reads its package from within the package directory; the key
     // is where the user named it, and it makes the unsigned package refused.
@@ -105,12 +106,36 @@ TEST_F(CliTest, ATrustedKeyGivenByARelativePathIsReadFromTheCurrentDirectory)
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     const ProcessResult result =
         RunProcess({NDXU_UPGRADE_EXE, "--check", "--address", "127.0.0.1", "--http-port", "1", "--package", "package",
-                    "--trusted-key", "keys/packager.pub"},
+                    "--trusted-key", "keys/packager.pub", "--metrics-file", "ndxu.prom"},
                    Environment({}), {}, m_dir.path().string());
     EXPECT_NE(result.out.find("Package Signature Not Valid: the package is not signed, and packages must be signed "
                               "by one of the 1 trusted keys\n"),
               std::string::npos)
         << result.out << result.err;
+    EXPECT_NE(ReadFileText(m_dir / "ndxu.prom")
+                  .find("ndxu_upgrade_last_result{device=\"127.0.0.1\",result=\"device_not_reached\"} 1\n"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "package" / "ndxu.prom"));
+}
+
+TEST_F(CliTest, AMetricsFileThatCannotBeWrittenIsSaidAndLeavesTheExitStatusAlone)
+{
+    const std::string path = (m_dir / "missing" / "ndxu.prom").string();
+    const struct {
+        std::vector<std::string> addresses;
+        int exitStatus;
+    } cases[] = {{{"127.0.0.1"}, 4}, {{"127.0.0.1", "127.0.0.2"}, 12}};
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--http-port", "1", "--metrics-file", path};
+        for (const std::string& address : c.addresses) args.insert(args.end(), {"--address", address});
+        const ProcessResult result = Run(args);
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << result.err;
+        EXPECT_NE(result.err.find("ndxu-upgrade: the metrics file " + path +
+                                  " cannot be written: No such file or directory\n"),
+                  std::string::npos)
+            << result.err;
+    }
+    EXPECT_EQ(Run({"--history", "--metrics-file", path}).exitStatus, 2);
 }
 
 TEST_F(CliTest, EmptyAddressIsRefusedOnStandardError)

@@ -11,13 +11,16 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
 
 #include "tests/cli/fleet_fixture.h"
+#include "tests/cli/metrics_samples.h"
 #include "tests/cli/terminal_session.h"
 #include "tests/support/drive_c.h"
+#include "upgrade/utc_time.h"
 
 namespace {
 
@@ -406,6 +409,83 @@ TEST_F(FleetTest, RetriesTryAgainOnlyADeviceThatFailedBeforeItWasChanged)
     EXPECT_EQ(Count(ReadFileText(devices[0].transcript), "\"event\": \"unreachable\""), 2u);
     EXPECT_EQ(Count(ReadFileText(devices[2].transcript), "\"event\": \"unreachable\""), 1u);
     EXPECT_EQ(Logins(devices[2]), 0u);
+}
+
+// The value of the sample of `series` ("NAME{LABELS}") the client library's
+// parser read in the metrics file; none when it holds no such sample.
+std::optional<double> SampleValue(const ParsedMetrics& metrics, const std::string& series)
+{
+    for (const std::string& sample : metrics.samples)
+        if (sample.starts_with(series + " ")) return std::stod(sample.substr(series.size() + 1));
+    return std::nullopt;
+}
+
+std::optional<double> UnixSeconds(const std::string& utcTimestamp)
+{
+    const auto time = ParseUtcTimestamp(utcTimestamp);
+    if (!time) return std::nullopt;
+    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(time->time_since_epoch());
+    return static_cast<double>(milliseconds.count()) / 1000;
+}
+
+TEST_F(FleetTest, TheMetricsFileGivesEachDeviceItsResultAndTheFleetItsCounts)
+{
+    const std::vector<SimulatedDevice> devices = Simulate(2, "127.0.0.1", {"--for-device", "1:--password=other"});
+    const std::filesystem::path metrics = m_dir / "metrics" / "ndxu.prom";
+    std::filesystem::create_directories(metrics.parent_path());
+    const ProcessResult first =
+        Run({"--json", "--inventory", WriteInventory().string(), "--metrics-file", metrics.string()});
+    EXPECT_EQ(first.exitStatus, 12) << first.err;
+    std::map<std::string, std::string> resultTimes;
+    for (const std::string& line : Lines(first.out)) {
+        const nlohmann::json event = nlohmann::json::parse(line);
+        if (event.at("event") == "result") resultTimes[event.at("device")] = event.at("time");
+    }
+
+    const ParsedMetrics parsed = ParseMetricsFile(metrics);
+    ASSERT_EQ(parsed.exitStatus, 0) << parsed.problem << ReadFileText(metrics);
+    EXPECT_EQ(parsed.samples, SampleLines(ReadFileText(metrics)));
+    for (const char* sample : {R"(ndxu_upgrade_last_result{device="127.0.0.1",result="completed"} 1)",
+                               R"(ndxu_upgrade_last_result{device="127.0.0.2",result="password_refused"} 1)",
+                               R"(ndxu_upgrade_duration_seconds{device="127.0.0.1"} *)",
+                               R"(ndxu_upgrade_duration_seconds{device="127.0.0.2"} *)",
+                               R"(ndxu_upgrade_devices{result="completed"} 1)",
+                               R"(ndxu_upgrade_devices{result="password_refused"} 1)", "ndxu_upgrade_devices_total 2"})
+        EXPECT_TRUE(HoldsSample(parsed.samples, sample)) << sample << "\n" << ReadFileText(metrics);
+    EXPECT_EQ(std::count_if(parsed.samples.begin(), parsed.samples.end(),
+                            [](const std::string& sample) { return sample.starts_with("ndxu_upgrade_devices{"); }),
+              2);
+    // The completed device ended its run when its result line says; the
+    // refused one never succeeded, and its version was never read.
+    ASSERT_TRUE(UnixSeconds(resultTimes["127.0.0.1"])) << first.out;
+    EXPECT_EQ(SampleValue(parsed, R"(ndxu_upgrade_last_success_timestamp_seconds{device="127.0.0.1"})"),
+              UnixSeconds(resultTimes["127.0.0.1"]));
+    EXPECT_EQ(SampleValue(parsed, R"(ndxu_upgrade_last_success_timestamp_seconds{device="127.0.0.2"})"), std::nullopt);
+    EXPECT_FALSE(HoldsSample(parsed.samples, R"(ndxu_firmware_info{device="127.0.0.2",version="5.0.3"} *)"));
+
+    // A package no key signed fails every device: the completed one's last
+    // success is its journal's, and the file is replaced.
+    const ProcessResult second = Run({"--inventory", WriteInventory().string(), "--require-signature", "--metrics-file",
+                                      metrics.string()});
+    EXPECT_EQ(second.exitStatus, 12) << second.err;
+    const ParsedMetrics after = ParseMetricsFile(metrics);
+    ASSERT_EQ(after.exitStatus, 0) << after.problem;
+    EXPECT_TRUE(HoldsSample(after.samples, R"(ndxu_upgrade_devices{result="package_refused"} 2)"))
+        << ReadFileText(metrics);
+    EXPECT_FALSE(HoldsSample(after.samples, R"(ndxu_upgrade_devices{result="completed"} *)"));
+    std::optional<double> journalEnd;
+    const std::filesystem::path journal = m_dir / "drive_c" / "varn" / "ndxu511" / "history" /
+                                          DeviceHistoryName("127.0.0.1", devices[0].httpPort, devices[0].ftpPort) /
+                                          "journal.jsonl";
+    for (const std::string& line : Lines(ReadFileText(journal))) {
+        const nlohmann::json entry = nlohmann::json::parse(line);
+        if (entry.at("event") == "end" && entry.at("result") == "completed") journalEnd = UnixSeconds(entry.at("time"));
+    }
+    ASSERT_TRUE(journalEnd);
+    EXPECT_EQ(SampleValue(after, R"(ndxu_upgrade_last_success_timestamp_seconds{device="127.0.0.1"})"), journalEnd);
+    EXPECT_EQ(SampleValue(after, R"(ndxu_upgrade_last_success_timestamp_seconds{device="127.0.0.2"})"), std::nullopt);
+    EXPECT_EQ(std::vector<std::filesystem::path>(std::filesystem::directory_iterator(metrics.parent_path()), {}),
+              std::vector<std::filesystem::path>{metrics});
 }
 
 TEST_F(FleetTest, AFleetRunTwiceFlashesOnlyTheDevicesBehindThePackage)

@@ -109,6 +109,8 @@ const std::map<std::string, Setter>& Setters()
         {"http", [](Scenario& s, const std::string& v) { s.http.push_back(v); }},
         {"json-events", [](Scenario& s, const std::string& v) { Append(s.jsonEvents, Words(v)); }},
         {"json-has", [](Scenario& s, const std::string& v) { s.jsonHas.push_back(v); }},
+        {"metrics-has", [](Scenario& s, const std::string& v) { s.metricsHas.push_back(v); }},
+        {"metrics-lacks", [](Scenario& s, const std::string& v) { s.metricsLacks.push_back(v); }},
         {"device-gets",
          [](Scenario& s, const std::string& v) {
              if (v != "nothing" && v != "no-ftp" && v != "no-upload" && v != "image") throw std::invalid_argument("unknown device-gets");

@@ -40,6 +40,12 @@
 //                 progress status result")
 //   json-has:     with --json: a JSON object; some line holds each of its
 //                 members with that value (repeatable)
+//   metrics-has:  NAME{LABEL="VALUE",...} VALUE: the run is given
+//                 --metrics-file, and the file holds that sample, its labels
+//                 sorted by name, VALUE "*" for any (repeatable); on Linux
+//                 the Prometheus client library's parser reads it so too
+//   metrics-lacks: NAME{LABEL="VALUE",...}: with metrics-has, the file holds
+//                 no sample of that series (repeatable)
 #pragma once
 
 #include <filesystem>
@@ -92,6 +98,8 @@ struct Scenario {
     std::vector<std::string> http;
     std::vector<std::string> jsonEvents;
     std::vector<std::string> jsonHas;
+    std::vector<std::string> metricsHas;
+    std::vector<std::string> metricsLacks;
 };
 
 // Reads a scenario file; throws std::runtime_error naming the file and line

@@ -17,6 +17,7 @@
 #include <regex>
 #include <sstream>
 
+#include "tests/cli/metrics_samples.h"
 #include "tests/cli/scenario.h"
 #include "tests/support/devsim.h"
 #include "tests/support/drive_c.h"
@@ -105,6 +106,36 @@ void ExpectJsonStory(const Scenario& s, const std::vector<nlohmann::json>& lines
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const nlohmann::json& line) { return Holds(line, wanted); }))
             << "no line holds " << text;
     }
+}
+
+// The metrics file of a run given --metrics-file: replaced whole (nothing
+// else left in its directory), holding the samples the scenario names and
+// none of the series it says it lacks, and
+// on Linux read alike by the client library's parser, each metric a gauge
+// with its help text.
+void ExpectMetrics(const Scenario& s, const std::filesystem::path& file)
+{
+    ASSERT_TRUE(std::filesystem::is_regular_file(file)) << "no metrics file";
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{file.filename().string()});
+    const std::string text = ReadFileText(file);
+    const std::vector<std::string> samples = SampleLines(text);
+    for (const std::string& wanted : s.metricsHas) EXPECT_TRUE(HoldsSample(samples, wanted)) << wanted << "\n" << text;
+    for (const std::string& series : s.metricsLacks)
+        EXPECT_FALSE(HoldsSample(samples, series + " *")) << series << "\n" << text;
+#ifndef _WIN32
+    const ParsedMetrics parsed = ParseMetricsFile(file);
+    ASSERT_EQ(parsed.exitStatus, 0) << parsed.problem << text;
+    EXPECT_EQ(parsed.samples, samples);
+    EXPECT_EQ(parsed.families.size(), 6u) << text;
+    for (const std::string& family : parsed.families) {
+        const std::size_t type = family.find(' ');
+        EXPECT_TRUE(family.substr(type + 1).starts_with("gauge ")) << family;
+        EXPECT_GT(family.size(), family.find(' ', type + 1) + 1) << "no help text: " << family;
+    }
+#endif
 }
 
 // The run log's name: --log-name's, else the default.
@@ -222,6 +253,11 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
                                      std::to_string(sim.HttpPort()), "--ftp-port", std::to_string(sim.FtpPort())};
     argv.insert(argv.end(), s.args.begin(), s.args.end());
     for (const std::string& key : m_givenKeys) argv.insert(argv.end(), {"--trusted-key", key});
+    const std::filesystem::path metricsFile = m_dir / "metrics" / "ndxu.prom";
+    if (!s.metricsHas.empty()) {
+        std::filesystem::create_directories(metricsFile.parent_path());
+        argv.insert(argv.end(), {"--metrics-file", metricsFile.string()});
+    }
     const auto started = std::chrono::steady_clock::now();
     const ProcessResult result = RunProcess(argv, Environment(s), {}, Package().string(),
                                             std::chrono::seconds(static_cast<long>(std::ceil(s.seconds)) + 30));
@@ -287,6 +323,7 @@ TEST_P(ScenarioTest, EndsAsWrittenAndSafely)
             EXPECT_EQ(ReadFileText(report["backup"].get<std::string>()), profile);
         }
     }
+    if (!s.metricsHas.empty()) ExpectMetrics(s, metricsFile);
     const bool check = std::find(s.args.begin(), s.args.end(), "--check") != s.args.end();
     const bool upToDate = log.find("Firmware Already Current: ") != std::string::npos;
     if (result.exitStatus == 0 && !check && !upToDate) {
