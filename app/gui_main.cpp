@@ -9,6 +9,7 @@
 #include "app/package_choice.h"
 #include "app/upgrade_wizard_app.h"
 #include "app/wizard_command_line.h"
+#include "platform/qt/file_chooser.h"
 #include "platform/qt/folder_chooser.h"
 #include "platform/qt/qt_host.h"
 #include "res/program_resources.h"
@@ -35,7 +36,7 @@ int main(int argc, char** argv)
         AfxSetHost(&host);
         AfxSetResourceModule(&ProgramResources());
 
-        CUpgradeWizardApp app;
+        CUpgradeWizardApp app({}, ChooseProfileFile);
         return AfxWinMain(app);
     } catch (const std::exception& e) {
         std::cerr << kWizardProgram << ": " << e.what() << '\n';

@@ -18,7 +18,7 @@ BOOL CUpgradeWizardApp::InitInstance()
     SetDeviceTextFilter(&MaskSecrets);
     // Transfers keep the window painted while they block the run.
     SetTransferPaintCallback(&AfxKeepPainted);
-    m_pWizard = std::make_unique<CUpgradeWizardDlg>(m_runOptions);
+    m_pWizard = std::make_unique<CUpgradeWizardDlg>(m_runOptions, m_chooseProfile);
     if (!m_pWizard->Create(IDD_UPGRADEWIZARD_DIALOG)) return FALSE;
     m_pWizard->ShowWindow(SW_SHOW);
     m_pMainWnd = m_pWizard.get();

@@ -16,7 +16,11 @@ class CUpgradeWizardApp : public CWinApp {
 public:
     // `options`: what the wizard's runs do beyond the upgrade, and where
     // their log lies (the window's runs ask for nothing more).
-    explicit CUpgradeWizardApp(RunOptions options = {}) : m_runOptions(std::move(options)) {}
+    // With `chooseProfile`, the window offers to restore a kept profile.
+    explicit CUpgradeWizardApp(RunOptions options = {}, ProfileChooser chooseProfile = {})
+        : m_runOptions(std::move(options)), m_chooseProfile(std::move(chooseProfile))
+    {
+    }
 
     BOOL InitInstance() override;
     int ExitInstance() override;
@@ -29,6 +33,7 @@ public:
 
 private:
     RunOptions m_runOptions;
+    ProfileChooser m_chooseProfile;
     std::unique_ptr<CUpgradeWizardDlg> m_pWizard;
     std::unique_ptr<CAppSession> m_pSession;
     RunReport m_lastRun;

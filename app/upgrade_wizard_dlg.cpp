@@ -8,10 +8,30 @@
 #include "platform/ui/data_exchange.h"
 #include "platform/ui/resources.h"
 #include "res/resource.h"
+#include "upgrade/device_identity.h"
+#include "upgrade/profile_history.h"
 #include "upgrade/upgrade_run.h"
 
-CUpgradeWizardDlg::CUpgradeWizardDlg(RunOptions options)
-    : CDialog(IDD_UPGRADEWIZARD_DIALOG), m_runOptions(std::move(options))
+namespace {
+
+constexpr char kRestoreProfileEntry[] = "Restore Profile...";
+
+// Where the chooser opens: the history of the device at `address`, else the
+// history of every device.
+std::filesystem::path HistoryToChooseFrom(const std::string& address)
+{
+    const std::string all = kHistoryDirectory;
+    const std::string device = all + "\\" + DeviceDirectoryName(RunDeviceIdentity(address));
+    std::error_code error;
+    const std::optional<std::filesystem::path> deviceHistory = HostPathOf(device);
+    if (!address.empty() && deviceHistory && std::filesystem::is_directory(*deviceHistory, error)) return *deviceHistory;
+    return HostPathOf(all).value_or(std::filesystem::path());
+}
+
+}  // namespace
+
+CUpgradeWizardDlg::CUpgradeWizardDlg(RunOptions options, ProfileChooser chooseProfile)
+    : CDialog(IDD_UPGRADEWIZARD_DIALOG), m_runOptions(std::move(options)), m_chooseProfile(std::move(chooseProfile))
 {
 }
 
@@ -33,6 +53,7 @@ BOOL CUpgradeWizardDlg::OnInitDialog()
         AppendSystemMenu(0, {});
         AppendSystemMenu(IDM_ABOUTBOX, about);
     }
+    if (m_chooseProfile) AppendSystemMenu(IDM_RESTOREPROFILE, kRestoreProfileEntry);
 
     m_Address = AfxLoadString(IDS_DEFAULT_ADDRESS);
     SetDlgItemText(IDC_INTRO, AfxLoadString(IDS_INTRODUCTION));
@@ -81,12 +102,25 @@ bool CUpgradeWizardDlg::OnCommand(int id)
     return CDialog::OnCommand(id);
 }
 
-void CUpgradeWizardDlg::OnContinue()
+void CUpgradeWizardDlg::OnContinue() { Run(m_runOptions); }
+
+void CUpgradeWizardDlg::OnRestoreProfile()
+{
+    // As Continue: only while the inputs are there to be read.
+    if (!IsControlVisible(IDC_CONTINUE)) return;
+    UpdateData(TRUE);
+    const std::optional<std::filesystem::path> chosen = m_chooseProfile("Restore Profile", HistoryToChooseFrom(m_Address));
+    if (!chosen) return;
+    RunOptions restore = m_runOptions;
+    restore.restoreProfile = ProgramPathOf(*chosen);
+    Run(restore);
+}
+
+void CUpgradeWizardDlg::Run(const RunOptions& options)
 {
     m_lastRun = RunReport{};
     m_lastRun.log = m_logHostPath;
-    WizardPage page(*this, m_Status, m_Address, m_Password, m_CancelButton, m_runOptions, m_lastRun,
-                    m_runObservers);
+    WizardPage page(*this, m_Status, m_Address, m_Password, m_CancelButton, options, m_lastRun, m_runObservers);
     RunUpgrade(page);
     // The run's last entries come after its last report.
     m_lastRun.logError = RunLogWriteProblem();
@@ -94,6 +128,10 @@ void CUpgradeWizardDlg::OnContinue()
 
 void CUpgradeWizardDlg::OnSysCommand(UINT id, LPARAM lParam)
 {
+    if ((id & SC_ID_MASK) == IDM_RESTOREPROFILE && m_chooseProfile) {
+        OnRestoreProfile();
+        return;
+    }
     if ((id & SC_ID_MASK) == IDM_ABOUTBOX) {
         CAboutDlg about;
         about.DoModal();

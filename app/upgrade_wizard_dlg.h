@@ -4,6 +4,9 @@
 // upgrade run; Cancel, Escape and the close box end the program.
 #pragma once
 
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,11 +15,18 @@
 #include "upgrade/run_options.h"
 #include "upgrade/run_report.h"
 
+// Asks the user for a file, with a caption and a directory to start in;
+// nullopt when the user cancels.
+using ProfileChooser =
+    std::function<std::optional<std::filesystem::path>(const std::string& caption, const std::filesystem::path& start)>;
+
 class CUpgradeWizardDlg : public CDialog {
 public:
     // `options`: what the runs started by Continue do beyond the upgrade,
-    // and the run log's name.
-    explicit CUpgradeWizardDlg(RunOptions options = {});
+    // and the run log's name. With `chooseProfile`, the window menu offers
+    // "Restore Profile...": a profile chosen from the device's history is
+    // put back on the device.
+    explicit CUpgradeWizardDlg(RunOptions options = {}, ProfileChooser chooseProfile = {});
 
     // How the last upgrade run ended and what it found; RunEnd::None before
     // the first.
@@ -39,9 +49,13 @@ protected:
 
 private:
     void OnContinue();
+    void OnRestoreProfile();
+    // A run of the wizard page with `options`.
+    void Run(const RunOptions& options);
     void OpenLogAndWriteBanner();
 
     RunOptions m_runOptions;
+    ProfileChooser m_chooseProfile;
     std::string m_logHostPath;  // empty when the log is not open
     RunReport m_lastRun;
     std::vector<RunObserver*> m_runObservers;

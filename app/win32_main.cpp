@@ -10,6 +10,7 @@
 #include "app/package_choice.h"
 #include "app/upgrade_wizard_app.h"
 #include "app/wizard_command_line.h"
+#include "platform/win32/file_chooser.h"
 #include "platform/win32/folder_chooser.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/win32_host.h"
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
         AfxSetHost(&host);
         AfxSetResourceModule(&ProgramResources());
 
-        CUpgradeWizardApp app;
+        CUpgradeWizardApp app({}, ChooseProfileFile);
         return AfxWinMain(app);
     } catch (const std::exception& e) {
         Tell(e.what(), MessageIcon::Stop);

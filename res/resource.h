@@ -57,6 +57,8 @@ inline constexpr unsigned IDS_PROD_FOUND = 145;
 
 // System-menu command of the About entry.
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
+// System-menu command of the entry that restores a kept profile.
+inline constexpr unsigned IDM_RESTOREPROFILE = 0x0020;
 
 // Controls of the wizard dialog.
 inline constexpr int IDC_CONTINUE = 1002;

@@ -61,14 +61,14 @@ void QtWizardTest::TearDown()
 
 CUpgradeWizardDlg& QtWizardTest::StartWizard()
 {
-    m_app = std::make_unique<CUpgradeWizardApp>();
+    m_app = std::make_unique<CUpgradeWizardApp>(RunOptions{}, m_chooseProfile);
     if (!m_app->InitInstance()) throw std::runtime_error("the application did not start");
     return Wizard();
 }
 
 int QtWizardTest::RunApplication(std::function<void()> action)
 {
-    m_app = std::make_unique<CUpgradeWizardApp>();
+    m_app = std::make_unique<CUpgradeWizardApp>(RunOptions{}, m_chooseProfile);
     Later(std::move(action));
     m_ended = true;
     return AfxWinMain(*m_app);

@@ -62,6 +62,8 @@ protected:
 
     std::unique_ptr<QtHost> m_host;
     std::unique_ptr<CUpgradeWizardApp> m_app;
+    // The file chooser the window's "Restore Profile..." asks; none: no such entry.
+    ProfileChooser m_chooseProfile;
     std::vector<ShownBox> m_boxes;
 
 private:

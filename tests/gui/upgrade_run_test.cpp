@@ -93,6 +93,41 @@ TEST_F(UpgradeRunTest, WholeRunEndsOnTheCompletionScreenWithExitAlone)
         EXPECT_TRUE(m_painted.contains(Loaded(step))) << AfxLoadString(step);
 }
 
+TEST_F(UpgradeRunTest, RestoreProfileFromTheWindowMenuPutsTheChosenBackupBackAsProfBinAlone)
+{
+    std::filesystem::path askedAt;
+    std::filesystem::path kept;
+    m_chooseProfile = [&](const std::string&, const std::filesystem::path& start) {
+        askedAt = start;
+        return std::optional<std::filesystem::path>(kept);
+    };
+    m_sim = std::make_unique<DevSim>(std::vector<std::string>{"--password", "secret"});
+    const std::filesystem::path history =
+        StagingDirectory() / "history" / DeviceHistoryName("127.0.0.1", m_sim->HttpPort(), m_sim->FtpPort());
+    std::filesystem::create_directories(history);
+    kept = history / "profback-20261201T080000Z.bin";
+    WriteFileText(kept, "the profile of last week");
+    m_env.Set("NDXU_HTTP_PORT", std::to_string(m_sim->HttpPort()));
+    m_env.Set("NDXU_FTP_PORT", std::to_string(m_sim->FtpPort()));
+    const int exitCode = RunApplication([this] {
+        TypeInto(IDC_ADDRESS, "127.0.0.1");
+        TypeInto(IDC_PASSWORD, "secret");
+        Wizard().DispatchSysCommand(IDM_RESTOREPROFILE, 0);
+        EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::ProfileRestored);
+        EXPECT_EQ(VisibleButtons(), std::vector<int>{IDCANCEL});
+        EXPECT_EQ(Widget<QPushButton>(IDCANCEL).text(), "Exit");
+        Click(IDCANCEL);
+    });
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(m_boxes.empty());
+    EXPECT_EQ(askedAt, history);
+    std::vector<std::string> stored;
+    for (const FtpRecord& record : m_sim->FtpRecords())
+        if (record.cmd == "STOR") stored.push_back(record.arg);
+    EXPECT_EQ(stored, std::vector<std::string>{"prof.bin"});
+    EXPECT_EQ(ReadFileText(m_sim->FtpRoot() / "prof.bin"), "the profile of last week");
+}
+
 TEST_F(UpgradeRunTest, RefusedUploadLeavesTheFailureInTheStatusLineAndCancelBack)
 {
     const QString failure = "Cannot Upload fw512000.bin as fw512000.bin";
