@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/drive_c.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -53,6 +54,12 @@ protected:
                                                  std::vector<std::string> options = {});
     // The devices of every simulator started, in order.
     std::vector<SimulatedDevice> AllDevices() const;
+    // The device's history directory on the run's drive C:.
+    std::filesystem::path History(const SimulatedDevice& device) const
+    {
+        return m_dir / "drive_c" / "varn" / "ndxu511" / "history" /
+               DeviceHistoryName(device.host, device.httpPort, device.ftpPort);
+    }
     // The inventory file of the devices simulated.
     std::filesystem::path WriteInventory(const std::string& extra = {});
 

@@ -106,11 +106,6 @@ private:
 
 class DeviceLockTest : public FleetTest {
 protected:
-    std::filesystem::path History(const SimulatedDevice& device) const
-    {
-        return m_dir / "drive_c" / "varn" / "ndxu511" / "history" /
-               DeviceHistoryName(device.host, device.httpPort, device.ftpPort);
-    }
     std::filesystem::path LockFile(const SimulatedDevice& device) const { return History(device) / "run.lock"; }
     // The device's history directory, made as the program makes it.
     void MakeHistory(const SimulatedDevice& device) const
@@ -408,6 +403,14 @@ TEST_F(FleetTest, RetriesTryAgainOnlyADeviceThatFailedBeforeItWasChanged)
     EXPECT_EQ(Logins(devices[0]), 2u);
     EXPECT_EQ(Count(ReadFileText(devices[0].transcript), "\"event\": \"unreachable\""), 2u);
     EXPECT_EQ(Count(ReadFileText(devices[2].transcript), "\"event\": \"unreachable\""), 1u);
+    // The device's journal holds each attempt as a run of its own.
+    std::vector<std::pair<int, std::string>> runs;
+    for (const std::string& line : Lines(ReadFileText(History(devices[0]) / "journal.jsonl"))) {
+        const nlohmann::json entry = nlohmann::json::parse(line);
+        if (entry.at("event") == "end") runs.emplace_back(entry.at("attempt"), entry.at("result"));
+    }
+    EXPECT_EQ(runs, (std::vector<std::pair<int, std::string>>{
+                        {1, "device_not_reached"}, {2, "device_not_reached"}, {3, "completed"}}));
     EXPECT_EQ(Logins(devices[2]), 0u);
 }
 
@@ -474,9 +477,7 @@ TEST_F(FleetTest, TheMetricsFileGivesEachDeviceItsResultAndTheFleetItsCounts)
         << ReadFileText(metrics);
     EXPECT_FALSE(HoldsSample(after.samples, R"(ndxu_upgrade_devices{result="completed"} *)"));
     std::optional<double> journalEnd;
-    const std::filesystem::path journal = m_dir / "drive_c" / "varn" / "ndxu511" / "history" /
-                                          DeviceHistoryName("127.0.0.1", devices[0].httpPort, devices[0].ftpPort) /
-                                          "journal.jsonl";
+    const std::filesystem::path journal = History(devices[0]) / "journal.jsonl";
     for (const std::string& line : Lines(ReadFileText(journal))) {
         const nlohmann::json entry = nlohmann::json::parse(line);
         if (entry.at("event") == "end" && entry.at("result") == "completed") journalEnd = UnixSeconds(entry.at("time"));
