@@ -2,7 +2,9 @@
 #include "upgrade/profile_restore.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <tuple>
 #include <vector>
@@ -34,7 +36,9 @@ std::optional<std::tuple<std::string, int>> BackupOrder(const std::string& name)
     const std::string stamp = name.substr(prefix.size(), 16);
     const std::string rest = name.substr(prefix.size() + 16, name.size() - prefix.size() - 16 - suffix.size());
     if (rest.empty()) return std::tuple{stamp, 1};
-    if (rest.size() < 2 || rest[0] != '-' || !std::all_of(rest.begin() + 1, rest.end(), ::isdigit)) return std::nullopt;
+    if (rest.size() < 2 || rest[0] != '-' ||
+        !std::all_of(rest.begin() + 1, rest.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
+        return std::nullopt;
     return std::tuple{stamp, std::stoi(rest.substr(1))};
 }
 

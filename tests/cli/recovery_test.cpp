@@ -298,8 +298,10 @@ TEST_F(RecoveryTest, RestoreUploadsAKeptProfileAsProfBinAndNothingElse)
     EXPECT_EQ(ReadFileText(other.FtpRoot() / "prof.bin"), "the profile as it was kept");
 
     std::vector<std::string> named = DeviceArgs(sim);
-    named.insert(named.end(), {"--restore-profile", Backups(sim).front().string()});
+    WriteFileText(sim.FtpRoot() / "prof.bin", "the profile on the device");
+    named.insert(named.end(), {"--restore-profile", kept.string()});
     EXPECT_EQ(Run(named).exitStatus, 0);
+    EXPECT_EQ(ReadFileText(sim.FtpRoot() / "prof.bin"), "the profile as it was kept");
 }
 
 }  // namespace
