@@ -33,6 +33,14 @@ void WriteRunMetrics(const std::string& path, const std::string& address, const 
     WriteMetricsFile(path, {device});
 }
 
+// A completed run's last lines: where the profile was kept and the run log.
+void WriteKeptFiles(const RunReport& report)
+{
+    if (!report.backup.empty())
+        std::cerr << "ndxu-upgrade: profile kept as " << EscapeControlCharacters(report.backup) << '\n';
+    if (!report.log.empty()) std::cerr << "ndxu-upgrade: run log " << EscapeControlCharacters(report.log) << '\n';
+}
+
 }  // namespace
 
 int RunOneDevice(const Options& options, const std::string& password)
@@ -41,6 +49,7 @@ int RunOneDevice(const Options& options, const std::string& password)
     // With --json, standard output carries the JSON lines alone.
     ConsoleHost host(options.json ? std::cerr : std::cout, std::cerr);
     if (!options.quiet && (options.progress || IsTerminal(StandardStream::Error))) host.EnableProgressMeter();
+    if (IsTerminal(StandardStream::Error)) host.EraseEchoBeforeNotices();
     AfxSetHost(&host);
     AfxSetResourceModule(&ProgramResources());
     const std::string address = options.address.value_or(AfxLoadString(IDS_DEFAULT_ADDRESS));
@@ -76,6 +85,7 @@ int RunOneDevice(const Options& options, const std::string& password)
     // A run whose terminal went away has gone on to its end: the result is
     // its own, the exit status says that the terminal was lost.
     const int exitStatus = interruptions.HungUp() ? kExitHungUp : ExitStatusOf(report.end);
+    if (!json && exitStatus == 0) WriteKeptFiles(report);
     if (json) json->Result(report, exitStatus);
     if (options.metricsFile)
         WriteRunMetrics(*options.metricsFile, address, report, std::chrono::steady_clock::now() - started);

@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "log/run_log.h"
+#include "platform/console/terminal_text.h"
+#include "upgrade/run_phase.h"
 
 namespace {
 
@@ -25,6 +27,18 @@ const char* DeviceLeftWith(RunPhase phase)
     case RunPhase::Confirmation: return "The firmware upload had completed.";
     }
     return "";
+}
+
+// The program's last line: "ndxu-upgrade: interrupted during upload; the run
+// log /tmp/ndxulog.txt says where" (without a phase before the run has
+// started, without a path while the log's is not known).
+std::string InterruptedLine(RunPhase phase, const std::string& log, const std::string& logProblem)
+{
+    std::string line = "ndxu-upgrade: interrupted";
+    if (phase != RunPhase::None) line += std::string(" during ") + PhaseName(phase);
+    line += "; the run log";
+    if (!log.empty()) line += " " + EscapeControlCharacters(log);
+    return line + (logProblem.empty() ? " says where" : " is incomplete: " + logProblem);
 }
 
 }  // namespace
@@ -70,11 +84,15 @@ void InterruptionWatch::Finish(int exitStatus, const std::string& entry)
     m_finishing.lock();
     WriteLastLogLine(entry);
     if (m_lastWords) m_lastWords(exitStatus, entry);
-    const std::string logProblem = RunLogWriteProblem();
-    if (logProblem.empty())
-        std::cerr << "ndxu-upgrade: interrupted; the run log says where" << std::endl;
+    std::string line;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        line = InterruptedLine(m_phase, m_log, RunLogWriteProblem());
+    }
+    if (m_notice)
+        m_notice(line);
     else
-        std::cerr << "ndxu-upgrade: interrupted; the run log is incomplete: " << logProblem << std::endl;
+        std::cerr << line << std::endl;
 }
 
 void InterruptionWatch::FinishWaitedStop(const Interruption& interruption, const char* howTheUploadEnded)
@@ -101,6 +119,7 @@ void InterruptionWatch::OnPhase(const RunReport& report)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_phase = report.phase;
+        m_log = report.log;
         m_uploading = report.uploading;
         waiting = m_waiting;
     }

@@ -21,14 +21,15 @@
 inline constexpr int kExitHungUp = 129;
 
 // Follows the run by its phase, to say what the device may be left with, and
-// the host's status line, to say where the run was.
+// the host's status line, to say where the run was. The program's last line
+// on standard error names the phase reached and the run log's path.
 class InterruptionWatch : public ConsoleObserver, public RunObserver {
 public:
     // Told before the program ends, after the log's last entry: the exit
     // status and that entry.
     using LastWords = std::function<void(int exitStatus, const std::string& entry)>;
     // Shows the user a line of its own (on standard error, apart from any
-    // progress meter).
+    // progress meter); without one, lines go to standard error as they are.
     using Notice = std::function<void(const std::string& text)>;
 
     // From now on interruptions (see platform/console/interruptions.h) are
@@ -62,6 +63,7 @@ private:
     std::mutex m_mutex;
     RunPhase m_phase = RunPhase::None;
     std::string m_lastStatus;
+    std::string m_log;  // the run log's host path, once the run has said it
     std::string m_uploading;  // the file of the upload under way
     std::optional<Interruption> m_waiting;  // a stop waiting for the upload of m_waitedUpload
     std::string m_waitedUpload;

@@ -38,6 +38,7 @@ void ConsoleHost::OnProgress(const ProgressReport* progress)
 void ConsoleHost::Notice(const std::string& text)
 {
     const std::lock_guard<std::mutex> lock(m_meterMutex);
-    if (m_meter) m_meter->EndLine();
+    const bool lineEnded = m_meter && m_meter->EndLine();
+    if (!lineEnded && m_eraseEcho) m_err << "\r\x1b[K";
     m_err << EscapeControlCharacters(text) << std::endl;
 }

@@ -24,11 +24,14 @@ public:
     void AddObserver(ConsoleObserver& observer) { m_observers.push_back(&observer); }
     // Transfers show a meter on standard error (for a terminal only).
     void EnableProgressMeter() { m_meter.emplace(m_err); }
+    // Standard error is a terminal: what the terminal echoed of a key (the
+    // "^C" of a Ctrl-C) on an empty line is erased before a notice.
+    void EraseEchoBeforeNotices() { m_eraseEcho = true; }
 
     void SetMessageDetail(const std::string& detail) override { m_detail = detail; }
 
-    // A line for the user on standard error, from any thread: below the
-    // progress meter's line, which is ended first.
+    // A line for the user on standard error, from any thread, on a line of
+    // its own: below the progress meter's line, which is ended first.
     void Notice(const std::string& text);
 
 protected:
@@ -43,4 +46,5 @@ private:
     std::optional<ProgressMeter> m_meter;
     std::mutex m_meterMutex;  // the meter and the notices share its line
     std::string m_detail;
+    bool m_eraseEcho = false;
 };

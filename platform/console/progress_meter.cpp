@@ -69,8 +69,10 @@ void ProgressMeter::Clear()
     m_started.reset();
 }
 
-void ProgressMeter::EndLine()
+bool ProgressMeter::EndLine()
 {
-    if (m_shown) m_out << '\n';
+    const bool ended = m_shown;
+    if (ended) m_out << '\n';
     m_shown = false;
+    return ended;
 }

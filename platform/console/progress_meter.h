@@ -20,8 +20,9 @@ public:
     void Update(const ProgressReport& progress);
     void Clear();
     // Ends the meter's line, so that a line of text can follow; the meter
-    // is drawn again below it at the next update.
-    void EndLine();
+    // is drawn again below it at the next update. Whether a line was shown
+    // to end.
+    bool EndLine();
 
 private:
     std::ostream& m_out;

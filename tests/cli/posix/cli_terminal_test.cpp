@@ -7,12 +7,24 @@
 
 #include <csignal>
 #include <optional>
+#include <regex>
 
 #include "tests/cli/cli_fixture.h"
 #include "tests/cli/terminal_session.h"
 #include "tests/support/wizard_fixture.h"
 
 namespace {
+
+// Whether the terminal shows the text at `position` of `screen` at the start
+// of a line: nothing before it since the last line feed, or only what a
+// carriage return and an erase of the line ("\r\x1b[K") take away again.
+bool StartsALine(const std::string& screen, std::size_t position)
+{
+    const std::size_t lineStart = screen.rfind('\n', position == 0 ? 0 : position - 1);
+    const std::string before =
+        screen.substr(lineStart == std::string::npos ? 0 : lineStart + 1, position - (lineStart + 1));
+    return before.empty() || before.ends_with("\r\x1b[K");
+}
 
 TEST_F(CliTest, ReaderThatGoesAwayDoesNotEndTheRun)
 {
@@ -61,6 +73,7 @@ struct InterruptionCase {
     bool lastEntry;          // whether it is the log's last
     std::string shown;       // a part of what the screen shows at the end (with --json: of the result line)
     std::optional<bool> imageWhole;  // whether the device holds the image byte for byte
+    const char* phase;       // the phase the program's last line names; nullptr: no such line
 };
 
 TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
@@ -72,7 +85,12 @@ TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
     const InterruptionCase cases[] = {
         {"Ctrl-C twice during the upload", {"--stor-fault", "stall"}, {}, upgrading, "\x03", 0, true, 130,
          "Run interrupted by SIGINT at \"" + upgrading + "\". The device may hold a partial firmware image.", true,
-         "the upload of fw512000.bin under way finishes first", std::nullopt},
+         "the upload of fw512000.bin under way finishes first", std::nullopt, "upload"},
+        {"Ctrl-C during the login", {"--reply", "enter2=silent"}, {}, "Attempting to connect to LAN Modem", "\x03", 0,
+         false, 130,
+         "Run interrupted by SIGINT at \"Attempting to connect to LAN Modem\". The device's firmware was not "
+         "changed.",
+         true, "^C", std::nullopt, "web_login"},
         {"SIGTERM during the login, --json", {"--reply", "enter2=silent"}, {"--json"},
          "Attempting to connect to LAN Modem", "", SIGTERM, false, 143,
          "Run interrupted by SIGTERM at \"Attempting to connect to LAN Modem\". The device's firmware was not "
@@ -81,19 +99,19 @@ TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
          R"("event":"result","result":"interrupted","exit":143,"reason":"Run interrupted by SIGTERM at )"
          R"(\"Attempting to connect to LAN Modem\". The device's firmware was not changed.","device_state":null,"next_step":null,)"
          R"("version_before":null,)",
-         std::nullopt},
+         std::nullopt, "web_login"},
         {"SIGTERM during the upload lets it finish, --json", {"--throttle", "16384"}, {"--json"}, uploadProgress, "",
          SIGTERM, false, 143,
          "Run interrupted by SIGTERM after the upload of fw512000.bin completed, at \"Checking for alternate "
          "prof.bin\". The firmware upload had completed.",
-         true, R"("event":"result","result":"interrupted","exit":143,)", true},
+         true, R"("event":"result","result":"interrupted","exit":143,)", true, "completed"},
         {"SIGTERM twice during the upload stops it", {"--throttle", "8192"}, {}, "fw512000.bin  ", "", SIGTERM, true,
          143, "Run interrupted by SIGTERM at \"" + upgrading + "\". The device may hold a partial firmware image.",
-         true, waits, false},
+         true, waits, false, "upload"},
         {"SIGHUP during the upload, --json: the run goes on to its end", {"--throttle", "16384"}, {"--json"},
          uploadProgress, "", SIGHUP, false, 129,
          "SIGHUP received at \"" + upgrading + "\": the terminal is gone; the run goes on to its end.", false,
-         R"("event":"result","result":"completed","exit":129,)", true},
+         R"("event":"result","result":"completed","exit":129,)", true, nullptr},
     };
     for (const InterruptionCase& c : cases) {
         std::filesystem::remove(m_dir / "temp" / "ndxulog.txt");
@@ -126,7 +144,19 @@ TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
         } else {
             EXPECT_NE(Log().find(LogEntry(c.logEntry)), std::string::npos) << c.name << Log();
         }
-        EXPECT_NE(terminal.Screen().find(c.shown), std::string::npos) << c.name << terminal.Screen();
+        const std::string& screen = terminal.Screen();
+        EXPECT_NE(screen.find(c.shown), std::string::npos) << c.name << screen;
+        // Every notice is on a line of its own, the meter's line ended first.
+        for (std::size_t at = screen.find("ndxu-upgrade: "); at != std::string::npos;
+             at = screen.find("ndxu-upgrade: ", at + 1))
+            EXPECT_TRUE(StartsALine(screen, at)) << c.name << ": " << screen.substr(at);
+        if (c.phase) {
+            const std::string last = "ndxu-upgrade: interrupted during " + std::string(c.phase) + "; the run log " +
+                                     (m_dir / "temp" / "ndxulog.txt").string() + " says where\r\n";
+            EXPECT_TRUE(screen.ends_with(last)) << c.name << screen;
+        }
+        // Only a completed run ends with the files it kept.
+        EXPECT_EQ(screen.find("ndxu-upgrade: run log "), std::string::npos) << c.name << screen;
         if (c.imageWhole) {
             const std::filesystem::path image = sim.FtpRoot() / "fw512000.bin";
             const std::string sent = std::filesystem::exists(image) ? ReadFileText(image) : "";
@@ -143,7 +173,7 @@ struct MeterCase {
     bool meter;
 };
 
-TEST_F(CliTest, ProgressMeterOnlyOnATerminalAndNeverInTheLog)
+TEST_F(CliTest, ProgressMeterOnlyOnATerminalAndNeverInTheLogAndACompletedRunNamesItsFiles)
 {
     WriteFileText(m_dir / "package" / "fw512000.bin", std::string(600 * 1024, '\x42'));
     const MeterCase cases[] = {
@@ -171,6 +201,15 @@ TEST_F(CliTest, ProgressMeterOnlyOnATerminalAndNeverInTheLog)
                   c.meter)
             << c.name << shown;
         EXPECT_EQ(Log().find("KiB/s"), std::string::npos) << c.name;
+        // The run ends with the profile it kept (the device's, byte for
+        // byte) and the run log, each on a line of its own (the meter
+        // cleared before them).
+        static const std::regex kept("(^|\n|\r\x1b\\[K)ndxu-upgrade: profile kept as ([^\r\n]+)\r?\n"
+                                     "ndxu-upgrade: run log ([^\r\n]+)\r?\n$");
+        std::smatch files;
+        ASSERT_TRUE(std::regex_search(shown, files, kept)) << c.name << shown;
+        EXPECT_EQ(ReadFileText(files[2].str()), ReadFileText(sim.FtpRoot() / "prof.bin")) << c.name << files[2];
+        EXPECT_EQ(files[3].str(), (m_dir / "temp" / "ndxulog.txt").string()) << c.name;
     }
 }
 
