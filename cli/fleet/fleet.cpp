@@ -58,6 +58,15 @@ std::unique_ptr<FleetObserver> Display(const std::vector<FleetDevice>& devices)
     return std::make_unique<LineDisplay>(std::cerr, devices);
 }
 
+// The width the summary table is fitted to: that of the terminal it is shown
+// on; none with --json, which keeps every cell whole.
+std::optional<int> SummaryColumns(const Options& options)
+{
+    if (options.json || !IsTerminal(StandardStream::Output)) return std::nullopt;
+    if (const std::optional<TerminalSize> terminal = SizeOfTerminal(StandardStream::Output)) return terminal->columns;
+    return std::nullopt;
+}
+
 // When the device's run ended: the time of its result line, else now.
 std::chrono::system_clock::time_point EndOf(const DeviceRun& run)
 {
@@ -116,7 +125,7 @@ int RunFleet(const Options& options)
                                           : std::vector<FleetObserver*>{display.get()});
     const FleetOutcome outcome = SuperviseFleet(*devices, settings, observers);
 
-    WriteSummaryTable(options.json ? std::cerr : std::cout, outcome, options.run.checkOnly);
+    WriteSummaryTable(options.json ? std::cerr : std::cout, outcome, options.run.checkOnly, SummaryColumns(options));
     if (options.json) std::cout << SummaryObject(outcome).dump() << std::endl;
     if (options.metricsFile) WriteFleetMetrics(*options.metricsFile, outcome);
     return FleetExitStatus(outcome);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "cli/fleet/fitted_text.h"
 #include "platform/console/terminal_text.h"
 
 namespace {
@@ -20,17 +21,11 @@ std::string Padded(std::string text, std::size_t width)
     return text;
 }
 
-// `text` cut to fit `columns` characters of a terminal line (counting each
-// UTF-8 sequence as one character).
+// `text` cut to fit a terminal line of `columns`, its last column left free
+// so that the terminal never wraps.
 std::string FitToWidth(const std::string& text, int columns)
 {
-    const std::size_t room = columns > 1 ? static_cast<std::size_t>(columns - 1) : 1;
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
-        if (++characters > room) return text.substr(0, i);
-    }
-    return text;
+    return CutToWidth(text, columns > 1 ? static_cast<std::size_t>(columns - 1) : 1);
 }
 
 // A text of several lines as one: each line feed becomes a blank.

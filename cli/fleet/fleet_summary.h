@@ -6,6 +6,7 @@
 
 #include <iosfwd>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "cli/fleet/fleet_supervisor.h"
 
@@ -30,6 +31,10 @@ int FleetExitStatus(const FleetOutcome& outcome);
 // failure's reason, and below that, for a log that lost entries, why; the
 // counts last. With
 // `checkOnly`, the version found instead of the versions and the backup.
-void WriteSummaryTable(std::ostream& out, const FleetOutcome& outcome, bool checkOnly);
+// With `columns` (a terminal's width) every line fits in them: the widest
+// cells are shortened first (paths in the middle, keeping the file name),
+// and what still does not fit is cut, each cut ending in "...".
+void WriteSummaryTable(std::ostream& out, const FleetOutcome& outcome, bool checkOnly,
+                       std::optional<int> columns = std::nullopt);
 
 nlohmann::ordered_json SummaryObject(const FleetOutcome& outcome);

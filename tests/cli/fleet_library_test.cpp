@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "cli/fleet/aliases.h"
+#include "cli/fleet/fitted_text.h"
 #include "cli/fleet/fleet_child.h"
 #include "cli/fleet/fleet_display.h"
 #include "cli/fleet/fleet_results.h"
@@ -523,6 +524,57 @@ TEST(FleetRetries, TheDisplaysSayThatADeviceWaitsToBeTriedAgain)
     EXPECT_TRUE(screen.str().ends_with("note\n1 running, 1 waiting, 0 ended (0 failed) of 2 devices\n"
                                        "10.0.0.1         attempt 2\n"))
         << screen.str();
+
+    // On a narrow terminal every line leaves the last column free; a line
+    // cut ends in "...", never within a UTF-8 character.
+    std::ostringstream narrow;
+    LiveDisplay cut(narrow, TerminalSize{32, 10}, {run.device, other.device});
+    run.status = "Upgrading \xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";
+    cut.Started(run);
+    cut.Retrying(run, failed, "");
+    cut.Notice("ndxu-upgrade: a notice of forty-odd characters");
+    std::istringstream shown(narrow.str());
+    std::size_t cutLines = 0;
+    for (std::string line; std::getline(shown, line);) {
+        const std::size_t erase = line.rfind("\x1b[J");
+        if (erase != std::string::npos) line.erase(0, erase + 3);
+        EXPECT_LE(ColumnsOf(line), 31u) << line;
+        if (line.ends_with("...")) ++cutLines;
+    }
+    EXPECT_NE(narrow.str().find("10.0.0.1         Upgrading \xC3\xA9...\n"), std::string::npos) << narrow.str();
+    EXPECT_NE(narrow.str().find("ndxu-upgrade: a notice of fo...\n"), std::string::npos) << narrow.str();
+    EXPECT_GE(cutLines, 4u) << narrow.str();
+}
+
+TEST(FittedText, CutsEndInAnEllipsisAndPathsKeepTheirFileName)
+{
+    const struct {
+        std::string text;
+        std::size_t width;
+        std::string cut;
+        std::string path;
+    } cases[] = {
+        {"short", 10, "short", "short"},
+        {"exactly10!", 10, "exactly10!", "exactly10!"},
+        {"/home/u/.config/ndxu/history/profback-x.bin", 26, "/home/u/.config/ndxu/hi...", "/home/u/.../profback-x.bin"},
+        {"/home/u/.config/ndxu/history/profback-x.bin", 20, "/home/u/.config/n...", "/.../profback-x.bin"},
+        {"/home/u/.config/ndxu/history/profback-x.bin", 12, "/home/u/....", "...ack-x.bin"},
+        {"C:\\Users\\u\\AppData\\profback-x.bin", 24, "C:\\Users\\u\\AppData\\pr...",
+         "C:\\...\\profback-x.bin"},
+        // Two-byte and three-byte characters take one column each and are
+        // kept whole.
+        {"caf\xC3\xA9 \xC3\xA9t\xC3\xA9 \xE2\x82\xAC\xE2\x82\xAC", 8, "caf\xC3\xA9 ...",
+         "caf\xC3\xA9 ..."},
+        {"/d/\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9/\xE2\x82\xAC.bin", 10, "/d/\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9...",
+         "/.../\xE2\x82\xAC.bin"},
+        {"abcdef", 3, "...", "..."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CutToWidth(c.text, c.width), c.cut) << c.text << " in " << c.width;
+        EXPECT_EQ(ShortenPath(c.text, c.width), c.path) << c.text << " in " << c.width;
+        EXPECT_LE(ColumnsOf(CutToWidth(c.text, c.width)), c.width) << c.text;
+        EXPECT_LE(ColumnsOf(ShortenPath(c.text, c.width)), c.width) << c.text;
+    }
 }
 
 DeviceRun Ended(const std::string& name, ResultFacts result)
@@ -582,6 +634,33 @@ TEST(FleetSummary, TableRowsAFailuresReasonAndTheCounts)
     EXPECT_EQ(FleetExitStatus(outcome), kExitSomeDevicesFailed);
     outcome.stoppedBy = StopRequest::Terminate;
     EXPECT_EQ(FleetExitStatus(outcome), 143);
+
+    // Fitted to a terminal, long paths lose their middle and keep their file
+    // name, and every line fits; without a width everything stays whole.
+    const std::string backup = "/home/u/.local/share/ndxu/varn/history/10.0.0.1/profback-20261209T181500Z.bin";
+    const std::string log = "/tmp/ndxu-fleet-run-2026/10.0.0.1/ndxulog.txt";
+    outcome.runs[0].result->backup = backup;
+    outcome.runs[0].result->log = log;
+    for (const int columns : {80, 120}) {
+        std::ostringstream fitted;
+        WriteSummaryTable(fitted, outcome, false, columns);
+        std::istringstream lines(fitted.str());
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_LE(ColumnsOf(line), static_cast<std::size_t>(columns)) << columns << ": " << line;
+        EXPECT_EQ(fitted.str().find(backup), std::string::npos) << fitted.str();
+        // At 120 columns the file name is whole, at 80 its end.
+        EXPECT_NE(fitted.str().find(columns == 120 ? "/.../profback-20261209T181500Z.bin  /tmp/.../ndxulog.txt\n"
+                                                   : "...1500Z.bin"),
+                  std::string::npos)
+            << fitted.str();
+        EXPECT_NE(fitted.str().find("10.0.0.22  password_refused    -       -      1.0 s"), std::string::npos)
+            << fitted.str();
+        EXPECT_NE(fitted.str().find("    the run log is incomplete: an entry could not be written: No space left"),
+                  std::string::npos) << fitted.str();
+    }
+    std::ostringstream whole;
+    WriteSummaryTable(whole, outcome, false);
+    EXPECT_NE(whole.str().find(backup + "  " + log + "\n"), std::string::npos) << whole.str();
 }
 
 TEST(FleetSummary, ACheckShowsTheVersionFound)

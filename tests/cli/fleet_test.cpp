@@ -715,6 +715,56 @@ TEST_F(FleetTest, KilledDeviceProcessIsCrashedAndSigtermStopsTheRun)
         << ReadFileText(err);
 }
 
+// The lines a terminal shows of `screen`: the cursor's movements and the
+// erasing of lines taken away, each carriage return starting its line again.
+std::vector<std::string> ShownLines(const std::string& screen)
+{
+    static const std::regex kControl("\x1b\\[[0-9]*[A-Za-z]");
+    std::vector<std::string> shown;
+    for (std::string line : Lines(std::regex_replace(screen, kControl, ""))) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        shown.push_back(line.substr(line.rfind('\r') == std::string::npos ? 0 : line.rfind('\r') + 1));
+    }
+    return shown;
+}
+
+TEST_F(FleetTest, OnAnEightyColumnTerminalEveryLineFitsAndCutLinesEndInAnEllipsis)
+{
+    Simulate(3, "127.0.0.1", {"--for-device", "1:--password=other", "--throttle", "200000"});
+    TerminalSession fleet(Command({"--inventory", WriteInventory().string(), "--jobs", "2"}), Environment(),
+                          m_dir.path().string(), 80, 24);
+    EXPECT_EQ(fleet.Wait(60s), 12) << fleet.Screen();
+    const std::vector<std::string> lines = ShownLines(fleet.Screen());
+    for (const std::string& line : lines) EXPECT_LE(line.size(), 80u) << line;
+    // The live block left the last column free and cut its lines.
+    EXPECT_NE(fleet.Screen().find(" running, "), std::string::npos) << fleet.Screen();
+    const auto cut = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.size() == 79 && line.ends_with("...");
+    });
+    EXPECT_GE(cut, 1) << fleet.Screen();
+    // The summary's rows are whole in their columns, its paths shortened.
+    const auto header =
+        std::find_if(lines.begin(), lines.end(), [](const std::string& line) { return line.starts_with("DEVICE"); });
+    std::string table;
+    for (auto line = header; line != lines.end(); ++line) table += *line + "\n";
+    const std::map<std::string, std::string> expected = {
+        {"127.0.0.1", "completed"}, {"127.0.0.2", "password_refused"}, {"127.0.0.3", "completed"}};
+    EXPECT_EQ(SummaryResults(table), expected) << table;
+    // At 80 columns a log's path keeps its end.
+    EXPECT_EQ(table.find((m_dir / "temp").string()), std::string::npos) << table;
+    for (const SimulatedDevice& device : AllDevices()) {
+        const std::string name = DeviceHistoryName(device.host, device.httpPort, device.ftpPort);
+        const std::string log = (m_dir / "temp" / ("ndxulog-" + name + ".txt")).string();
+        const auto row = std::find_if(header, lines.end(),
+                                      [&](const std::string& line) { return line.starts_with(device.host + "  "); });
+        ASSERT_NE(row, lines.end()) << table;
+        const std::size_t ellipsis = row->rfind("...");
+        ASSERT_NE(ellipsis, std::string::npos) << *row;
+        EXPECT_GE(row->size() - ellipsis, 10u) << *row;
+        EXPECT_TRUE(log.ends_with(row->substr(ellipsis + 3))) << *row << " | " << log;
+    }
+}
+
 struct MidUploadCase {
     const char* name;
     bool hangUp;          // the terminal goes away; else Ctrl-C is typed on it

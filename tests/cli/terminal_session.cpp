@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,12 +13,15 @@
 #include <stdexcept>
 
 TerminalSession::TerminalSession(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                                 const std::string& directory)
+                                 const std::string& directory, unsigned short columns, unsigned short rows)
 {
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
-    m_pid = ::forkpty(&m_terminal, nullptr, nullptr, nullptr);
+    winsize size{};
+    size.ws_col = columns;
+    size.ws_row = rows;
+    m_pid = ::forkpty(&m_terminal, nullptr, nullptr, &size);
     if (m_pid < 0) throw std::runtime_error("cannot open a pseudo-terminal");
     if (m_pid == 0) {
         if (::chdir(directory.c_str()) != 0) ::_exit(126);

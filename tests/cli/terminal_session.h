@@ -15,9 +15,10 @@ class TerminalSession {
 public:
     // Starts `argv` on a new terminal, standard input, output and error all
     // on it, with `env` added to the environment (an empty value removes a
-    // variable) and `directory` as its current directory.
+    // variable) and `directory` as its current directory. The terminal is
+    // `columns` wide and `rows` high; with 0 it does not know its size.
     TerminalSession(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                    const std::string& directory);
+                    const std::string& directory, unsigned short columns = 0, unsigned short rows = 0);
     ~TerminalSession();
     TerminalSession(const TerminalSession&) = delete;
     TerminalSession& operator=(const TerminalSession&) = delete;
