@@ -29,13 +29,13 @@ const char* DeviceLeftWith(RunPhase phase)
     return "";
 }
 
-// The program's last line: "ndxu-upgrade: interrupted during upload; the run
+// The program's last line: "ndxu-upgrade: interrupted in phase upload; the run
 // log /tmp/ndxulog.txt says where" (without a phase before the run has
 // started, without a path while the log's is not known).
 std::string InterruptedLine(RunPhase phase, const std::string& log, const std::string& logProblem)
 {
     std::string line = "ndxu-upgrade: interrupted";
-    if (phase != RunPhase::None) line += std::string(" during ") + PhaseName(phase);
+    if (phase != RunPhase::None) line += std::string(" in phase ") + PhaseName(phase);
     line += "; the run log";
     if (!log.empty()) line += " " + EscapeControlCharacters(log);
     return line + (logProblem.empty() ? " says where" : " is incomplete: " + logProblem);

@@ -97,8 +97,8 @@ TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
          "changed.",
          true,
          R"("event":"result","result":"interrupted","exit":143,"reason":"Run interrupted by SIGTERM at )"
-         R"(\"Attempting to connect to LAN Modem\". The device's firmware was not changed.","device_state":null,"next_step":null,)"
-         R"("version_before":null,)",
+         R"(\"Attempting to connect to LAN Modem\". The device's firmware was not changed.",)"
+         R"("device_state":null,"next_step":null,"version_before":null,)",
          std::nullopt, "web_login"},
         {"SIGTERM during the upload lets it finish, --json", {"--throttle", "16384"}, {"--json"}, uploadProgress, "",
          SIGTERM, false, 143,
@@ -151,7 +151,7 @@ TEST_F(CliTest, InterruptedRunSaysWhereInItsLastLogEntry)
              at = screen.find("ndxu-upgrade: ", at + 1))
             EXPECT_TRUE(StartsALine(screen, at)) << c.name << ": " << screen.substr(at);
         if (c.phase) {
-            const std::string last = "ndxu-upgrade: interrupted during " + std::string(c.phase) + "; the run log " +
+            const std::string last = "ndxu-upgrade: interrupted in phase " + std::string(c.phase) + "; the run log " +
                                      (m_dir / "temp" / "ndxulog.txt").string() + " says where\r\n";
             EXPECT_TRUE(screen.ends_with(last)) << c.name << screen;
         }
