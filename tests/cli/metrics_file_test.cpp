@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <iostream>
 #include <sstream>
 
@@ -104,8 +105,8 @@ TEST(MetricsFile, TheVersionIsTheOneTheDeviceRunsAfterTheRun)
         device.facts.versionAfter = c.after;
         const std::vector<std::string> samples = SampleLines(MetricsText({device}));
         const std::string series = "ndxu_firmware_info{device=\"10.0.0.1\",";
-        const long lines = std::count_if(samples.begin(), samples.end(),
-                                         [&](const std::string& line) { return line.starts_with(series); });
+        const std::ptrdiff_t lines = std::count_if(samples.begin(), samples.end(),
+                                                   [&](const std::string& line) { return line.starts_with(series); });
         EXPECT_EQ(lines, c.version ? 1 : 0) << ResultName(c.result);
         if (c.version) {
             EXPECT_TRUE(HoldsSample(samples, series + "version=\"" + *c.version + "\"} 1")) << ResultName(c.result);
