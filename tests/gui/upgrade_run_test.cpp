@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -202,11 +203,12 @@ TEST_P(FailureBoxTest, FailureBoxCarriesItsReasonAndTheDevicesNextStepAsDetails)
 INSTANTIATE_TEST_SUITE_P(FailureBoxes, FailureBoxTest, ::testing::ValuesIn(kFailureBoxes),
                          [](const ::testing::TestParamInfo<FailureBox>& row) { return row.param.id; });
 
-// Notes the value of the transfer bar each time it is painted.
+// Notes the value and the text of the transfer bar each time it is painted.
 class PaintedProgress : public QObject {
 public:
     PaintedProgress() { QCoreApplication::instance()->installEventFilter(this); }
     std::vector<int> values;
+    std::vector<std::string> texts;
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override
@@ -214,7 +216,10 @@ protected:
         auto* bar = qobject_cast<QProgressBar*>(object);
         if (event->type() == QEvent::Paint && bar && bar->objectName() == QStringLiteral("transferProgress") &&
             bar->format().startsWith(QStringLiteral("fw512000.bin")))
+        {
             values.push_back(bar->value());
+            texts.push_back(bar->text().toStdString());
+        }
         return false;
     }
 };
@@ -224,6 +229,7 @@ TEST_F(UpgradeRunTest, ProgressBarFollowsTheUploadAndGoesAwayAfter)
     WriteFileText(m_dir / "package" / "fw512000.bin", std::string(600 * 1024, '\x42'));
     PaintedProgress painted;
     std::vector<int>& values = painted.values;
+    const std::vector<std::string>& texts = painted.texts;
     int exitCode = Run({"--password", "secret", "--throttle", "200000"}, [this] {
         EXPECT_EQ(Window().findChild<QProgressBar*>(QStringLiteral("transferProgress")), nullptr);
         EXPECT_EQ(Text(IDC_STATUS), Loaded(IDS_UPGRADE_COMPLETED));
@@ -232,6 +238,15 @@ TEST_F(UpgradeRunTest, ProgressBarFollowsTheUploadAndGoesAwayAfter)
     ASSERT_GE(values.size(), 3u);
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
     EXPECT_LT(values.front(), values.back());
+    // Under way, the bar tells the rate and the time left as the console's
+    // meter does; the throttle keeps the rate near 195 KiB/s, so 600 KiB take
+    // about three seconds.
+    const std::regex underWay(R"(fw512000\.bin  \d+ of 600 KiB  \d+%  (\d+\.\d) KiB/s  0:0\d left)");
+    const auto paced = std::find_if(texts.begin(), texts.end(), [&](const std::string& text) {
+        std::smatch rate;
+        return std::regex_match(text, rate, underWay) && std::stod(rate[1]) > 50 && std::stod(rate[1]) < 400;
+    });
+    EXPECT_NE(paced, texts.end()) << (texts.empty() ? "" : texts.back());
 }
 
 }  // namespace
