@@ -14,7 +14,7 @@ constexpr UINT kOverrunProbeBytes = 9;
 }  // namespace
 
 std::unique_ptr<char[]> FetchPage(int post, std::string server, std::string headers, std::string body,
-                                  std::string object, FetchFailure* failure)
+                                  std::string object, const FetchFailureListener& beforeBox)
 {
     WriteLogLine(PageTraceLine(server, headers, body, object));
 
@@ -32,8 +32,8 @@ std::unique_ptr<char[]> FetchPage(int post, std::string server, std::string head
     } catch (const CInternetException& e) {
         // A pending send still completes; every other failure ends the fetch.
         if (e.m_dwError != ERROR_IO_PENDING || !request) {
+            if (beforeBox) beforeBox({e.ReportText(0), e.m_dwError, e.Detail()});
             e.ReportError(MB_OK, 0);
-            if (failure) *failure = {e.ReportText(0), e.m_dwError};
             return nullptr;
         }
     }

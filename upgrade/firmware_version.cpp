@@ -59,3 +59,17 @@ std::string FirmwareVersionOf(std::string_view page, std::string_view mark)
     });
     return found;
 }
+
+std::optional<std::string> ShownFirmwareVersion(std::string_view page)
+{
+    const std::size_t word = page.find("Firmware");
+    if (word == std::string_view::npos) return std::nullopt;
+    std::optional<std::string> found;
+    AnyNumber(page.substr(word), [&](std::string_view number) {
+        const std::string_view version = VersionPart(number);
+        if (version.find('.') == std::string_view::npos) return false;
+        found = version;
+        return true;
+    });
+    return found;
+}

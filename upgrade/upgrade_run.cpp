@@ -176,16 +176,6 @@ void RunSteps(WizardPage& page, RunJournal& journal)
     TransferAndConfirm(page, hold, address, password);
 }
 
-// A run that failed after the device was changed says what the device is
-// left with, unless the run has said it already.
-void TellNextStep(WizardPage& page)
-{
-    const RunReport& report = page.Report();
-    if (!report.changed || report.failure.next) return;
-    if (report.end == RunEnd::UploadNotStarted) page.ReportNextStep(DownloadModeStep());
-    if (report.end == RunEnd::UploadFailed) page.ReportNextStep(PartialImageStep(report.uploading));
-}
-
 }  // namespace
 
 void RunUpgrade(WizardPage& page)
@@ -197,10 +187,11 @@ void RunUpgrade(WizardPage& page)
         // The exception goes on to the framework, which reports it.
         if (const std::optional<HandlerReport> report = HandlerReportOf(std::current_exception()))
             page.FailureShown(report->text, report->icon);
-        TellNextStep(page);
+        page.TellNextStep();
         journal.End(page.Report());
         throw;
     }
-    TellNextStep(page);
+    page.TellNextStep();
+    page.EndMessageBoxes();
     journal.End(page.Report());
 }

@@ -40,12 +40,15 @@ std::string WrongDeviceText()
 }
 
 // One page from the device; when none comes back, the failure the fetch
-// showed is the run's.
+// showed is the run's, with what failed where as its reason.
 std::unique_ptr<char[]> Fetch(WizardPage& page, int post, const std::string& address, const std::string& headers,
                               const std::string& body, const char* object, FetchFailure* failure = nullptr)
 {
     FetchFailure shown;
-    std::unique_ptr<char[]> reply = FetchPage(post, address, headers, body, object, &shown);
+    std::unique_ptr<char[]> reply = FetchPage(post, address, headers, body, object, [&](const FetchFailure& f) {
+        shown = f;
+        if (!f.detail.empty()) page.GiveReason(f.detail);
+    });
     if (!reply) page.FailureShown(shown.shown, MessageIcon::Exclamation);
     if (failure) *failure = shown;
     return reply;
@@ -60,22 +63,39 @@ void LookForDownloadMode(WizardPage& page, const std::string& address, const Fet
     if (FtpTakesAnonymousLogin(address)) page.ReportNextStep(AnswersOnlyOnFtpStep());
 }
 
+// Why a status page without the version mark is no device to upgrade: the
+// firmware version it shows, or that it shows none.
+std::string NotMarkedReason(const std::string& statusPage, const std::string& mark)
+{
+    const std::optional<std::string> shown = ShownFirmwareVersion(statusPage);
+    if (!shown) return "no firmware version can be read from the status page, so it is no " + mark + "x device";
+    return "the status page shows firmware " + *shown + ", not " + mark + "x";
+}
+
 bool Contains(const char* page, const std::string& mark) { return std::strstr(page, mark.c_str()) != nullptr; }
+
+// Why the login failed: the device's own words found in its reply.
+std::string RefusalReason(const std::string& mark) { return "the device's reply to the login says \"" + mark + "\""; }
 
 // Judges the reply to the second login; true when the password was taken.
 bool JudgeLoginReply(WizardPage& page, const char* reply)
 {
-    if (Contains(reply, AfxLoadString(IDS_WRONG_PASSWORD_MARK)) || Contains(reply, kGermanRefusal)) {
+    const std::string refusal = AfxLoadString(IDS_WRONG_PASSWORD_MARK);
+    const bool refused = Contains(reply, refusal);
+    if (refused || Contains(reply, kGermanRefusal)) {
         page.SetEnd(RunEnd::PasswordRefused);
         WriteLogLine("Bad Password Entered");
         page.ShowStatus(AfxLoadString(IDS_INCORRECT_PASSWORD));
+        page.GiveReason(RefusalReason(refused ? refusal : kGermanRefusal));
         page.ShowFailure(AfxLoadString(IDS_WRONG_PASSWORD_MESSAGE), MessageIcon::Exclamation);
         return false;
     }
-    if (Contains(reply, AfxLoadString(IDS_OPERATION_FAILED_MARK))) {
+    const std::string failed = AfxLoadString(IDS_OPERATION_FAILED_MARK);
+    if (Contains(reply, failed)) {
         page.SetEnd(RunEnd::PasswordRefused);
         WriteLogLine("Operatation FAILED returned!");
         page.ShowStatus(AfxLoadString(IDS_OPERATION_FAILED));
+        page.GiveReason(RefusalReason(failed));
         page.ShowFailure(AfxLoadString(IDS_OPERATION_FAILED), MessageIcon::Exclamation);
         return false;
     }
@@ -121,6 +141,7 @@ std::optional<std::string> CheckVersion(WizardPage& page, const std::string& add
         WriteLogLine("Device is not an NDXU");
         std::string text = WrongDeviceText();
         page.ShowStatus(text);
+        page.GiveReason(NotMarkedReason(DeviceText(statusPage.get()), mark));
         page.ShowFailure(text, MessageIcon::None);
         return std::nullopt;
     }

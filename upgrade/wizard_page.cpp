@@ -46,6 +46,7 @@ void WizardPage::GiveReason(const std::string& reason)
 
 void WizardPage::ShowFailure(const std::string& text, MessageIcon icon)
 {
+    TellNextStep();
     FailureShown(text, icon);
     if (icon == MessageIcon::None)
         m_dialog.MessageBox(text, nullptr, MB_OK);
@@ -128,8 +129,18 @@ void WizardPage::ReportNextStep(const NextStep& next)
     WriteLogLine("Device State: " + next.stateText);
     WriteLogLine("Next Step: " + next.step);
     m_report.failure.next = next;
+    AfxGetHost().SetMessageNextStep(next.Text());
     Reported();
 }
+
+void WizardPage::TellNextStep()
+{
+    if (!m_report.changed || m_report.failure.next) return;
+    if (m_report.end == RunEnd::UploadNotStarted) ReportNextStep(DownloadModeStep());
+    if (m_report.end == RunEnd::UploadFailed) ReportNextStep(PartialImageStep(m_report.uploading));
+}
+
+void WizardPage::EndMessageBoxes() { AfxGetHost().SetMessageNextStep({}); }
 
 void WizardPage::ReportDeviceChanged()
 {

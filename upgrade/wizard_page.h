@@ -49,7 +49,8 @@ public:
     // console the line after that box.
     void GiveReason(const std::string& reason);
     // Shows the failure's message box: the dialog's own for no icon, the
-    // application's for the exclamation icon.
+    // application's for the exclamation icon; a changed device's next step
+    // is told first.
     void ShowFailure(const std::string& text, MessageIcon icon);
     // The failure's message box, shown by a layer below the run (a page
     // fetch's report, the framework's report of an exception).
@@ -79,8 +80,16 @@ public:
     void ReportPackage(const std::string& version, const std::string& signedBy, const std::string& trustedComment);
     void ReportImageSha256(const std::string& digest);
     // What the device is left with and what to do next: logged as
-    // "Device State: " and "Next Step: " entries.
+    // "Device State: " and "Next Step: " entries, and told to the next
+    // message box.
     void ReportNextStep(const NextStep& next);
+    // A run that fails after the device was changed says what the device is
+    // left with, as its end tells it, unless the run has said it already.
+    // ShowFailure says it before its box.
+    void TellNextStep();
+    // The run shows no more boxes: a next step told since the last one is no
+    // later box's.
+    void EndMessageBoxes();
     // From now on each phase the run enters is a line of `journal`.
     void KeepJournal(RunJournal& journal) { m_journal = &journal; }
 

@@ -11,12 +11,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/dialog_font.h"
 #include "platform/qt/wait_cursor.h"
+#include "platform/ui/transfer_pace.h"
 
 namespace {
 
@@ -58,6 +60,7 @@ void DialogWindow::ShowProgress(const ProgressReport& progress)
         m_progress->setGeometry(margin, m_templateSize.height(), m_templateSize.width() - 2 * margin, height);
         setFixedSize(m_templateSize.width(), m_templateSize.height() + height + margin);
         m_progress->show();
+        m_progressStarted = std::chrono::steady_clock::now();
     }
     // The bar counts in KiB so that large images stay within its int range.
     const auto kib = [](std::uint64_t bytes) {
@@ -66,9 +69,11 @@ void DialogWindow::ShowProgress(const ProgressReport& progress)
     const std::uint64_t total = progress.total ? progress.total : progress.done;
     m_progress->setRange(0, std::max(kib(total), 1));
     m_progress->setValue(kib(progress.done));
-    m_progress->setFormat(QString::fromStdString(progress.name) + QStringLiteral("  %1 of %2 KiB  %p%")
-                                                                       .arg(kib(progress.done))
-                                                                       .arg(kib(total)));
+    QString format = QString::fromStdString(progress.name) +
+                     QStringLiteral("  %1 of %2 KiB  %p%").arg(kib(progress.done)).arg(kib(total));
+    const std::string pace = PaceText(progress, std::chrono::steady_clock::now() - m_progressStarted);
+    if (!pace.empty()) format += QStringLiteral("  ") + QString::fromStdString(pace);
+    m_progress->setFormat(format);
 }
 
 void DialogWindow::EndProgress()

@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QWidget>
 #include <QSize>
+#include <chrono>
 #include <map>
 #include <optional>
 
@@ -59,6 +60,7 @@ private:
     std::map<const ControlTemplate*, QWidget*> m_widgets;
     QSize m_templateSize;
     QProgressBar* m_progress = nullptr;
+    std::chrono::steady_clock::time_point m_progressStarted;  // when the bar came up
     int m_dispatching = 0;
     bool m_placed = false;
 };

@@ -23,12 +23,14 @@ QMessageBox::Icon BoxIcon(MessageIcon icon)
 
 }  // namespace
 
-int ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption, MessageIcon icon)
+int ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption, MessageIcon icon,
+                   const std::string& details)
 {
     QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
                     owner);
     // The program's texts are plain: a '<' in a path must not start markup.
     box.setTextFormat(Qt::PlainText);
+    if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
     if (g_observer) {
         QMetaObject::invokeMethod(
             &box,

@@ -94,7 +94,7 @@ void QtHost::FocusChanged(CDialog& dialog, int id) { WindowOf(dialog).FocusContr
 int QtHost::MessageBox(CDialog* owner, const std::string& text, const std::string& caption, MessageIcon icon)
 {
     WaitCursorPause normalCursor;
-    return ShowMessageBox(owner ? Find(*owner) : nullptr, text, caption, icon);
+    return ShowMessageBox(owner ? Find(*owner) : nullptr, text, caption, icon, m_detail.Take());
 }
 
 int QtHost::RunModal(CDialog& dialog)

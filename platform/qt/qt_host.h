@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "platform/ui/host.h"
+#include "platform/ui/message_detail.h"
 
 class DialogWindow;
 class QEventLoop;
@@ -45,6 +46,8 @@ public:
     void KeepPainted() override;
     void ShowProgress(CDialog& dialog, const ProgressReport& progress) override;
     void EndProgress(CDialog& dialog) override;
+    void SetMessageDetail(const std::string& reason) override { m_detail.SetReason(reason); }
+    void SetMessageNextStep(const std::string& next) override { m_detail.SetNextStep(next); }
 
 private:
     struct ModalRun {
@@ -58,6 +61,7 @@ private:
     void DeliverQuit();
 
     QIcon m_icon;
+    MessageDetail m_detail;  // the next message box's
     std::map<const CDialog*, std::unique_ptr<DialogWindow>> m_windows;
     std::map<const CDialog*, ModalRun> m_modalRuns;
     std::optional<int> m_pendingQuit;

@@ -50,10 +50,13 @@ public:
     virtual void ShowProgress(CDialog& dialog, const ProgressReport& progress) = 0;
     virtual void EndProgress(CDialog& dialog) = 0;
 
-    // Why the next message box comes: a host that has room for it (the
-    // console) shows it on the line after that box; the window leaves it to
-    // the run log.
+    // Why the next message box comes: the console shows it on the line after
+    // that box, a window in the box's details.
     virtual void SetMessageDetail(const std::string&) {}
+    // What the device is left with and what to do next, for the next message
+    // box: a window shows it in the box's details; the console tells it once,
+    // at the run's end.
+    virtual void SetMessageNextStep(const std::string&) {}
 };
 
 // The process's host; set once at start (and by each test). Setting it

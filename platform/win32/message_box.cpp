@@ -18,10 +18,18 @@ UINT IconStyle(MessageIcon icon)
 
 }  // namespace
 
-int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, MessageIcon icon)
+std::string MessageBoxText(const std::string& text, const std::string& details)
+{
+    if (details.empty()) return text;
+    return text + "\n\n" + std::string(40, '-') + "\n" + details;
+}
+
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, MessageIcon icon,
+                   const std::string& details)
 {
     const UINT modality = owner ? MB_APPLMODAL : MB_TASKMODAL;
-    const int answer = MessageBoxW(owner, Utf16(text).c_str(), Utf16(caption).c_str(), MB_OK | modality | IconStyle(icon));
+    const int answer = MessageBoxW(owner, Utf16(MessageBoxText(text, details)).c_str(), Utf16(caption).c_str(),
+                                   MB_OK | modality | IconStyle(icon));
     if (answer == 0) ThrowLastError("cannot show a message box");
     return IDOK;
 }

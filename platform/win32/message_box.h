@@ -8,5 +8,10 @@
 #include "platform/ui/host.h"
 
 // Shows a box owned by `owner` until it is closed; with no owner the box is
-// modal to all of the program's windows. Returns IDOK.
-int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, MessageIcon icon);
+// modal to all of the program's windows. `details`, when there are any, are
+// a paragraph of their own below a separator line. Returns IDOK.
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, MessageIcon icon,
+                   const std::string& details = {});
+
+// The box's text: `text`, and below a separator line the details.
+std::string MessageBoxText(const std::string& text, const std::string& details);

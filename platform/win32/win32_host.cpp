@@ -85,7 +85,7 @@ void Win32Host::FocusChanged(CDialog& dialog, int id) { WindowOf(dialog).FocusCo
 int Win32Host::MessageBox(CDialog* owner, const std::string& text, const std::string& caption, MessageIcon icon)
 {
     WaitCursorPause normalCursor;
-    return ShowMessageBox(owner ? Window(*owner) : nullptr, text, caption, icon);
+    return ShowMessageBox(owner ? Window(*owner) : nullptr, text, caption, icon, m_detail.Take());
 }
 
 // The window's owner takes no input until the dialog ends, as with the

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/ui/host.h"
+#include "platform/ui/message_detail.h"
 
 class DialogWindow;
 
@@ -42,6 +43,8 @@ public:
     void KeepPainted() override;
     void ShowProgress(CDialog& dialog, const ProgressReport& progress) override;
     void EndProgress(CDialog& dialog) override;
+    void SetMessageDetail(const std::string& reason) override { m_detail.SetReason(reason); }
+    void SetMessageNextStep(const std::string& next) override { m_detail.SetNextStep(next); }
 
 private:
     DialogWindow* Find(const CDialog& dialog) const;
@@ -52,6 +55,7 @@ private:
 
     HINSTANCE m_resources;
     HICON m_icon;
+    MessageDetail m_detail;  // the next message box's
     std::map<const CDialog*, std::unique_ptr<DialogWindow>> m_windows;
     std::map<const CDialog*, std::optional<int>> m_modalResults;
 };

@@ -26,11 +26,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Device -> result, from the rows of a summary table.
+// Device -> result, from the rows of a summary table; a row's reason is on
+// an indented line of its own below it.
 std::map<std::string, std::string> SummaryResults(const std::string& table)
 {
     std::map<std::string, std::string> results;
     for (const std::string& line : Lines(table)) {
+        if (line.starts_with(" ")) continue;
         std::istringstream words(line);
         std::string device, result;
         if (words >> device >> result && device.starts_with("127.")) results[device] = result;
@@ -571,6 +573,7 @@ TEST_F(FleetTest, DevicesWhoseProcessCannotBeMadeAreNotStartedSayingWhy)
     EXPECT_EQ(Count(result.out, "    not started: the device's process could not be started: "), notStarted)
         << result.out;
     EXPECT_EQ(Count(result.out, ": Too many open files\n"), notStarted) << result.out;
+    EXPECT_EQ(Count(result.out, " port 1: Connection refused\n"), 6 - notStarted) << result.out;
     EXPECT_EQ(result.out.find("crashed"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find(std::to_string(notStarted) + " not started"), std::string::npos) << result.out;
 }

@@ -2,7 +2,9 @@
 // One run of ndxu-upgrade against the simulator, written down as data: a
 // scenario file under tests/scenarios. Each line is "key: value"; a key may
 // repeat where it lists; "#" starts a comment line; in values, \n, \r, \t and
-// \\ stand for their characters.
+// \\ stand for their characters. In what the output is expected to hold
+// (log-ends, log-has, stdout-ends, stderr-has, json-has), <http-port> and
+// <ftp-port> stand for the simulator's ports.
 //
 //   title:        what the scenario shows
 //   device:       simulator options, separated by blanks (repeatable)

@@ -42,7 +42,8 @@ void QtWizardTest::SetUp()
     AfxSetResourceModule(&ProgramResources());
     SetMessageBoxObserver([this](const QMessageBox& box) {
         m_boxes.push_back({box.text().toStdString(), box.windowTitle().toStdString(), box.icon(),
-                           box.textFormat(), box.parentWidget(), QApplication::overrideCursor() != nullptr});
+                           box.textFormat(), box.parentWidget(), QApplication::overrideCursor() != nullptr,
+                           box.detailedText().toStdString()});
     });
     StartWatchdog();
 }

@@ -29,6 +29,7 @@ struct ShownBox {
     Qt::TextFormat format;
     QWidget* owner;
     bool waitCursor;  // whether the wait cursor was up while the box was
+    std::string details;  // behind Show Details; empty when the box has none
 };
 
 class QtWizardTest : public WizardSandboxTest {

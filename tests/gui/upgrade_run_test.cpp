@@ -8,11 +8,16 @@
 #include <QPushButton>
 #include <QCoreApplication>
 #include <algorithm>
+#include <ostream>
+#include <regex>
+#include <string>
+#include <vector>
 
 #include "platform/ui/resources.h"
 #include "res/resource.h"
 #include "tests/gui/qt_wizard_fixture.h"
 #include "tests/support/devsim.h"
+#include "upgrade/next_step.h"
 
 namespace {
 
@@ -39,10 +44,12 @@ protected:
     // Starts the simulator, runs the program, and has the user type the
     // address and password and press Continue; `atEnd` sees the screen when
     // the run is over, before the user closes the window.
-    int Run(std::vector<std::string> deviceOptions, std::function<void()> atEnd)
+    // With `webClosed` the program looks for the web pages where nothing
+    // listens (the FTP port, before download mode).
+    int Run(std::vector<std::string> deviceOptions, std::function<void()> atEnd, bool webClosed = false)
     {
         m_sim = std::make_unique<DevSim>(std::move(deviceOptions));
-        m_env.Set("NDXU_HTTP_PORT", std::to_string(m_sim->HttpPort()));
+        m_env.Set("NDXU_HTTP_PORT", std::to_string(webClosed ? m_sim->FtpPort() : m_sim->HttpPort()));
         m_env.Set("NDXU_FTP_PORT", std::to_string(m_sim->FtpPort()));
         m_env.Set("NDXU_CONNECT_TIMEOUT", "5");
         m_env.Set("NDXU_RECEIVE_TIMEOUT", "5");
@@ -141,13 +148,67 @@ TEST_F(UpgradeRunTest, RefusedUploadLeavesTheFailureInTheStatusLineAndCancelBack
     ASSERT_EQ(m_boxes.size(), 1u);
     EXPECT_EQ(m_boxes[0].text, failure.toStdString());
     EXPECT_EQ(m_boxes[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(m_boxes[0].details, "Reason: 552 Requested file action aborted: storage full.\nNext: " +
+                                      PartialImageStep("fw512000.bin").Text());
 }
 
-// Notes the value of the transfer bar each time it is painted.
+// A failure class: the device's options, the failure's box, and the details
+// behind the box's Show Details button, where <ftp-port> stands for the
+// simulator's FTP port.
+struct FailureBox {
+    const char* id;
+    std::vector<std::string> device;
+    bool webClosed;
+    std::string text;  // the string table's `textId` when empty
+    unsigned textId;
+    QMessageBox::Icon icon;
+    std::string details;
+};
+
+void PrintTo(const FailureBox& row, std::ostream* out) { *out << row.id; }
+
+const std::string kNotConnected = "A connection with the server could not be established";
+
+const FailureBox kFailureBoxes[] = {
+    {"NotReached", {}, true, kNotConnected, 0, QMessageBox::Warning, "Reason: 127.0.0.1 port <ftp-port>: Connection refused"},
+    {"WrongPassword", {"--password", "other"}, false, "", IDS_WRONG_PASSWORD_MESSAGE, QMessageBox::Warning,
+     "Reason: the device's reply to the login says \"wrong password\""},
+    {"NotA5xDevice", {"--firmware-version", "4.2.7"}, false,
+     "Device is not a Varn Halvex LAN Modem (North America).  Connect to the correct model device or cancel the "
+     "Upgrade Wizard",
+     0, QMessageBox::NoIcon, "Reason: the status page shows firmware 4.2.7, not 5.x"},
+    {"NoFtpServer", {"--ftp", "off"}, false, kNotConnected, 0, QMessageBox::Critical,
+     "Reason: 127.0.0.1 port <ftp-port>: Connection refused\nNext: " + DownloadModeStep().Text()},
+    {"UploadDropped", {"--stor-fault", "drop"}, false, "Cannot Upload fw512000.bin as fw512000.bin", 0,
+     QMessageBox::Warning, "Reason: the connection to the device was dropped during the transfer\nNext: " + PartialImageStep("fw512000.bin").Text()},
+};
+
+class FailureBoxTest : public UpgradeRunTest, public ::testing::WithParamInterface<FailureBox> {};
+
+TEST_P(FailureBoxTest, FailureBoxCarriesItsReasonAndTheDevicesNextStepAsDetails)
+{
+    const FailureBox& row = GetParam();
+    std::vector<std::string> device = {"--password", "secret"};
+    device.insert(device.end(), row.device.begin(), row.device.end());
+    Run(device, [] {}, row.webClosed);
+    std::string details = row.details;
+    if (const std::size_t at = details.find("<ftp-port>"); at != std::string::npos)
+        details.replace(at, 10, std::to_string(m_sim->FtpPort()));
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].text, row.text.empty() ? AfxLoadString(row.textId) : row.text);
+    EXPECT_EQ(m_boxes[0].icon, row.icon);
+    EXPECT_EQ(m_boxes[0].details, details);
+}
+
+INSTANTIATE_TEST_SUITE_P(FailureBoxes, FailureBoxTest, ::testing::ValuesIn(kFailureBoxes),
+                         [](const ::testing::TestParamInfo<FailureBox>& row) { return row.param.id; });
+
+// Notes the value and the text of the transfer bar each time it is painted.
 class PaintedProgress : public QObject {
 public:
     PaintedProgress() { QCoreApplication::instance()->installEventFilter(this); }
     std::vector<int> values;
+    std::vector<std::string> texts;
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override
@@ -155,7 +216,10 @@ protected:
         auto* bar = qobject_cast<QProgressBar*>(object);
         if (event->type() == QEvent::Paint && bar && bar->objectName() == QStringLiteral("transferProgress") &&
             bar->format().startsWith(QStringLiteral("fw512000.bin")))
+        {
             values.push_back(bar->value());
+            texts.push_back(bar->text().toStdString());
+        }
         return false;
     }
 };
@@ -165,6 +229,7 @@ TEST_F(UpgradeRunTest, ProgressBarFollowsTheUploadAndGoesAwayAfter)
     WriteFileText(m_dir / "package" / "fw512000.bin", std::string(600 * 1024, '\x42'));
     PaintedProgress painted;
     std::vector<int>& values = painted.values;
+    const std::vector<std::string>& texts = painted.texts;
     int exitCode = Run({"--password", "secret", "--throttle", "200000"}, [this] {
         EXPECT_EQ(Window().findChild<QProgressBar*>(QStringLiteral("transferProgress")), nullptr);
         EXPECT_EQ(Text(IDC_STATUS), Loaded(IDS_UPGRADE_COMPLETED));
@@ -173,6 +238,15 @@ TEST_F(UpgradeRunTest, ProgressBarFollowsTheUploadAndGoesAwayAfter)
     ASSERT_GE(values.size(), 3u);
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
     EXPECT_LT(values.front(), values.back());
+    // Under way, the bar tells the rate and the time left as the console's
+    // meter does; the throttle keeps the rate near 195 KiB/s, so 600 KiB take
+    // about three seconds.
+    const std::regex underWay(R"(fw512000\.bin  \d+ of 600 KiB  \d+%  (\d+\.\d) KiB/s  0:0\d left)");
+    const auto paced = std::find_if(texts.begin(), texts.end(), [&](const std::string& text) {
+        std::smatch rate;
+        return std::regex_match(text, rate, underWay) && std::stod(rate[1]) > 50 && std::stod(rate[1]) < 400;
+    });
+    EXPECT_NE(paced, texts.end()) << (texts.empty() ? "" : texts.back());
 }
 
 }  // namespace

@@ -240,7 +240,8 @@ const LoginFailure kLoginFailures[] = {
      ERROR_INTERNET_CANNOT_CONNECT, "A connection with the server could not be established", {},
      "127.0.0.1 port <port>: " + std::string(kRefusedReason)},
     {"ServerThatNeverGreetsEndsOnTheExchangeTimeout", LoginFailure::Server::QuietListener, {},
-     {{"NDXU_EXCHANGE_TIMEOUT", "1"}}, ERROR_INTERNET_TIMEOUT, "The operation timed out", {}},
+     {{"NDXU_EXCHANGE_TIMEOUT", "1"}}, ERROR_INTERNET_TIMEOUT, "The operation timed out", {},
+     "127.0.0.1 port <port>: " + std::string(kTimedOutReason)},
 };
 
 void PrintTo(const LoginFailure& failure, std::ostream* out) { *out << failure.id; }

@@ -156,7 +156,9 @@ TEST_F(HttpFailureTest, SilentDeviceTimesOutWhileTheWindowIsKeptPainted)
     SetEnv("NDXU_RECEIVE_TIMEOUT", "1");
     StartDevice({"--reply", "stat1=silent"});
     std::unique_ptr<CHttpFile> request = Open("127.0.0.1", Device().HttpPort());
-    EXPECT_EQ(SendFails(*request), ERROR_INTERNET_TIMEOUT);
+    std::string detail;
+    EXPECT_EQ(SendFails(*request, nullptr, &detail), ERROR_INTERNET_TIMEOUT);
+    EXPECT_EQ(detail, "127.0.0.1 port " + std::to_string(Device().HttpPort()) + ": " + kTimedOutReason);
     EXPECT_GE(Paints(), 5);
     EXPECT_LE(Paints(), 25);
 }

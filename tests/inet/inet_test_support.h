@@ -78,6 +78,13 @@ int ClosedPort();
 // What a connection to a closed port is said to have met, after "<host> port
 // <port>: ": the system's reason.
 inline constexpr char kRefusedReason[] = "Connection refused";
+// What a server that does not answer in time is said to have done, after
+// "<host> port <port>: ".
+#ifdef _WIN32
+inline constexpr char kTimedOutReason[] = "The operation timed out";
+#else
+inline constexpr char kTimedOutReason[] = "Connection timed out";
+#endif
 
 // A loopback listener that never takes its connections: the system completes
 // them, and a client then waits for a server that never says a word. The

@@ -6,8 +6,10 @@
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "net/page_fetch.h"
+#include "platform/inet/inet_types.h"
 #include "platform/ui/win_app.h"
 #include "tests/support/device_fixture.h"
 
@@ -82,14 +84,29 @@ TEST_F(PageFetchTest, UnresolvableNameShowsThePlatformTextAndLogsOnlyTheRequest)
     EXPECT_EQ(LogAfterBanner(), LogEntry("Call for page: no-such-device.invalid#########/stat1.htm"));
 }
 
+// The failure reaches the listener before its box is up, with where the
+// connection failed and why.
 TEST_F(PageFetchTest, RefusedConnectionShowsThePlatformText)
 {
     StartDevice();
-    m_env.Set("NDXU_HTTP_PORT", std::to_string(Device().FtpPort()));  // nothing listens there yet
+    const int closed = Device().FtpPort();  // nothing listens there yet
+    m_env.Set("NDXU_HTTP_PORT", std::to_string(closed));
     StartWizard();
-    EXPECT_EQ(FetchPage(0, kDeviceAddress, "", "", "/stat1.htm"), nullptr);
+    std::vector<FetchFailure> told;
+    std::size_t boxesWhenTold = 1;
+    EXPECT_EQ(FetchPage(0, kDeviceAddress, "", "", "/stat1.htm",
+                        [&](const FetchFailure& failure) {
+                            told.push_back(failure);
+                            boxesWhenTold = m_host.MessageBoxes().size();
+                        }),
+              nullptr);
     ASSERT_EQ(m_host.MessageBoxes().size(), 1u);
     EXPECT_EQ(m_host.MessageBoxes()[0].text, "A connection with the server could not be established");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(boxesWhenTold, 0u);
+    EXPECT_EQ(told[0].shown, "A connection with the server could not be established");
+    EXPECT_EQ(told[0].code, static_cast<unsigned long>(ERROR_INTERNET_CANNOT_CONNECT));
+    EXPECT_EQ(told[0].detail, "127.0.0.1 port " + std::to_string(closed) + ": Connection refused");
 }
 
 TEST_F(PageFetchTest, SilentDeviceEndsTheRequestWithinTheTimeOut)

@@ -106,6 +106,7 @@ TEST_F(WebExchangeTest, WrongPasswordEndsTheRunWithTheApplicationMessage)
               std::vector<HostEvent>{BoxEvent(AfxLoadString(IDS_WRONG_PASSWORD_MESSAGE), AfxGetAppName(),
                                               MessageIcon::Exclamation)});
     EXPECT_TRUE(LogHas("Bad Password Entered"));
+    EXPECT_TRUE(LogHas("Reason: the device's reply to the login says \"wrong password\""));
     EXPECT_EQ(Paths(), (std::vector<std::string>{"POST /enter.htm", "POST /enter.htm"}));
     EXPECT_EQ(Wizard().LastRunEnd(), RunEnd::PasswordRefused);
 }
@@ -115,6 +116,7 @@ TEST_F(WebExchangeTest, GermanRefusalIsAWrongPasswordToo)
     Run("guess", {"--password", "secret", "--language", "de"});
     EXPECT_EQ(Text(IDC_STATUS), "Incorrect Password entered");
     EXPECT_TRUE(LogHas("Bad Password Entered"));
+    EXPECT_TRUE(LogHas("Reason: the device's reply to the login says \"Kennwort ist falsch\""));
 }
 
 TEST_F(WebExchangeTest, FailedOperationEndsTheRunWithItsOwnText)
@@ -124,6 +126,7 @@ TEST_F(WebExchangeTest, FailedOperationEndsTheRunWithItsOwnText)
     EXPECT_EQ(m_host.MessageBoxes(), std::vector<HostEvent>{BoxEvent("Operatation FAILED returned!", AfxGetAppName(),
                                                                      MessageIcon::Exclamation)});
     EXPECT_TRUE(LogHas("Operatation FAILED returned!"));
+    EXPECT_TRUE(LogHas("Reason: the device's reply to the login says \"Operation failed\""));
 }
 
 TEST_F(WebExchangeTest, WrongPasswordWinsOverFailedOperation)
@@ -155,6 +158,10 @@ TEST_F(WebExchangeTest, VersionMarkCountsOnlyWhereItBeginsANumber)
         RunWith(kDeviceAddress, "");
         EXPECT_EQ(LogHas("NDXU Version Verified"), verified) << version;
         EXPECT_EQ(LogHas("Device is not an NDXU"), !verified) << version;
+        EXPECT_EQ(LogHas("Reason: the status page shows firmware " + std::string(version).substr(version[0] == 'v') +
+                         ", not 5.x"),
+                  !verified)
+            << version;
         EXPECT_EQ(Wizard().LastRunEnd(), verified ? RunEnd::UploadNotStarted : RunEnd::WrongDevice) << version;
         ExitApplication();
         std::filesystem::remove(LogPath());
@@ -170,6 +177,9 @@ TEST_F(WebExchangeTest, StatusPageWithoutTheMarkNamesTheProduct)
     EXPECT_EQ(m_host.MessageBoxes(),
               std::vector<HostEvent>{BoxEvent(wrongDevice, AfxGetAppName(), MessageIcon::None)});
     EXPECT_TRUE(LogHas("Device is not an NDXU"));
+    EXPECT_TRUE(LogHas("Reason: no firmware version can be read from the status page, so it is no 5.x device"));
+    EXPECT_EQ(Wizard().LastRun().failure.reason,
+              "no firmware version can be read from the status page, so it is no 5.x device");
     EXPECT_FALSE(LogHas(wrongDevice));
     EXPECT_EQ(Paths().size(), 3u);
 }

@@ -18,26 +18,31 @@ struct VersionCase {
     const char* page;
     bool marked;
     const char* version;
+    std::optional<std::string> shown;  // the firmware's version, whatever its number
 };
 
 TEST(FirmwareVersionTest, TheMarkCountsOnlyWhereItBeginsANumber)
 {
     const VersionCase cases[] = {
-        {"Firmware Version: 5.0.3", true, "5.0.3"},
-        {"Firmware Version: 4.5.1", false, "unknown"},
-        {"Uptime 15.0 days", false, "unknown"},
-        {"Built 2015.3.7", false, "unknown"},
-        {"Bootloader 4.5.1, Uptime 15.0 days, Built 2015.3.7<br>Firmware Version: 5.1.2", true, "5.1.2"},
-        {"v5.2 and later", true, "5.2"},
-        {"Version 5.", true, "unknown"},
-        {"5.0.3", true, "5.0.3"},
-        {"5.0.3.", true, "5.0.3"},
-        {"1.5.0 or 5..1", true, "unknown"},
-        {"", false, "unknown"},
+        {"Firmware Version: 5.0.3", true, "5.0.3", "5.0.3"},
+        {"Firmware Version: 4.5.1", false, "unknown", "4.5.1"},
+        {"Uptime 15.0 days", false, "unknown", std::nullopt},
+        {"Built 2015.3.7", false, "unknown", std::nullopt},
+        {"Bootloader 4.5.1, Uptime 15.0 days, Built 2015.3.7<br>Firmware Version: 5.1.2", true, "5.1.2", "5.1.2"},
+        {"Bootloader 4.5.1<br>Firmware Version: 4.2.7 (build 12)", false, "unknown", "4.2.7"},
+        {"Firmware Version: 4 of 12.", false, "unknown", std::nullopt},
+        {"Firmware Version: unknown", false, "unknown", std::nullopt},
+        {"v5.2 and later", true, "5.2", std::nullopt},
+        {"Version 5.", true, "unknown", std::nullopt},
+        {"5.0.3", true, "5.0.3", std::nullopt},
+        {"5.0.3.", true, "5.0.3", std::nullopt},
+        {"1.5.0 or 5..1", true, "unknown", std::nullopt},
+        {"", false, "unknown", std::nullopt},
     };
     for (const VersionCase& c : cases) {
         EXPECT_EQ(HasVersionMark(c.page, "5."), c.marked) << c.page;
         EXPECT_EQ(FirmwareVersionOf(c.page, "5."), c.version) << c.page;
+        EXPECT_EQ(ShownFirmwareVersion(c.page), c.shown) << c.page;
     }
 }
 

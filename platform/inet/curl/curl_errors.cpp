@@ -33,12 +33,14 @@ DWORD InternetErrorOf(CURLcode code, CURL* easy)
 std::string ConnectionDetail(CURLcode code, CURL* easy, const std::string& host, int port)
 {
     if (code == CURLE_COULDNT_RESOLVE_HOST) return host + ": name not resolved";
+    const std::string where = host + " port " + std::to_string(port) + ": ";
+    if (code == CURLE_OPERATION_TIMEDOUT) return where + std::generic_category().message(ETIMEDOUT);
     if (code != CURLE_COULDNT_CONNECT) return {};
     long osErrno = 0;
     if (curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno) != CURLE_OK) osErrno = 0;
     const std::string reason =
         osErrno ? std::generic_category().message(static_cast<int>(osErrno)) : curl_easy_strerror(code);
-    return host + " port " + std::to_string(port) + ": " + reason;
+    return where + reason;
 }
 
 CInternetException InternetFailure(CURLcode code, CURL* easy, const std::string& host, int port)

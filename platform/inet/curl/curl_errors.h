@@ -19,8 +19,9 @@ DWORD InternetErrorOf(CURLcode code, CURL* easy);
 
 // For a transfer on `easy` to `host` and `port` that ended with `code`: the
 // system's reason when the connection was refused or failed ("device port
-// 21: Connection refused"), "device: name not resolved" when the name has no
-// address; empty for any other failure.
+// 21: Connection refused") or the device did not answer in time ("device
+// port 80: Connection timed out"), "device: name not resolved" when the name
+// has no address; empty for any other failure.
 std::string ConnectionDetail(CURLcode code, CURL* easy, const std::string& host, int port);
 
 // The exception for the transfer on `easy` to `host` and `port` that ended

@@ -68,7 +68,8 @@ void WinInetFtpClient::LogIn()
     Drop();
     // The server's own refusal says more than WinInet's reading of it.
     if (!refusal.empty()) throw CInternetException(ERROR_INTERNET_EXTENDED_ERROR, refusal);
-    if (step.expired != LinkWatch::Reason::None) throw CInternetException(ERROR_INTERNET_TIMEOUT);
+    if (step.expired != LinkWatch::Reason::None)
+        throw InternetFailure(ERROR_INTERNET_TIMEOUT, m_server.host, m_server.port);
     throw InternetFailure(step.error, m_server.host, m_server.port);
 }
 

@@ -191,7 +191,7 @@ CallOutcome WinInetHttpTransfer::Make(std::function<BOOL()> call)
 {
     LinkWatch watch(*m_link, Limits());
     const CallOutcome outcome = MakeCall(m_calls, std::move(call), [&watch] { return watch(); });
-    if (!outcome.returned) Fail(CInternetException(ERROR_INTERNET_TIMEOUT));
+    if (!outcome.returned) Fail(ERROR_INTERNET_TIMEOUT);
     return outcome;
 }
 

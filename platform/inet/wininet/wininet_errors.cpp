@@ -57,6 +57,7 @@ std::string ConnectionDetail(DWORD error, const std::string& host, int port)
     switch (InternetErrorOf(error)) {
     case ERROR_INTERNET_NAME_NOT_RESOLVED: return host + ": name not resolved";
     case ERROR_INTERNET_CANNOT_CONNECT: return host + " port " + std::to_string(port) + ": " + ConnectReasonOf(error, host, port);
+    case ERROR_INTERNET_TIMEOUT: return host + " port " + std::to_string(port) + ": " + ReasonOf(error);
     default: return {};
     }
 }

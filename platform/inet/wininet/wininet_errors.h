@@ -15,8 +15,8 @@ DWORD InternetErrorOf(DWORD error);
 
 // For a failure with `error` of a connection to `host` and `port`: "<host>
 // port <port>: <the system's reason>" when the connection could not be
-// made, "<host>: name not resolved" when the name has no address; empty for
-// any other failure.
+// made or the server did not answer in time, "<host>: name not resolved"
+// when the name has no address; empty for any other failure.
 std::string ConnectionDetail(DWORD error, const std::string& host, int port);
 
 // The exception for a failure with `error` of a connection to `host` and
