@@ -233,8 +233,7 @@ TEST_F(RecoveryTest, ResumeUploadsAgainOnlyAfterARunOfThePackageInDownloadMode)
     // The device's journal holds the run whose upload broke off.
     DevSim dropping({"--stor-fault", "drop:fw512000.bin"});
     ASSERT_EQ(Run(DeviceArgs(dropping)).exitStatus, 10);
-    std::filesystem::copy_file(History(dropping) / "journal.jsonl", History(waiting) / "journal.jsonl",
-                               std::filesystem::copy_options::overwrite_existing);
+    WriteFileText(History(waiting) / "journal.jsonl", ReadFileText(History(dropping) / "journal.jsonl"));
     const ProcessResult resumed = Run(resume);
     EXPECT_EQ(resumed.exitStatus, 0) << resumed.err;
     EXPECT_EQ(Journal(waiting).back()["result"], "completed") << "a resumed run skips the web pages";
