@@ -11,6 +11,7 @@
 #include "platform/console/terminal_text.h"
 #include "platform/files/paths.h"
 #include "upgrade/device_identity.h"
+#include "upgrade/json_text.h"
 #include "upgrade/journal_reader.h"
 #include "upgrade/profile_history.h"
 
@@ -18,8 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
-
-Json TextOrNull(const std::string& text) { return text.empty() ? Json(nullptr) : Json(text); }
 
 // The device directories whose journals are shown, by their names.
 std::vector<std::string> DeviceDirectories(const Options& options)

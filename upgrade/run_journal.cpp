@@ -8,6 +8,7 @@
 #include "platform/files/append_file.h"
 #include "platform/files/file_services.h"
 #include "res/program_version.h"
+#include "upgrade/json_text.h"
 #include "upgrade/run_result.h"
 #include "upgrade/utc_time.h"
 
@@ -32,9 +33,6 @@ const char* ModeOf(const RunOptions& options)
     if (options.resume) return "resume";
     return "upgrade";
 }
-
-// A text, or null while it is not known.
-Json TextOrNull(const std::string& text) { return text.empty() ? Json(nullptr) : Json(text); }
 
 // Appends `line` and writes it through to the disk; the reason when it cannot.
 std::string AppendLine(const std::string& path, const std::string& line)
